@@ -1,0 +1,63 @@
+#pragma once
+// What the generation job needs from its window: the Start and Stop buttons,
+// the two progress bars, the display box, a few fields, message boxes and the
+// event-loop yield. The main window implements it with real widgets, the
+// batch tool on a terminal, and the tests with a recording fake.
+
+#include <cstdint>
+#include <string>
+
+namespace quibran {
+
+enum class MessageIcon { None, Information, Exclamation, Critical };
+
+// The fields the job reads or writes directly.
+enum class JobField {
+  StartSequence,  // txtStartSequence
+  NumOfNums,      // cmbNumOfNums (quantity, rows, height)
+  CSVcolumnsX,    // txtCSVcolumnsX (columns, width)
+  NumOfFiles,     // txtNumOfFiles
+};
+
+class JobHost {
+ public:
+  virtual ~JobHost() = default;
+
+  // Makes both progress bars visible.
+  virtual void ShowProgressBars() = 0;
+  // Moves the focus through txtStartSequence to txtBaseFilename so that the
+  // leave checks of those fields run before the job reads them.
+  virtual void CommitStartFields() = 0;
+  // Runs the quantity check (cmbNumOfNums_LostFocus), which may correct the
+  // settings and show its own messages.
+  virtual void CheckQuantity() = 0;
+  // Gives the keyboard focus to the quantity field.
+  virtual void FocusQuantity() = 0;
+
+  virtual std::string FieldText(JobField field) = 0;
+  // Sets a field's text; the field's own change handling runs as for a user.
+  virtual void SetFieldText(JobField field, const std::string& text) = 0;
+  // After the start sequence advanced: while the window is in its normal
+  // state, moves the focus into txtStartSequence and on to txtFileName.
+  virtual void FocusThroughStartSequence() = 0;
+
+  // Running: Start disabled, Stop enabled and focused. Idle: Stop disabled,
+  // Start enabled and focused.
+  virtual void SetRunning(bool running) = 0;
+
+  // Progress bars; their minimum is always 0.
+  virtual void SetFileProgressMaximum(int32_t maximum) = 0;
+  virtual void SetFileProgress(int32_t value) = 0;
+  virtual void SetJobProgressMaximum(int32_t maximum) = 0;
+  virtual void SetJobProgress(int32_t value) = 0;
+
+  virtual void SetDisplayText(const std::string& text) = 0;
+
+  // A modal message box with an OK button.
+  virtual void ShowMessage(const std::string& title, const std::string& text, MessageIcon icon) = 0;
+
+  // Lets the window handle pending events; Stop is seen after this returns.
+  virtual void ProcessEvents() = 0;
+};
+
+}  // namespace quibran

@@ -1,0 +1,28 @@
+#pragma once
+// The clock that seeds the generators: the time of day as a single-precision
+// count of seconds since midnight, and the date as a day count since
+// 30 December 1899. Tests hand in a fixed clock.
+
+#include <cstdint>
+
+namespace quibran {
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  // Seconds since local midnight, with their fraction (0 <= t < 86400).
+  virtual float SecondsSinceMidnight() const = 0;
+  // Whole days since 30 December 1899 (local date).
+  virtual int32_t DayNumber() const = 0;
+};
+
+class SystemClock final : public Clock {
+ public:
+  float SecondsSinceMidnight() const override;
+  int32_t DayNumber() const override;
+};
+
+// Days from 30 December 1899 to the given civil date.
+int32_t DayNumberOf(int year, unsigned month, unsigned day);
+
+}  // namespace quibran
