@@ -28,15 +28,18 @@ void MersenneTwister::MTInit(int32_t seed) {
   MTSeeded = true;
 }
 
-// Plain loops over fixed bounds: the compiler vectorises all three.
-void MersenneTwister::Twist() {
+// Plain loops over fixed bounds that the compiler vectorises; AVX2 copies are
+// picked at run time where the processor has it.
+#define QUIBRAN_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+
+QUIBRAN_VECTOR_CLONES void MersenneTwister::Twist() {
   uint32_t* s = MTState.data();
   for (int kk = 0; kk < kN - kM; ++kk) s[kk] = TwistStep(s[kk], s[kk + 1], s[kk + kM]);
   for (int kk = kN - kM; kk < kN - 1; ++kk) s[kk] = TwistStep(s[kk], s[kk + 1], s[kk - (kN - kM)]);
   s[kN - 1] = TwistStep(s[kN - 1], s[0], s[kM - 1]);
 }
 
-void MersenneTwister::TemperBlock() {
+QUIBRAN_VECTOR_CLONES void MersenneTwister::TemperBlock() {
   const uint32_t* s = MTState.data();
   uint32_t* out = tempered_.data();
   for (int i = 0; i < kN; ++i) {
