@@ -11,9 +11,18 @@
 //
 // One RandomSources lives for the whole run: every job and the bitmap window
 // continue the same generator states.
+//
+// Values are made by drawers: WithDrawer picks the drawer of one (source,
+// number type) pair once and hands it to a caller's loop, whose calls to it
+// then inline. DrawValue and DrawBytes go through the same drawers, so there
+// is one way to draw.
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <type_traits>
 
 #include "random/mersenne_twister.h"
 #include "random/platform_rnd.h"
@@ -47,20 +56,172 @@ inline constexpr int kNumTypeCount = 8;
 // True when x Mod 2 is not 0, negative odd values included.
 constexpr bool IsOdd(int32_t x) { return x % 2 != 0; }
 
+// The platform's ordinary conversion of a real to a 32-bit integer: nearest,
+// halves to even. Callers keep y within the signed 32-bit range.
+inline int32_t RoundToLong(double y) { return static_cast<int32_t>(std::nearbyint(y)); }
+
 // Whether DrawValue makes number type `num_type` from software source `source`.
-bool SourceOffers(int source, int num_type);
+constexpr bool SourceOffers(int source, int num_type) {
+  switch (num_type) {
+    case kNumByte:
+    case kNumInteger15:
+    case kNumInteger16:
+    case kNumSingle:
+    case kNumColor:
+      return source >= kSourceMersenneTwister && source <= kSourceMtWh;
+    case kNumLong31:
+    case kNumDouble:
+      return source == kSourceMersenneTwister || source == kSourceWichmannHill || source == kSourceMtWh;
+    case kNumLong32:
+      return source == kSourceMersenneTwister;
+    default:
+      return false;
+  }
+}
+
+// Each generator seen through the same face: its unit value x, and ⌊x × 2^Bits⌋
+// (the top bits of the fraction), which the integer types take.
+struct TwisterUnit {
+  MersenneTwister& mt;
+  double Unit() { return mt.MTReal(); }
+  // x is the word times 2^-32, so its top bits are the word's.
+  template <int Bits>
+  static uint32_t TopBitsOf(uint32_t word) {
+    if constexpr (Bits == 32) return word;
+    else return word >> (32 - Bits);
+  }
+  template <int Bits>
+  uint32_t TopBits() { return TopBitsOf<Bits>(mt.Next()); }
+  // MTLong31: the word without its lowest bit.
+  uint32_t Long31() { return TopBits<31>(); }
+};
+
+struct RndUnit {
+  PlatformRnd& rnd;
+  float Unit() { return rnd.Rnd(); }
+  // x is the state times 2^-24.
+  template <int Bits>
+  uint32_t TopBits() { return rnd.NextState() >> (24 - Bits); }
+};
+
+struct WichmannHillUnit {
+  WichmannHill& wh;
+  double Unit() { return wh.WHNext(1); }
+  template <int Bits>
+  uint32_t TopBits() { return static_cast<uint32_t>(Unit() * static_cast<double>(1u << Bits)); }
+  // Rounds, so 0 and 2147483647 are half as likely as the other values.
+  uint32_t Long31() { return static_cast<uint32_t>(RoundToLong(Unit() * 2147483647.0)); }
+};
+
+// One value of `NumType` from a generator: a uint32_t for the whole-number
+// types (Byte to Long (32 bits) and Color), a float for Float (Single), a
+// double for Float (Double).
+template <int NumType, class Unit>
+auto MakeValue(Unit& g) {
+  if constexpr (NumType == kNumByte) return g.template TopBits<8>();
+  else if constexpr (NumType == kNumInteger15) return g.template TopBits<15>();
+  else if constexpr (NumType == kNumInteger16) return g.template TopBits<16>();
+  else if constexpr (NumType == kNumLong31) return g.Long31();
+  else if constexpr (NumType == kNumLong32) return g.template TopBits<32>();  // MTWordUnsigned
+  else if constexpr (NumType == kNumSingle) return static_cast<float>(g.Unit());
+  else if constexpr (NumType == kNumDouble) return static_cast<double>(g.Unit());
+  else return static_cast<uint32_t>(RoundToLong(static_cast<double>(g.Unit()) * 16777215.0));
+}
+
+// Whether a value sends the alternating source's next draw to Wichmann-Hill:
+// whole values by themselves, reals by their rounding.
+template <class Value>
+bool SendsToWichmannHill(Value v) {
+  if constexpr (std::is_floating_point_v<Value>) return IsOdd(RoundToLong(v));
+  else return (v & 1u) != 0;
+}
+
+// The drawer of number type `NumType` from a single generator.
+template <int NumType, class Unit>
+class Drawer {
+ public:
+  static constexpr int kNumType = NumType;
+  using Value = decltype(MakeValue<NumType>(std::declval<Unit&>()));
+
+  explicit Drawer(Unit unit) : unit_(unit) {}
+  Value operator()() { return MakeValue<NumType>(unit_); }
+
+  // The next `count` values, the same as `count` calls give, stored as
+  // `Out` (a narrower type only where the values fit it: bytes in uint8_t).
+  template <class Out>
+  void Fill(Out* out, std::size_t count) {
+    if constexpr (std::is_same_v<Unit, TwisterUnit> && NumType <= kNumLong32) {
+      // Whole blocks of words, shifted in a loop the compiler vectorises.
+      constexpr int kBits = NumType == kNumByte ? 8 : NumType == kNumInteger15 ? 15
+                          : NumType == kNumInteger16 ? 16 : NumType == kNumLong31 ? 31 : 32;
+      constexpr std::size_t kWords = 1024;
+      uint32_t words[kWords];
+      while (count > 0) {
+        const std::size_t take = count < kWords ? count : kWords;
+        unit_.mt.Fill(words, take);
+        for (std::size_t i = 0; i < take; ++i) out[i] = static_cast<Out>(TwisterUnit::TopBitsOf<kBits>(words[i]));
+        out += take;
+        count -= take;
+      }
+    } else {
+      for (std::size_t i = 0; i < count; ++i) out[i] = static_cast<Out>((*this)());
+    }
+  }
+
+ private:
+  Unit unit_;
+};
+
+// Source 3: each value comes from Wichmann-Hill when `use_wh` is true, else
+// from the twister, and decides where the next one comes from.
+template <int NumType>
+class AlternatingDrawer {
+ public:
+  static constexpr int kNumType = NumType;
+  using Value = decltype(MakeValue<NumType>(std::declval<TwisterUnit&>()));
+
+  AlternatingDrawer(TwisterUnit mt, WichmannHillUnit wh, bool& use_wh) : mt_(mt), wh_(wh), use_wh_(use_wh) {}
+  Value operator()() {
+    const Value v = use_wh_ ? MakeValue<NumType>(wh_) : MakeValue<NumType>(mt_);
+    use_wh_ = SendsToWichmannHill(v);
+    return v;
+  }
+  template <class Out>
+  void Fill(Out* out, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) out[i] = static_cast<Out>((*this)());
+  }
+
+ private:
+  TwisterUnit mt_;
+  WichmannHillUnit wh_;
+  bool& use_wh_;
+};
 
 class RandomSources {
  public:
   explicit RandomSources(const Clock& clock) : clock_(clock) {}
 
-  // Seeds software source 0 to 3 once at the start of a job.
+  // Seeds software source 0 to 3 once at the start of a job, from the clock.
   void SeedSource(int source);
+  // Seeds software source 0 to 3 from a number instead, for reproducible
+  // output: 0 MTInit(seed); 1 the 24-bit state = seed mod 2^24; 2 WHSeed(seed);
+  // 3 MTInit(seed) and WHSeed(seed), the first value from Wichmann-Hill
+  // exactly when the seed is odd.
+  void SeedSource(int source, int32_t seed);
+
+  // Calls fn(drawer) with the drawer of `num_type` from software source
+  // `source` and returns what it returns. Precondition:
+  // SourceOffers(source, num_type); other combinations throw
+  // std::invalid_argument.
+  template <class Fn>
+  decltype(auto) WithDrawer(int source, int num_type, Fn&& fn);
+  // The same for a number type fixed at compile time.
+  template <int NumType, class Fn>
+  decltype(auto) WithDrawer(int source, Fn&& fn);
 
   // One value of `num_type` from software source `source`, as a double that
   // holds it exactly (a whole number for the integer types, a single's value
-  // for Float (Single)). Precondition: SourceOffers(source, num_type); other
-  // combinations throw std::invalid_argument.
+  // for Float (Single)). Same precondition as WithDrawer.
   double DrawValue(int source, int num_type);
 
   // Fills `out` with Byte values of `source`, the same values that as many
@@ -77,9 +238,48 @@ class RandomSources {
   bool UseWH = false;
 
  private:
-  double UnitValue(int source);
-
   const Clock& clock_;
 };
+
+[[noreturn]] void ThrowNotOffered(int source, int num_type);
+
+template <int NumType, class Fn>
+decltype(auto) RandomSources::WithDrawer(int source, Fn&& fn) {
+  switch (source) {
+    case kSourceMersenneTwister:
+      return fn(Drawer<NumType, TwisterUnit>(TwisterUnit{mt}));
+    case kSourceRnd:
+      if constexpr (SourceOffers(kSourceRnd, NumType)) return fn(Drawer<NumType, RndUnit>(RndUnit{rnd}));
+      break;
+    case kSourceWichmannHill:
+      if constexpr (SourceOffers(kSourceWichmannHill, NumType)) {
+        return fn(Drawer<NumType, WichmannHillUnit>(WichmannHillUnit{wh}));
+      }
+      break;
+    case kSourceMtWh:
+      if constexpr (SourceOffers(kSourceMtWh, NumType)) {
+        return fn(AlternatingDrawer<NumType>(TwisterUnit{mt}, WichmannHillUnit{wh}, UseWH));
+      }
+      break;
+    default:
+      break;
+  }
+  ThrowNotOffered(source, NumType);
+}
+
+template <class Fn>
+decltype(auto) RandomSources::WithDrawer(int source, int num_type, Fn&& fn) {
+  switch (num_type) {
+    case kNumByte: return WithDrawer<kNumByte>(source, fn);
+    case kNumInteger15: return WithDrawer<kNumInteger15>(source, fn);
+    case kNumInteger16: return WithDrawer<kNumInteger16>(source, fn);
+    case kNumLong31: return WithDrawer<kNumLong31>(source, fn);
+    case kNumLong32: return WithDrawer<kNumLong32>(source, fn);
+    case kNumSingle: return WithDrawer<kNumSingle>(source, fn);
+    case kNumDouble: return WithDrawer<kNumDouble>(source, fn);
+    case kNumColor: return WithDrawer<kNumColor>(source, fn);
+    default: ThrowNotOffered(source, num_type);
+  }
+}
 
 }  // namespace quibran
