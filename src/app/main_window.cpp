@@ -1,10 +1,489 @@
 #include "app/main_window.h"
 
+#include <QApplication>
+#include <QFileDialog>
+#include <QFocusEvent>
+#include <QFontDatabase>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <algorithm>
+
+#include "app/message_box.h"
+#include "random/random_sources.h"
+#include "settings/defaults.h"
+#include "settings/field_checks.h"
+#include "ui_main_window.h"
+
+// The indicator images live in this static library; the linker keeps them
+// only when something refers to them.
+static void InitResources() { Q_INIT_RESOURCE(quibran); }
+
 namespace quibran {
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
-  setObjectName("frmMain");
-  setWindowTitle("Quibran - True Random Number Generator");
+namespace {
+
+// The window's fixed size: 10900 x 8400 twips at 15 twips per pixel.
+constexpr int kTwipsPerPixel = 15;
+constexpr int kWindowWidth = (10900 + kTwipsPerPixel / 2) / kTwipsPerPixel;
+constexpr int kWindowHeight = 8400 / kTwipsPerPixel;
+
+const QColor kBitmapColour(255, 192, 192);
+const QColor kLockedColour(255, 255, 128);
+const QColor kCsvColour(128, 255, 128);
+
+// The number types each source offers, bit n for optNumType n.
+constexpr std::array<unsigned, kSourceCount> kSourceNumTypes = {
+    0xFF,                                            // Mersenne Twister: all
+    1u << 0 | 1u << 1 | 1u << 2 | 1u << 5 | 1u << 7,  // Rnd
+    0xFF & ~(1u << 4),                               // Wichmann-Hill
+    0xFF & ~(1u << 4),                               // MT and WH
+    0xFF,                                            // hardware: all
+};
+
+constexpr int kCsvRowsOffered = 999;
+
+QString Q(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+QStringList QuantityEntries(int last) {
+  QStringList entries;
+  for (int i = 0; i <= last; ++i) entries << Q(QuantityList[i]);
+  return entries;
 }
+
+// Whether a key event types characters that the digit filter refuses; keys
+// that type nothing, Tab and Delete move or edit and always pass.
+bool RefusedByDigitFilter(const QKeyEvent& key) {
+  if (key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab || key.key() == Qt::Key_Delete) return false;
+  const QString text = key.text();
+  return std::any_of(text.begin(), text.end(),
+                     [](QChar c) { return DigitKeyFilter(static_cast<int16_t>(c.unicode())) == 0; });
+}
+
+// A focus change that leaves a field for another control of the window, not
+// for a popup or another window.
+bool LeavesField(const QFocusEvent& focus) {
+  return focus.reason() != Qt::ActiveWindowFocusReason && focus.reason() != Qt::PopupFocusReason;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(JobSettings& settings, QWidget* parent)
+    : QMainWindow(parent), ui_(std::make_unique<Ui::frmMain>()), settings_(settings) {
+  InitResources();
+  ui_->setupUi(this);
+  optFileType_ = {ui_->optFileType0, ui_->optFileType1, ui_->optFileType2, ui_->optFileType3};
+  optNumType_ = {ui_->optNumType0, ui_->optNumType1, ui_->optNumType2, ui_->optNumType3,
+                 ui_->optNumType4, ui_->optNumType5, ui_->optNumType6, ui_->optNumType7};
+  setFixedSize(kWindowWidth, kWindowHeight);
+
+  ui_->picQuibranGrn->hide();
+  ui_->picQuibranRed->hide();
+  ui_->cmbNumOfNums->setCompleter(nullptr);  // typed digits stay as typed
+  ui_->txtDisplay1024->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  for (QWidget* bar : {static_cast<QWidget*>(ui_->pbrJobProgress), static_cast<QWidget*>(ui_->pbrFileProgress)}) {
+    QSizePolicy policy = bar->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    bar->setSizePolicy(policy);
+    bar->hide();
+  }
+
+  const QSize screen = this->screen()->geometry().size();
+  settings_.ScreenWidthPixels = static_cast<int16_t>(std::min(screen.width(), 32767));
+  settings_.ScreenHeightPixels = static_cast<int16_t>(std::min(screen.height(), 32767));
+
+  ConnectHandlers();
+  ui_->cmdStop->setEnabled(false);
+  ApplyDefaults();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::ConnectHandlers() {
+  for (QRadioButton* button : optFileType_)
+    connect(button, &QRadioButton::toggled, this, [this](bool on) {
+      if (on) optFileType_Click();
+    });
+  for (QRadioButton* button : optNumType_)
+    connect(button, &QRadioButton::toggled, this, [this](bool on) {
+      if (on) optNumType_Click();
+    });
+  connect(ui_->cmbDevice, &QComboBox::currentIndexChanged, this, &MainWindow::cmbDevice_Click);
+  // A list choice changes the text too, so this covers the list's click.
+  connect(ui_->cmbNumOfNums, &QComboBox::editTextChanged, this, &MainWindow::cmbNumOfNums_LostFocus);
+  connect(ui_->txtCSVcolumnsX, &QLineEdit::textChanged, this, &MainWindow::txtCSVcolumnsX_Change);
+  connect(ui_->txtStartSequence, &QLineEdit::textChanged, this, &MainWindow::txtStartSequence_Change);
+  connect(ui_->txtBaseFilename, &QLineEdit::textChanged, this, &MainWindow::txtBaseFilename_Change);
+  connect(ui_->txtDestDir, &QLineEdit::textChanged, this, &MainWindow::txtDestDir_Change);
+  connect(ui_->chkDisplay, &QCheckBox::toggled, this, [this](bool on) { settings_.DisplayOn = on ? 1 : 0; });
+  connect(ui_->chkSaveLastSeq, &QCheckBox::toggled, this, [this](bool on) { settings_.SaveLastSeq = on ? 1 : 0; });
+  connect(ui_->chkMonochrome, &QCheckBox::toggled, this, [this](bool on) { settings_.MonochromeOn = on ? 1 : 0; });
+  connect(ui_->buttonBrowseForDir, &QPushButton::clicked, this, &MainWindow::buttonBrowseForDir_Click);
+  connect(ui_->cmdExit, &QPushButton::clicked, this, &MainWindow::cmdExit_Click);
+  connect(ui_->mnuFileExit, &QAction::triggered, this, &MainWindow::cmdExit_Click);
+
+  for (QWidget* field : {static_cast<QWidget*>(ui_->cmbNumOfNums), static_cast<QWidget*>(ui_->txtCSVcolumnsX),
+                         static_cast<QWidget*>(ui_->txtNumOfFiles), static_cast<QWidget*>(ui_->txtStartSequence),
+                         static_cast<QWidget*>(ui_->txtDestDir)})
+    field->installEventFilter(this);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && watched != ui_->txtDestDir &&
+      RefusedByDigitFilter(static_cast<const QKeyEvent&>(*event)))
+    return true;
+  if (event->type() == QEvent::FocusOut && LeavesField(static_cast<const QFocusEvent&>(*event))) {
+    if (watched == ui_->cmbNumOfNums) cmbNumOfNums_LostFocus();
+    if (watched == ui_->txtCSVcolumnsX) txtCSVcolumnsX_LostFocus();
+    if (watched == ui_->txtNumOfFiles) txtNumOfFiles_LostFocus();
+    if (watched == ui_->txtStartSequence) txtStartSequence_LostFocus();
+    if (watched == ui_->txtDestDir) txtDestDir_LostFocus();
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::ApplyDefaults() {
+  // The layout that selecting the file type runs writes its own number type,
+  // quantity and columns into the settings; the stored ones are put back below.
+  const JobSettings stored = settings_;
+  optFileType_[static_cast<size_t>(stored.FileType)]->setChecked(true);
+  QRadioButton* num_type = optNumType_[static_cast<size_t>(stored.NumType)];
+  if (num_type->isEnabled()) num_type->setChecked(true);
+
+  {
+    const QSignalBlocker blocker(ui_->cmbDevice);
+    ui_->cmbDevice->clear();
+    for (std::string_view name : DeviceNames) ui_->cmbDevice->addItem(Q(name));
+    ui_->cmbDevice->setCurrentIndex(-1);
+  }
+  ui_->cmbDevice->setCurrentIndex(stored.DeviceIndex);
+  ui_->txtNumOfFiles->setText(QString::number(settings_.NumOfFiles));
+  ui_->cmbNumOfNums->setEditText(Q(stored.NumOfNumsText));
+  ui_->txtCSVcolumnsX->setText(QString::number(stored.CSVcolumnsX));
+  ui_->chkDisplay->setChecked(stored.DisplayOn != 0);
+  ui_->txtDestDir->setText(Q(stored.DestDir));
+  ui_->txtBaseFilename->setText(Q(stored.BaseFilename));
+  ui_->txtStartSequence->setText(Q(stored.StartSequence));
+  ui_->chkSaveLastSeq->setChecked(stored.SaveLastSeq != 0);
+  ui_->chkMonochrome->setChecked(stored.MonochromeOn != 0);
+}
+
+// ---- Layout by source and file type ----
+
+void MainWindow::LayoutForSelection() {
+  // Stage 1: the source decides the indicator and the number types offered.
+  const int device = settings_.DeviceIndex;
+  if (device >= 0 && device < kSourceCount) {
+    const QLabel* indicator = device == kSourceHardware ? ui_->picQuibranGrn : ui_->picQuibranRed;
+    ui_->picQuibran->setPixmap(indicator->pixmap());
+    ui_->picQuibranRed->setVisible(device == kSourceMtWh);
+    for (unsigned type = 0; type < optNumType_.size(); ++type)
+      optNumType_[type]->setEnabled((kSourceNumTypes[static_cast<size_t>(device)] >> type & 1u) != 0);
+  }
+
+  // Stage 2: the file type gives the fields their meaning and limits.
+  switch (settings_.FileType) {
+    case kFileBin:
+      FillQuantityList(QuantityEntries(QuantityListLast));
+      ui_->lblNumOfNums->setText("File Size in Bytes:");
+      UseQuantityOnly();
+      SetNumTypesEnabled(kNumByte, kNumByte, true);
+      SetNumTypesEnabled(kNumInteger15, kNumColor, false);
+      optNumType_[kNumByte]->setChecked(true);
+      ui_->chkDisplay->setEnabled(false);
+      ui_->cmbNumOfNums->setEditText(Q(QuantityList[5]));
+      ui_->chkMonochrome->setEnabled(false);
+      break;
+    case kFileAsc:
+      FillQuantityList(QuantityEntries(QuantityListLast - 2));
+      DeselectNumType(kNumColor);
+      SetNumTypesEnabled(kNumColor, kNumColor, false);
+      ui_->lblNumOfNums->setText("Quantity of Numbers:");
+      UseQuantityOnly();
+      ui_->chkDisplay->setEnabled(true);
+      UpdateDisplayCaption();
+      optNumType_[kNumByte]->setChecked(true);
+      ui_->cmbNumOfNums->setEditText(Q(QuantityList[5]));
+      ui_->chkMonochrome->setEnabled(false);
+      break;
+    case kFileBmp:
+      FillQuantityList(QuantityEntries(BitmapListLast));
+      ui_->cmbNumOfNums->setEditText(Q(QuantityList[0]));
+      ui_->lblNumOfNums->setText("Height in Pixels (Y):");
+      ui_->txtCSVcolumnsX->setEnabled(true);
+      ui_->lblCSVcolumnsX->setEnabled(true);
+      ui_->lblCSVcolumnsX->setText("Width in Pixels (X):");
+      SetBackground(ui_->txtCSVcolumnsX, kBitmapColour);
+      SetBackground(ui_->cmbNumOfNums, kBitmapColour);
+      SetBackground(ui_->txtNumOfFiles, kLockedColour);
+      ui_->txtNumOfFiles->setReadOnly(true);
+      ui_->txtNumOfFiles->setText("1");
+      settings_.NumOfFiles = 1;
+      SetNumTypesEnabled(kNumByte, kNumDouble, false);
+      SetNumTypesEnabled(kNumColor, kNumColor, true);
+      optNumType_[kNumColor]->setChecked(true);
+      ui_->chkDisplay->setEnabled(false);
+      ui_->chkMonochrome->setEnabled(true);
+      ui_->txtCSVcolumnsX->setText("100");
+      break;
+    case kFileCsv: {
+      SetNumTypesEnabled(kNumColor, kNumColor, false);
+      QStringList rows;
+      for (int row = 1; row <= kCsvRowsOffered; ++row) rows << QString::number(row);
+      FillQuantityList(rows);
+      DeselectNumType(kNumColor);
+      ui_->lblNumOfNums->setText("Number of CSV Rows:");
+      ui_->txtCSVcolumnsX->setEnabled(true);
+      SetBackground(ui_->txtCSVcolumnsX, kCsvColour);
+      SetBackground(ui_->cmbNumOfNums, kCsvColour);
+      SetBackground(ui_->txtNumOfFiles, std::nullopt);
+      ui_->txtNumOfFiles->setReadOnly(false);
+      ui_->lblCSVcolumnsX->setEnabled(true);
+      ui_->lblCSVcolumnsX->setText("CSV Columns:");
+      ui_->chkDisplay->setEnabled(false);
+      ui_->chkMonochrome->setEnabled(false);
+      ui_->txtCSVcolumnsX->setText("2");
+      ui_->cmbNumOfNums->setEditText("1");
+      optNumType_[kNumByte]->setChecked(true);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+// Binary and text files: no columns field, plain colours, files unlocked.
+void MainWindow::UseQuantityOnly() {
+  ui_->txtCSVcolumnsX->setEnabled(false);
+  ui_->lblCSVcolumnsX->setEnabled(false);
+  SetBackground(ui_->txtCSVcolumnsX, std::nullopt);
+  SetBackground(ui_->cmbNumOfNums, std::nullopt);
+  ui_->txtNumOfFiles->setReadOnly(false);
+  SetBackground(ui_->txtNumOfFiles, std::nullopt);
+}
+
+// Clearing and filling the list runs no handler and leaves its text empty.
+void MainWindow::FillQuantityList(const QStringList& entries) {
+  const QSignalBlocker blocker(ui_->cmbNumOfNums);
+  ui_->cmbNumOfNums->clear();
+  ui_->cmbNumOfNums->addItems(entries);
+  ui_->cmbNumOfNums->setCurrentIndex(-1);
+}
+
+void MainWindow::SetNumTypesEnabled(unsigned first, unsigned last, bool enabled) {
+  for (unsigned type = first; type <= last; ++type) optNumType_[type]->setEnabled(enabled);
+}
+
+// Leaves no number type selected; deselecting runs no handler.
+void MainWindow::DeselectNumType(unsigned index) {
+  QRadioButton* button = optNumType_[index];
+  button->setAutoExclusive(false);
+  button->setChecked(false);
+  button->setAutoExclusive(true);
+}
+
+void MainWindow::UpdateDisplayCaption() {
+  const bool integer = settings_.NumType >= kNumByte && settings_.NumType <= kNumInteger16;
+  ui_->chkDisplay->setText(integer ? "Display (up to 1024) Dec Hex Oct" : "Display (up to 1024) Decimal");
+}
+
+// No colour gives the field the system's own background back.
+void MainWindow::SetBackground(QWidget* field, std::optional<QColor> colour) {
+  QPalette palette = QApplication::palette(field);
+  if (colour) palette.setColor(QPalette::Base, *colour);
+  field->setPalette(palette);
+}
+
+void MainWindow::RefreshFileName() { ui_->txtFileName->setText(Q(FileNamePreview(settings_))); }
+
+void MainWindow::Tell(const FieldMessage& message) {
+  quibran::ShowMessage(this, kAppTitle, Q(message.text), message.icon);
+}
+
+// ---- Option buttons, generator list, check boxes ----
+
+void MainWindow::cmbDevice_Click() {
+  settings_.DeviceIndex = static_cast<int16_t>(ui_->cmbDevice->currentIndex());
+  if (settings_.DeviceIndex == settings_.LastDeviceIndex) return;
+  settings_.LastDeviceIndex = settings_.DeviceIndex;
+  LayoutForSelection();
+}
+
+void MainWindow::optFileType_Click() {
+  const auto first = std::find_if(optFileType_.begin(), optFileType_.end(), [](auto* b) { return b->isChecked(); });
+  settings_.FileType = static_cast<int16_t>(first - optFileType_.begin());
+  LayoutForSelection();
+  RefreshFileName();
+}
+
+void MainWindow::optNumType_Click() {
+  const auto first = std::find_if(optNumType_.begin(), optNumType_.end(), [](auto* b) { return b->isChecked(); });
+  settings_.NumType = static_cast<int16_t>(first - optNumType_.begin());
+  if (settings_.FileType != kFileAsc) return;
+  ui_->chkDisplay->setEnabled(true);
+  UpdateDisplayCaption();
+}
+
+// ---- Field checks ----
+
+// The quantity check; it runs on every change and list choice and on leaving.
+void MainWindow::cmbNumOfNums_LostFocus() {
+  const QuantityOutcome out = QuantityCheck(ui_->cmbNumOfNums->currentText().toStdString(), settings_.FileType,
+                                            settings_.ScreenWidthPixels, settings_.ScreenHeightPixels);
+  for (const FieldMessage& message : out.messages) Tell(message);
+  settings_.NumOfNumsText = out.NumOfNumsText;
+  settings_.NumOfNums = out.NumOfNums;
+  // The rewritten text runs this check once more, which then changes nothing.
+  if (out.field_text) ui_->cmbNumOfNums->setEditText(Q(*out.field_text));
+}
+
+void MainWindow::txtCSVcolumnsX_Change() {
+  if (const auto columns = ColumnsOnChange(ui_->txtCSVcolumnsX->text().toStdString())) settings_.CSVcolumnsX = *columns;
+}
+
+void MainWindow::txtCSVcolumnsX_LostFocus() {
+  const FieldOutcome out =
+      ColumnsOnLeave(ui_->txtCSVcolumnsX->text().toStdString(), settings_.FileType, settings_.ScreenWidthPixels);
+  for (const FieldMessage& message : out.messages) Tell(message);
+  ui_->txtCSVcolumnsX->setText(Q(out.text));
+  settings_.CSVcolumnsX = static_cast<int16_t>(out.value);
+}
+
+void MainWindow::txtNumOfFiles_LostFocus() {
+  const FieldOutcome out = NumOfFilesOnLeave(ui_->txtNumOfFiles->text().toStdString(), settings_.FileType);
+  for (const FieldMessage& message : out.messages) Tell(message);
+  ui_->txtNumOfFiles->setText(Q(out.text));
+  settings_.NumOfFilesText = out.text;
+  settings_.NumOfFiles = static_cast<int16_t>(out.value);
+}
+
+void MainWindow::txtStartSequence_Change() {
+  const SequenceOutcome out = StartSequenceOnChange(ui_->txtStartSequence->text().toStdString());
+  if (out.field_text) {  // the new text runs this handler again
+    ui_->txtStartSequence->setText(Q(*out.field_text));
+    return;
+  }
+  settings_.StartSequence = out.StartSequence;
+  RefreshFileName();
+}
+
+// The field shows the four digits that the change handler keeps.
+void MainWindow::txtStartSequence_LostFocus() { ui_->txtStartSequence->setText(Q(settings_.StartSequence)); }
+
+// Runs on every change, so leaving the field has nothing left to do.
+void MainWindow::txtBaseFilename_Change() {
+  const QuoteOutcome out = RefuseDoubleQuote(ui_->txtBaseFilename->text().toStdString(), NameKind::File);
+  if (out.message) {
+    ui_->txtBaseFilename->setText(Q(out.text));  // runs this handler again
+    Tell(*out.message);
+    return;
+  }
+  settings_.BaseFilename = out.text;
+  RefreshFileName();
+}
+
+void MainWindow::txtDestDir_Change() {
+  const QuoteOutcome out = RefuseDoubleQuote(ui_->txtDestDir->text().toStdString(), NameKind::Folder);
+  if (out.message) {
+    ui_->txtDestDir->setText(Q(out.text));  // runs this handler again
+    Tell(*out.message);
+    return;
+  }
+  settings_.DestDir = TrimSpaces(out.text);
+}
+
+void MainWindow::txtDestDir_LostFocus() {
+  settings_.DestDir = NormalizeDestDir(ui_->txtDestDir->text().toStdString());
+  ui_->txtDestDir->setText(Q(settings_.DestDir));
+}
+
+// Cancelling the picker keeps the folder as it was.
+void MainWindow::buttonBrowseForDir_Click() {
+  const QString folder = BrowseForFolder("Select Folder");
+  if (folder.isEmpty()) return;
+  ui_->txtDestDir->setText(Q(WithTrailingSeparator(folder.toStdString())));
+}
+
+QString MainWindow::BrowseForFolder(const QString& title) {
+  return QFileDialog::getExistingDirectory(this, title, Q(settings_.DestDir), QFileDialog::ShowDirsOnly);
+}
+
+void MainWindow::cmdExit_Click() { close(); }
+
+// ---- The job's window ----
+
+void MainWindow::ShowProgressBars() {
+  ui_->pbrFileProgress->show();
+  ui_->pbrJobProgress->show();
+}
+
+void MainWindow::CommitStartFields() {
+  ui_->txtStartSequence->setFocus();
+  ui_->txtBaseFilename->setFocus();
+}
+
+void MainWindow::CheckQuantity() { cmbNumOfNums_LostFocus(); }
+
+void MainWindow::FocusQuantity() { ui_->cmbNumOfNums->setFocus(); }
+
+std::string MainWindow::FieldText(JobField field) {
+  switch (field) {
+    case JobField::StartSequence:
+      return ui_->txtStartSequence->text().toStdString();
+    case JobField::NumOfNums:
+      return ui_->cmbNumOfNums->currentText().toStdString();
+    case JobField::CSVcolumnsX:
+      return ui_->txtCSVcolumnsX->text().toStdString();
+    case JobField::NumOfFiles:
+      return ui_->txtNumOfFiles->text().toStdString();
+  }
+  return {};
+}
+
+void MainWindow::SetFieldText(JobField field, const std::string& text) {
+  switch (field) {
+    case JobField::StartSequence:
+      ui_->txtStartSequence->setText(Q(text));
+      break;
+    case JobField::NumOfNums:
+      ui_->cmbNumOfNums->setEditText(Q(text));
+      break;
+    case JobField::CSVcolumnsX:
+      ui_->txtCSVcolumnsX->setText(Q(text));
+      break;
+    case JobField::NumOfFiles:
+      ui_->txtNumOfFiles->setText(Q(text));
+      break;
+  }
+}
+
+void MainWindow::FocusThroughStartSequence() {
+  if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) return;
+  ui_->txtStartSequence->setFocus();
+  ui_->txtFileName->setFocus();
+}
+
+// The button about to be disabled hands the focus over first, so that it
+// never passes through a field on the way.
+void MainWindow::SetRunning(bool running) {
+  QPushButton* active = running ? ui_->cmdStop : ui_->cmdStart;
+  QPushButton* idle = running ? ui_->cmdStart : ui_->cmdStop;
+  active->setEnabled(true);
+  active->setFocus();
+  idle->setEnabled(false);
+}
+
+void MainWindow::SetFileProgressMaximum(int32_t maximum) { ui_->pbrFileProgress->setMaximum(maximum); }
+void MainWindow::SetFileProgress(int32_t value) { ui_->pbrFileProgress->setValue(value); }
+void MainWindow::SetJobProgressMaximum(int32_t maximum) { ui_->pbrJobProgress->setMaximum(maximum); }
+void MainWindow::SetJobProgress(int32_t value) { ui_->pbrJobProgress->setValue(value); }
+
+void MainWindow::SetDisplayText(const std::string& text) { ui_->txtDisplay1024->setPlainText(Q(text)); }
+
+void MainWindow::ShowMessage(const std::string& title, const std::string& text, MessageIcon icon) {
+  quibran::ShowMessage(this, Q(title), Q(text), icon);
+}
+
+void MainWindow::ProcessEvents() { QCoreApplication::processEvents(); }
 
 }  // namespace quibran

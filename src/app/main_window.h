@@ -1,14 +1,91 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QStringList>
+#include <array>
+#include <memory>
+#include <optional>
+
+#include "job/job_host.h"
+#include "job/job_settings.h"
+
+class QColor;
+class QLabel;
+class QRadioButton;
+
+namespace Ui {
+class frmMain;
+}
 
 namespace quibran {
 
-// The main window `frmMain`.
-class MainWindow : public QMainWindow {
+struct FieldMessage;
+
+// The main window `frmMain`. Its handlers keep the shared job settings in step
+// with the controls; a value set from code runs the same handler as a user's
+// change (Qt's changed signals fire for both). It is also the job's window.
+class MainWindow : public QMainWindow, public JobHost {
   Q_OBJECT
  public:
-  explicit MainWindow(QWidget* parent = nullptr);
+  explicit MainWindow(JobSettings& settings, QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  // Copies the settings into the controls, each through its own handler.
+  void ApplyDefaults();
+
+  // JobHost
+  void ShowProgressBars() override;
+  void CommitStartFields() override;
+  void CheckQuantity() override;
+  void FocusQuantity() override;
+  std::string FieldText(JobField field) override;
+  void SetFieldText(JobField field, const std::string& text) override;
+  void FocusThroughStartSequence() override;
+  void SetRunning(bool running) override;
+  void SetFileProgressMaximum(int32_t maximum) override;
+  void SetFileProgress(int32_t value) override;
+  void SetJobProgressMaximum(int32_t maximum) override;
+  void SetJobProgress(int32_t value) override;
+  void SetDisplayText(const std::string& text) override;
+  void ShowMessage(const std::string& title, const std::string& text, MessageIcon icon) override;
+  void ProcessEvents() override;
+
+ protected:
+  // Digit key filters and the fields' leave checks.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void ConnectHandlers();
+  void LayoutForSelection();
+  void UseQuantityOnly();
+  void FillQuantityList(const QStringList& entries);
+  void SetNumTypesEnabled(unsigned first, unsigned last, bool enabled);
+  void DeselectNumType(unsigned index);
+  void UpdateDisplayCaption();
+  void SetBackground(QWidget* field, std::optional<QColor> colour);
+  void RefreshFileName();
+  void Tell(const FieldMessage& message);
+
+  void cmbDevice_Click();
+  void optFileType_Click();
+  void optNumType_Click();
+  void cmbNumOfNums_LostFocus();
+  void txtCSVcolumnsX_Change();
+  void txtCSVcolumnsX_LostFocus();
+  void txtNumOfFiles_LostFocus();
+  void txtStartSequence_Change();
+  void txtStartSequence_LostFocus();
+  void txtBaseFilename_Change();
+  void txtDestDir_Change();
+  void txtDestDir_LostFocus();
+  void buttonBrowseForDir_Click();
+  void cmdExit_Click();
+  QString BrowseForFolder(const QString& title);
+
+  std::unique_ptr<Ui::frmMain> ui_;
+  JobSettings& settings_;
+  std::array<QRadioButton*, kFileTypeCount> optFileType_{};
+  std::array<QRadioButton*, 8> optNumType_{};
 };
 
 }  // namespace quibran

@@ -1,0 +1,31 @@
+#pragma once
+// Every message to the user goes through here: a modal box with a title, a
+// text, an icon and an OK button. Tests install an interceptor that records
+// the messages instead of showing them.
+
+#include <QString>
+#include <functional>
+
+#include "job/job_host.h"
+
+class QWidget;
+
+namespace quibran {
+
+// The title of every message that names no other.
+inline const QString kAppTitle = QStringLiteral("Quibran");
+
+void ShowMessage(QWidget* parent, const QString& title, const QString& text, MessageIcon icon);
+
+// While an interceptor is alive, ShowMessage hands every message to it and
+// shows nothing. Interceptors do not nest.
+class MessageInterceptor {
+ public:
+  using Handler = std::function<void(const QString& title, const QString& text, MessageIcon icon)>;
+  explicit MessageInterceptor(Handler handler);
+  ~MessageInterceptor();
+  MessageInterceptor(const MessageInterceptor&) = delete;
+  MessageInterceptor& operator=(const MessageInterceptor&) = delete;
+};
+
+}  // namespace quibran
