@@ -1,0 +1,46 @@
+#pragma once
+// An output file written through a large buffer: the program's file 3.
+// Every failure of an open, a write or a close is a RuntimeError with the
+// runtime's number for it.
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+namespace quibran {
+
+class OutputFile {
+ public:
+  static constexpr std::size_t kBufferSize = std::size_t{1} << 20;
+
+  enum class Existing {
+    Truncate,  // a file of the name is cut to nothing and written over
+    Delete,    // a file of the name is deleted first, then created afresh
+  };
+
+  OutputFile(const std::string& path, Existing existing);
+  // Closes without reporting: the error path has already reported its error.
+  ~OutputFile();
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  // Room for at least `size` bytes (at most kBufferSize) at the returned
+  // address; Commit(end) then takes the bytes written up to `end`.
+  char* Reserve(std::size_t size) {
+    if (kBufferSize - used_ < size) Flush();
+    return buffer_.get() + used_;
+  }
+  void Commit(const char* end) { used_ = static_cast<std::size_t>(end - buffer_.get()); }
+
+  // Writes out what the buffer holds.
+  void Flush();
+  // Flushes and closes; a failure of either is reported.
+  void Close();
+
+ private:
+  int fd_ = -1;
+  std::unique_ptr<char[]> buffer_;
+  std::size_t used_ = 0;
+};
+
+}  // namespace quibran

@@ -1,0 +1,85 @@
+#include "platform/output_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "platform/runtime_error.h"
+#include "temp_folder.h"
+
+namespace quibran {
+namespace {
+
+void WriteText(OutputFile& file, const std::string& text) {
+  char* out = file.Reserve(text.size());
+  std::memcpy(out, text.data(), text.size());
+  file.Commit(out + text.size());
+}
+
+int ErrorNumberOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const RuntimeError& error) {
+    return error.number();
+  }
+  return 0;
+}
+
+TEST(OutputFile, ReplacesALongerFileByTruncatingOrDeletingFirst) {
+  test::TempFolder folder;
+  const std::string path = folder / "R0001.BIN";
+  const std::string other_name = folder / "link";
+  for (const auto existing : {OutputFile::Existing::Truncate, OutputFile::Existing::Delete}) {
+    std::filesystem::remove(other_name);
+    std::ofstream(path) << std::string(5000, 'x');
+    std::filesystem::create_hard_link(path, other_name);
+    OutputFile file(path, existing);
+    WriteText(file, "abc");
+    file.Close();
+    EXPECT_EQ(test::ReadFile(path), "abc");
+    // Deleting first makes a new file and leaves the old one to its other
+    // name; truncating writes over the old file itself.
+    EXPECT_EQ(test::ReadFile(other_name), existing == OutputFile::Existing::Delete ? std::string(5000, 'x') : "abc");
+  }
+}
+
+TEST(OutputFile, ContentBeyondTheBufferArrivesWholeAndInOrder) {
+  test::TempFolder folder;
+  const std::string path = folder / "big.ASC";
+  std::string expected;
+  {
+    OutputFile file(path, OutputFile::Existing::Truncate);
+    for (int i = 0; expected.size() < 3 * OutputFile::kBufferSize; ++i) {
+      const std::string piece = std::to_string(i) + std::string(static_cast<std::size_t>(i % 50000), '.') + "\r\n";
+      WriteText(file, piece);
+      expected += piece;
+    }
+    file.Close();
+  }
+  EXPECT_EQ(test::ReadFile(path), expected);
+}
+
+TEST(OutputFile, FailuresCarryTheRuntimeNumbers) {
+  test::TempFolder folder;
+  EXPECT_EQ(ErrorNumberOf([&] { OutputFile(folder / "missing/R0001.ASC", OutputFile::Existing::Truncate); }),
+            kErrPathNotFound);
+  EXPECT_EQ(ErrorNumberOf([&] { OutputFile(folder / "missing/R0001.BIN", OutputFile::Existing::Delete); }),
+            kErrPathNotFound);
+  std::filesystem::create_directory(folder / "R0001.ASC");
+  EXPECT_EQ(ErrorNumberOf([&] { OutputFile(folder / "R0001.ASC", OutputFile::Existing::Truncate); }),
+            kErrBadFileName);
+
+  // A full disk shows when the buffer goes out, at the latest at Close.
+  EXPECT_EQ(ErrorNumberOf([] {
+              OutputFile file("/dev/full", OutputFile::Existing::Truncate);
+              WriteText(file, "12\r\n");
+              file.Close();
+            }),
+            kErrDiskFull);
+}
+
+}  // namespace
+}  // namespace quibran
