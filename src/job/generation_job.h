@@ -1,8 +1,16 @@
 #pragma once
 // The generation job behind the Start button: checks, file naming, the file
 // loop with its progress and stop polling, and the common ending.
+//
+// The job takes a snapshot of the settings once its checks have passed and
+// runs from it. It draws and formats values in blocks into the output file's
+// buffer and yields to its window by time (every yield interval of work and
+// after each file's last value), checking the stop flag after each yield.
+// Text files hold whole lines and CSV files whole rows, stopped or not.
 
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "job/job_host.h"
@@ -11,8 +19,20 @@
 
 namespace quibran {
 
+class OutputFile;
+
+// How the last Run() ended.
+enum class JobOutcome {
+  NotStarted,  // a check or the device object kept the job from starting
+  Completed,   // the normal end
+  Stopped,     // the stop sequence
+  Failed,      // a file could not be written; reported, then the common ending
+};
+
 class GenerationJob {
  public:
+  static constexpr std::chrono::milliseconds kDefaultYieldInterval{15};
+
   GenerationJob(JobSettings& settings, RandomSources& sources, JobHost& host);
 
   // Runs one whole job (the Start button's click); returns when it has ended.
@@ -20,10 +40,71 @@ class GenerationJob {
   // Asks a running job to stop at its next poll (the Stop button's click).
   void RequestStop();
   bool running() const;
+
+  JobOutcome outcome() const { return outcome_; }
+  // Seeds the source from `seed` instead of the clock (RandomSources::SeedSource).
+  void SetSeed(int32_t seed) { seed_ = seed; }
+  // The most work between two yields to the window.
+  void SetYieldInterval(std::chrono::nanoseconds interval) { yield_interval_ = interval; }
+
+ private:
+  bool PassesBitmapChecks();
+  // Writes file i of the job; false when the job was stopped in it.
+  bool WriteFile(int file_index);
+  bool WriteBinary(OutputFile& file);
+  template <class Draw>
+  bool WriteRows(OutputFile& file, Draw& draw, int32_t columns);
+  // The per-value (per-row) step after value or row j: progress, the yield
+  // and the stop poll, run when the yield interval has passed or on the
+  // file's last value. False when a stop was requested.
+  bool Step(int32_t j, bool last);
+  void StopSequence();
+  void NormalEnd();
+  void CommonEnding();
+
+  JobSettings& settings_;
+  RandomSources& sources_;
+  JobHost& host_;
+
+  JobSettings job_;  // the snapshot the job runs from
+  std::optional<int32_t> seed_;
+  std::chrono::nanoseconds yield_interval_ = kDefaultYieldInterval;
+  std::chrono::steady_clock::time_point last_yield_;
+  JobOutcome outcome_ = JobOutcome::NotStarted;
+  bool running_ = false;
+
+  bool StopRequested = false;
+  bool JobFailed = false;
+  std::string JobStartSequence;
+  std::string OutputFileName;
+  std::string DisplayText;
+  bool DisplayPending = false;
+  int32_t progress_scale_ = 1;
+  int32_t update_interval_ = 1;
+  int32_t file_progress_maximum_ = 0;
+  int32_t job_progress_maximum_ = 0;
 };
 
 // folder & stem & the last four digits of "0000" & (sequence - 1) & extension.
 std::string BuildOutputFileName(const std::string& folder, const std::string& stem, int16_t sequence,
                                 const std::string& extension);
+
+// Sets the start sequence field to the number after the four digits that end
+// `file_name` before its extension, then lets the field's leave check run.
+void AdvanceStartSequence(JobHost& host, const std::string& file_name);
+
+// The divisor that keeps progress values at or below 32767.
+int32_t ProgressScale(int32_t num_of_nums);
+// The number of values between two progress updates: about 31 per file.
+int32_t UpdateInterval(int32_t num_of_nums);
+
+// Whether the text (".ASC") or CSV writer writes `num_type` from `source`,
+// and the message it shows for a type it does not write.
+bool WriterOffers(int file_type, int source, int num_type);
+std::string NotAvailableMessage(int file_type, int source);
+
+// The number that a field's text starts with: leading spaces skipped, the
+// digits that follow read (at most 2147483647); 0 when there are none.
+int32_t LeadingNumber(const std::string& text);
 
 }  // namespace quibran

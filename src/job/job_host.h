@@ -58,6 +58,10 @@ class JobHost {
 
   // Lets the window handle pending events; Stop is seen after this returns.
   virtual void ProcessEvents() = 0;
+
+  // A file of the job has been written whole and closed (the batch tool
+  // lists it); the window has nothing to do here.
+  virtual void FileCompleted(const std::string& file_name) { (void)file_name; }
 };
 
 }  // namespace quibran

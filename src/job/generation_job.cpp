@@ -1,0 +1,324 @@
+#include "job/generation_job.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "job/number_text.h"
+#include "platform/output_file.h"
+#include "platform/runtime_error.h"
+
+namespace quibran {
+
+namespace {
+
+constexpr const char* kAppTitle = "Quibran";
+
+// File name extensions by FileType.
+constexpr const char* kExtensions[kFileTypeCount] = {".BIN", ".ASC", ".BMP", ".CSV"};
+
+// Bytes drawn per block of a binary file, and values per block of a text or
+// CSV file: small enough for a quick yield, large enough that the time check
+// and the buffer bookkeeping vanish in the work.
+constexpr int32_t kBinaryBlock = 65536;
+constexpr int32_t kTextBlock = 4096;
+
+// The display box holds the lines of the first file's first 1024 values.
+constexpr int32_t kDisplayLines = 1024;
+
+// The last four characters of "0000" followed by `text`.
+std::string LastFourOfPadded(const std::string& text) {
+  std::string padded(4, '0');
+  padded += text;
+  return padded.substr(padded.size() - 4);
+}
+
+std::string ErrorTitle(const RuntimeError& error) { return "Error Number " + std::to_string(error.number()); }
+
+// Creates the hardware source's device object. There is no device backend
+// yet, so creation fails as it does where the device's component is missing.
+void CreateDeviceObject() { throw RuntimeError(kErrCantCreateObject); }
+
+}  // namespace
+
+std::string BuildOutputFileName(const std::string& folder, const std::string& stem, int16_t sequence,
+                                const std::string& extension) {
+  return folder + stem + LastFourOfPadded(std::to_string(sequence - 1)) + extension;
+}
+
+int32_t LeadingNumber(const std::string& text) {
+  std::size_t i = text.find_first_not_of(' ');
+  int64_t number = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    number = std::min<int64_t>(number * 10 + (text[i] - '0'), std::numeric_limits<int32_t>::max());
+  }
+  return static_cast<int32_t>(number);
+}
+
+void AdvanceStartSequence(JobHost& host, const std::string& file_name) {
+  // The eight last characters are the four sequence digits and the extension.
+  const std::string digits = file_name.substr(file_name.size() - 8, 4);
+  const int16_t next = static_cast<int16_t>(LeadingNumber(digits) + 1);
+  host.SetFieldText(JobField::StartSequence, LastFourOfPadded(std::to_string(next)));
+  host.FocusThroughStartSequence();
+}
+
+int32_t ProgressScale(int32_t num_of_nums) {
+  // The smallest d >= 2 with num_of_nums \ d <= 32767 is num_of_nums \ 32768 + 1.
+  return num_of_nums <= 32767 ? 1 : num_of_nums / 32768 + 1;
+}
+
+int32_t UpdateInterval(int32_t num_of_nums) { return num_of_nums / 31 + 1; }
+
+bool WriterOffers(int file_type, int source, int num_type) {
+  if (source == kSourceHardware) return num_type >= kNumByte && num_type <= kNumDouble;
+  if (num_type == kNumColor || !SourceOffers(source, num_type)) return false;
+  // The twister writes its Long types to text files but not to CSV files.
+  return !(file_type == kFileCsv && source == kSourceMersenneTwister &&
+           (num_type == kNumLong31 || num_type == kNumLong32));
+}
+
+std::string NotAvailableMessage(int file_type, int source) {
+  // By source 0 to 4: the text writer's code, then the CSV writer's.
+  static constexpr int kCodes[kSourceCount][2] = {{1, 2}, {3, 4}, {5, 6}, {5, 6}, {7, 8}};
+  return "Not Available [GB00" + std::to_string(kCodes[source][file_type == kFileCsv ? 1 : 0]) + "]";
+}
+
+GenerationJob::GenerationJob(JobSettings& settings, RandomSources& sources, JobHost& host)
+    : settings_(settings), sources_(sources), host_(host) {}
+
+void GenerationJob::RequestStop() { StopRequested = true; }
+
+bool GenerationJob::running() const { return running_; }
+
+void GenerationJob::Run() {
+  outcome_ = JobOutcome::NotStarted;
+  if (settings_.DeviceIndex == kSourceHardware) {
+    try {
+      CreateDeviceObject();
+    } catch (const RuntimeError& error) {
+      host_.ShowMessage(ErrorTitle(error), "Alea Device:  " + error.description(), MessageIcon::Critical);
+      return;
+    }
+  }
+  host_.ShowProgressBars();
+  host_.CommitStartFields();
+  if (settings_.NumOfNums < 1) {
+    host_.ShowMessage(kAppTitle, "You must enter how many numbers you want generated", MessageIcon::Exclamation);
+    host_.SetFieldText(JobField::NumOfNums, "");
+    host_.FocusQuantity();
+    return;
+  }
+  host_.CheckQuantity();
+  if (settings_.FileType == kFileBmp && !PassesBitmapChecks()) return;
+
+  host_.SetRunning(true);
+  running_ = true;
+  JobStartSequence = host_.FieldText(JobField::StartSequence);
+  progress_scale_ = ProgressScale(settings_.NumOfNums);
+  update_interval_ = UpdateInterval(settings_.NumOfNums);
+  const int64_t file_values = settings_.FileType == kFileCsv
+                                  ? int64_t{settings_.CSVcolumnsX} * settings_.NumOfNums
+                                  : int64_t{settings_.NumOfNums};
+  file_progress_maximum_ = static_cast<int32_t>(file_values / progress_scale_);
+  host_.SetFileProgressMaximum(file_progress_maximum_);
+  host_.SetFileProgress(0);
+  host_.SetJobProgress(0);
+  if (settings_.NumOfFiles == 0) {
+    settings_.NumOfFiles = 1;
+    host_.SetFieldText(JobField::NumOfFiles, "1");
+  }
+  job_progress_maximum_ =
+      settings_.NumOfFiles == 1 ? settings_.NumOfNums / progress_scale_ : settings_.NumOfFiles;
+  host_.SetJobProgressMaximum(job_progress_maximum_);
+  DisplayPending = true;
+  DisplayText.clear();
+  host_.SetDisplayText("");
+  job_ = settings_;
+
+  // The hardware source never gets here until it has a device backend.
+  if (job_.DeviceIndex < kSourceMersenneTwister || job_.DeviceIndex > kSourceMtWh) {
+    CommonEnding();
+    return;
+  }
+  if (seed_) {
+    sources_.SeedSource(job_.DeviceIndex, *seed_);
+  } else {
+    sources_.SeedSource(job_.DeviceIndex);
+  }
+  // The bitmap writer and its window come later: after its checks the bitmap
+  // job takes the normal end. The binary writer writes Byte values only.
+  const bool writes_files = job_.FileType == kFileAsc || job_.FileType == kFileCsv ||
+                            (job_.FileType == kFileBin && job_.NumType == kNumByte);
+  if (writes_files) {
+    try {
+      for (int i = 1; i <= job_.NumOfFiles; ++i) {
+        if (!WriteFile(i)) return;
+      }
+    } catch (const RuntimeError& error) {
+      host_.ShowMessage(ErrorTitle(error), error.description(), MessageIcon::Critical);
+      JobFailed = true;
+      outcome_ = JobOutcome::Failed;
+      CommonEnding();
+      return;
+    }
+  }
+  NormalEnd();
+}
+
+bool GenerationJob::PassesBitmapChecks() {
+  struct Check {
+    JobField field;
+    bool fails;
+    const char* message;
+    int value;
+  };
+  const Check checks[] = {
+      {JobField::NumOfFiles, LeadingNumber(host_.FieldText(JobField::NumOfFiles)) > 1,
+       "Only one bitmap can be generated at a time.", 1},
+      {JobField::CSVcolumnsX, LeadingNumber(host_.FieldText(JobField::CSVcolumnsX)) < 100,
+       "Minimum X pixels is (screen width) 100", 100},
+      {JobField::NumOfNums, LeadingNumber(host_.FieldText(JobField::NumOfNums)) < 100,
+       "Minimum Y pixels is (screen height) 100", 100},
+  };
+  for (const Check& check : checks) {
+    if (!check.fails) continue;
+    host_.ShowMessage(kAppTitle, check.message, MessageIcon::Information);
+    host_.SetFieldText(check.field, std::to_string(check.value));
+    switch (check.field) {
+      case JobField::NumOfFiles: settings_.NumOfFiles = static_cast<int16_t>(check.value); break;
+      case JobField::CSVcolumnsX: settings_.CSVcolumnsX = static_cast<int16_t>(check.value); break;
+      default: settings_.NumOfNums = check.value; break;
+    }
+    return false;
+  }
+  return true;
+}
+
+bool GenerationJob::WriteFile(int file_index) {
+  OutputFileName = BuildOutputFileName(job_.DestDir, job_.BaseFilename,
+                                       static_cast<int16_t>(LeadingNumber(JobStartSequence) + file_index),
+                                       kExtensions[job_.FileType]);
+  OutputFile file(OutputFileName,
+                  job_.FileType == kFileBin ? OutputFile::Existing::Delete : OutputFile::Existing::Truncate);
+  bool completed = true;
+  if (job_.FileType == kFileBin) {
+    completed = WriteBinary(file);
+  } else if (!WriterOffers(job_.FileType, job_.DeviceIndex, job_.NumType)) {
+    // One message per file; the file stays empty.
+    host_.ShowMessage(kAppTitle, NotAvailableMessage(job_.FileType, job_.DeviceIndex), MessageIcon::None);
+  } else {
+    const int32_t columns = job_.FileType == kFileCsv ? job_.CSVcolumnsX : 1;
+    completed = sources_.WithDrawer(job_.DeviceIndex, job_.NumType,
+                                    [&](auto draw) { return WriteRows(file, draw, columns); });
+  }
+  if (!completed) {
+    file.Close();
+    StopSequence();
+    return false;
+  }
+  if (job_.FileType == kFileAsc && job_.DisplayOn == 1 && DisplayPending) {
+    host_.SetDisplayText(DisplayText);
+    DisplayPending = false;
+  }
+  if (job_.NumOfFiles > 1) host_.SetJobProgress(file_index);
+  host_.SetFileProgress(file_progress_maximum_);
+  file.Close();
+  AdvanceStartSequence(host_, OutputFileName);
+  host_.FileCompleted(OutputFileName);
+  return true;
+}
+
+bool GenerationJob::WriteBinary(OutputFile& file) {
+  for (int32_t j = 0; j < job_.NumOfNums;) {
+    const int32_t take = std::min(kBinaryBlock, job_.NumOfNums - j);
+    char* const out = file.Reserve(static_cast<std::size_t>(take));
+    sources_.DrawBytes(job_.DeviceIndex, reinterpret_cast<uint8_t*>(out), static_cast<std::size_t>(take));
+    file.Commit(out + take);
+    j += take;
+    if (!Step(j, j == job_.NumOfNums)) return false;
+  }
+  return true;
+}
+
+// Rows of `columns` values, separated by commas, each row ended by CR LF; a
+// text file is rows of one value.
+template <class Draw>
+bool GenerationJob::WriteRows(OutputFile& file, Draw& draw, int32_t columns) {
+  constexpr int kNumType = Draw::kNumType;
+  using Value = typename Draw::Value;
+  const int32_t rows = columns >= 1 ? job_.NumOfNums : 0;
+  const int32_t rows_per_block = std::max(1, kTextBlock / std::max(columns, 1));
+  std::vector<Value> values(static_cast<std::size_t>(rows_per_block) * static_cast<std::size_t>(columns));
+  const bool collect_display = job_.FileType == kFileAsc && job_.DisplayOn == 1 && DisplayPending;
+  for (int32_t j = 0; j < rows;) {
+    const int32_t take = std::min(rows_per_block, rows - j);
+    const std::size_t count = static_cast<std::size_t>(take) * static_cast<std::size_t>(columns);
+    draw.Fill(values.data(), count);
+    char* out = file.Reserve(count * kMaxValueText);
+    const Value* value = values.data();
+    for (int32_t row = 0; row < take; ++row) {
+      for (int32_t column = 1; column < columns; ++column) {
+        out = WriteListValue<kNumType>(out, *value++);
+        *out++ = ',';
+      }
+      out = WriteListValue<kNumType>(out, *value++);
+      *out++ = '\r';
+      *out++ = '\n';
+    }
+    file.Commit(out);
+    if (collect_display) {
+      for (int32_t k = 0; k < take && j + k < kDisplayLines; ++k) AppendDisplayLine<kNumType>(DisplayText, values[k]);
+    }
+    j += take;
+    if (!Step(j, j == rows)) return false;
+  }
+  return true;
+}
+
+bool GenerationJob::Step(int32_t j, bool last) {
+  if (!last && std::chrono::steady_clock::now() - last_yield_ < yield_interval_) return true;
+  // The progress of the last UpdateInterval multiple reached.
+  const int32_t reached = j / update_interval_ * update_interval_;
+  if (reached > 0) {
+    host_.SetFileProgress(
+        job_.FileType == kFileCsv
+            ? static_cast<int32_t>(std::nearbyint(static_cast<double>(job_.CSVcolumnsX) * reached / progress_scale_))
+            : reached / progress_scale_);
+    if (job_.NumOfFiles == 1) host_.SetJobProgress(reached / progress_scale_);
+  }
+  host_.ProcessEvents();
+  last_yield_ = std::chrono::steady_clock::now();
+  return !StopRequested;
+}
+
+void GenerationJob::StopSequence() {
+  host_.SetRunning(false);
+  host_.SetFileProgress(file_progress_maximum_);
+  StopRequested = false;
+  running_ = false;
+  outcome_ = JobOutcome::Stopped;
+}
+
+void GenerationJob::NormalEnd() {
+  host_.SetFileProgress(file_progress_maximum_);
+  host_.SetJobProgress(job_progress_maximum_);
+  outcome_ = JobOutcome::Completed;
+  CommonEnding();
+}
+
+void GenerationJob::CommonEnding() {
+  if (job_.SaveLastSeq == 0) host_.SetFieldText(JobField::StartSequence, JobStartSequence);
+  if (!JobFailed) {
+    host_.SetFileProgress(file_progress_maximum_);
+  } else {
+    JobFailed = false;
+  }
+  StopRequested = false;
+  host_.SetFileProgress(0);
+  host_.SetRunning(false);
+  running_ = false;
+}
+
+}  // namespace quibran
