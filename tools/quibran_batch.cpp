@@ -1,0 +1,316 @@
+// quibran-batch: the generation job without a window, for scripts and large
+// batches. It runs the very same GenerationJob as the Start button, with a
+// terminal in place of the window.
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "job/generation_job.h"
+#include "platform/clock.h"
+#include "settings/field_limits.h"
+
+namespace quibran {
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitDestination = 1;
+constexpr int kExitBadInput = 2;
+constexpr int kExitInterrupted = 130;
+
+// The one flag the signal handler sets; the terminal's event loop turns it
+// into the Stop button.
+volatile sig_atomic_t g_interrupted = 0;
+
+void OnInterrupt(int) { g_interrupted = 1; }
+
+constexpr const char* kHelp = R"(Usage: quibran-batch [options]
+
+Writes numbered files of random numbers, as the Quibran window's Start button
+does: DIR/STEM0001.EXT, DIR/STEM0002.EXT, ... Each completed file's name is
+printed on standard output, one per line.
+
+Options (a value follows as "--count 10" or "--count=10"):
+  --source mt|rnd|wh|mtwh   random source: Mersenne Twister, the platform's
+                            Rnd, Wichmann-Hill, or MT and WH alternating
+                            (default rnd)
+  --file-type bin|asc|csv   raw bytes, one number per line, or CSV rows
+                            (default bin)
+  --number-type byte|int15|int16|long31|long32|single|double
+                            (default byte; .BIN files hold bytes only)
+  --count N                 numbers per file, rows for CSV (default 1024;
+                            at most 2147483646 bin, 1073741824 asc, 65536 csv)
+  --columns N               values per CSV row, 1 to 256 (default 2)
+  --files N                 files to write, 1 to 9999 (default 1)
+  --dir DIR                 destination folder (default the current folder)
+  --stem STEM               file name stem (default RAND)
+  --start NNNN              first sequence number, 0 to 9999 (default 1)
+  --seed N                  seed the source from N (a signed 32-bit number,
+                            negative as --seed=-7) for output that can be made
+                            again; without it the source is seeded from the clock
+  --quiet                   no progress line on standard error
+  --help                    this text
+
+Ctrl-C stops: the file being written is closed with what it holds (whole
+lines, whole rows) and the exit status is 130. Exit status 1: a file could
+not be written; 2: bad options (nothing is written).
+
+Examples:
+  quibran-batch --source mt --count 1048576 --files 10 --stem PAD --dir /media/usb
+  quibran-batch --source wh --file-type asc --number-type int16 --count 1000 --seed 42
+  quibran-batch --source mtwh --file-type csv --number-type double --count 65536 --columns 256
+)";
+
+struct Choice {
+  std::string_view name;
+  int16_t index;
+};
+constexpr std::array<Choice, 4> kSources = {{{"mt", kSourceMersenneTwister},
+                                             {"rnd", kSourceRnd},
+                                             {"wh", kSourceWichmannHill},
+                                             {"mtwh", kSourceMtWh}}};
+constexpr std::array<Choice, 3> kFileTypes = {{{"bin", kFileBin}, {"asc", kFileAsc}, {"csv", kFileCsv}}};
+constexpr std::array<Choice, 7> kNumTypes = {{{"byte", kNumByte},
+                                              {"int15", kNumInteger15},
+                                              {"int16", kNumInteger16},
+                                              {"long31", kNumLong31},
+                                              {"long32", kNumLong32},
+                                              {"single", kNumSingle},
+                                              {"double", kNumDouble}}};
+
+struct Options {
+  int16_t source = kSourceRnd;
+  int16_t file_type = kFileBin;
+  int16_t num_type = kNumByte;
+  int64_t count = 1024;
+  int64_t columns = 2;
+  int64_t files = 1;
+  std::string dir = ".";
+  std::string stem = "RAND";
+  int64_t start = 1;
+  std::optional<int32_t> seed;
+  bool quiet = false;
+};
+
+struct BadInput {
+  std::string message;
+};
+
+template <std::size_t N>
+int16_t ParseChoice(const std::string& option, const std::string& value, const std::array<Choice, N>& choices) {
+  std::string names;
+  for (const Choice& choice : choices) {
+    if (value == choice.name) return choice.index;
+    names += names.empty() ? "" : "|";
+    names += choice.name;
+  }
+  throw BadInput{option + ": '" + value + "' is not one of " + names};
+}
+
+int64_t ParseWhole(const std::string& option, const std::string& value, int64_t lowest, int64_t highest) {
+  const bool negative = !value.empty() && value[0] == '-';
+  const std::size_t first = negative ? 1 : 0;
+  int64_t number = 0;
+  bool valid = value.size() > first && value.size() - first <= 12;
+  for (std::size_t i = first; valid && i < value.size(); ++i) {
+    valid = value[i] >= '0' && value[i] <= '9';
+    number = number * 10 + (value[i] - '0');
+  }
+  if (negative) number = -number;
+  if (!valid || number < lowest || number > highest) {
+    throw BadInput{option + ": '" + value + "' is not a whole number from " + std::to_string(lowest) + " to " +
+                   std::to_string(highest)};
+  }
+  return number;
+}
+
+// Reads the options; returns nothing when --help was asked for.
+std::optional<Options> ParseOptions(const std::vector<std::string>& args) {
+  Options options;
+  std::vector<std::string> numbers;  // --count, --columns, ... checked once the file type is known
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string name = args[i];
+    std::optional<std::string> value;
+    if (const std::size_t equals = name.find('='); name.rfind("--", 0) == 0 && equals != std::string::npos) {
+      value = name.substr(equals + 1);
+      name.resize(equals);
+    }
+    if (name == "--help") return std::nullopt;
+    if (name == "--quiet") {
+      if (value) throw BadInput{"--quiet takes no value"};
+      options.quiet = true;
+      continue;
+    }
+    static constexpr std::array<std::string_view, 10> kValued = {"--source", "--file-type", "--number-type", "--count",
+                                                                 "--columns", "--files", "--dir", "--stem",
+                                                                 "--start", "--seed"};
+    bool known = false;
+    for (const std::string_view option : kValued) known = known || name == option;
+    if (!known) throw BadInput{"unknown option '" + args[i] + "' (see --help)"};
+    if (!value) {
+      if (i + 1 == args.size()) throw BadInput{name + " needs a value"};
+      value = args[++i];
+    }
+    if (name == "--source") options.source = ParseChoice(name, *value, kSources);
+    else if (name == "--file-type") options.file_type = ParseChoice(name, *value, kFileTypes);
+    else if (name == "--number-type") options.num_type = ParseChoice(name, *value, kNumTypes);
+    else if (name == "--dir") options.dir = *value;
+    else if (name == "--stem") options.stem = *value;
+    else if (name == "--seed") {
+      // A seed is a 32-bit pattern: negative, or up to 4294967295.
+      options.seed = static_cast<int32_t>(static_cast<uint32_t>(ParseWhole(name, *value, INT32_MIN, UINT32_MAX)));
+    } else {
+      numbers.push_back(name);
+      numbers.push_back(*value);
+    }
+  }
+  const int64_t max_count = options.file_type == kFileBin   ? kMaxBinQuantity
+                            : options.file_type == kFileAsc ? kMaxAscQuantity
+                                                            : kMaxCsvRows;
+  for (std::size_t i = 0; i < numbers.size(); i += 2) {
+    const std::string& name = numbers[i];
+    const std::string& value = numbers[i + 1];
+    if (name == "--count") options.count = ParseWhole(name, value, 1, max_count);
+    else if (name == "--columns") options.columns = ParseWhole(name, value, 1, kMaxCsvColumns);
+    else if (name == "--files") options.files = ParseWhole(name, value, 1, kMaxFiles);
+    else options.start = ParseWhole(name, value, 0, kMaxStartSequence);
+  }
+  if (options.stem.find('/') != std::string::npos) throw BadInput{"--stem: a stem cannot hold '/'"};
+  if (options.dir.empty()) throw BadInput{"--dir: empty folder name"};
+  if (options.file_type == kFileBin && options.num_type != kNumByte) {
+    throw BadInput{".BIN files hold Byte values only (--number-type byte)"};
+  }
+  if (!WriterOffers(options.file_type, options.source, options.num_type)) {
+    throw BadInput{NotAvailableMessage(options.file_type, options.source) + ": source " +
+                   std::string(kSources[options.source].name) + " does not write " +
+                   std::string(kNumTypes[options.num_type].name) + " values to ." +
+                   (options.file_type == kFileCsv ? "CSV" : "ASC") + " files"};
+  }
+  return options;
+}
+
+// The window the job talks to, on a terminal: messages go to standard
+// error, completed files to standard output, and Ctrl-C is the Stop button.
+class TerminalHost final : public JobHost {
+ public:
+  TerminalHost(const Options& options, bool show_progress) : files_(options.files), show_progress_(show_progress) {
+    fields_[static_cast<int>(JobField::StartSequence)] = std::to_string(options.start);
+  }
+  void set_job(GenerationJob* job) { job_ = job; }
+  bool progress_shown() const { return progress_shown_; }
+
+  void ShowProgressBars() override {}
+  void CommitStartFields() override {}
+  void CheckQuantity() override {}
+  void FocusQuantity() override {}
+  std::string FieldText(JobField field) override { return fields_[static_cast<int>(field)]; }
+  void SetFieldText(JobField field, const std::string& text) override { fields_[static_cast<int>(field)] = text; }
+  void FocusThroughStartSequence() override {}
+  void SetRunning(bool) override {}
+  void SetFileProgressMaximum(int32_t maximum) override { file_maximum_ = maximum; }
+  void SetFileProgress(int32_t value) override { file_value_ = value; }
+  void SetJobProgressMaximum(int32_t) override {}
+  void SetJobProgress(int32_t) override {}
+  void SetDisplayText(const std::string&) override {}
+
+  void ShowMessage(const std::string& title, const std::string& text, MessageIcon) override {
+    EndProgressLine();
+    std::fprintf(stderr, "quibran-batch: %s: %s\n", title.c_str(), text.c_str());
+  }
+
+  void ProcessEvents() override {
+    if (g_interrupted) job_->RequestStop();
+    if (!show_progress_) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - last_progress_ < std::chrono::milliseconds(200)) return;
+    last_progress_ = now;
+    const double percent = file_maximum_ > 0 ? 100.0 * file_value_ / file_maximum_ : 0.0;
+    std::fprintf(stderr, "\rfile %lld of %lld: %3.0f%% ", static_cast<long long>(completed_ + 1),
+                 static_cast<long long>(files_), percent);
+    progress_shown_ = true;
+  }
+
+  void FileCompleted(const std::string& file_name) override {
+    EndProgressLine();
+    ++completed_;
+    std::printf("%s\n", file_name.c_str());
+    std::fflush(stdout);
+  }
+
+  void EndProgressLine() {
+    if (progress_shown_) std::fputs("\r\033[K", stderr);
+    progress_shown_ = false;
+  }
+
+ private:
+  std::array<std::string, 4> fields_;
+  int64_t files_;
+  int64_t completed_ = 0;
+  bool show_progress_;
+  bool progress_shown_ = false;
+  int32_t file_maximum_ = 0;
+  int32_t file_value_ = 0;
+  std::chrono::steady_clock::time_point last_progress_{};
+  GenerationJob* job_ = nullptr;
+};
+
+int RunBatch(const Options& options) {
+  JobSettings settings;
+  settings.DeviceIndex = options.source;
+  settings.FileType = options.file_type;
+  settings.NumType = options.num_type;
+  settings.NumOfNums = static_cast<int32_t>(options.count);
+  settings.NumOfNumsText = std::to_string(options.count);
+  settings.CSVcolumnsX = static_cast<int16_t>(options.columns);
+  settings.NumOfFiles = static_cast<int16_t>(options.files);
+  settings.NumOfFilesText = std::to_string(options.files);
+  settings.DestDir = options.dir.back() == kPathSeparator ? options.dir : options.dir + kPathSeparator;
+  settings.BaseFilename = options.stem;
+  settings.StartSequence = std::to_string(options.start);
+  settings.SaveLastSeq = 1;
+
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+
+  SystemClock clock;
+  RandomSources sources(clock);
+  TerminalHost host(options, !options.quiet && isatty(STDERR_FILENO));
+  GenerationJob job(settings, sources, host);
+  host.set_job(&job);
+  if (options.seed) job.SetSeed(*options.seed);
+  job.Run();
+  host.EndProgressLine();
+  switch (job.outcome()) {
+    case JobOutcome::Completed: return kExitOk;
+    case JobOutcome::Stopped: return kExitInterrupted;
+    default: return kExitDestination;
+  }
+}
+
+}  // namespace
+}  // namespace quibran
+
+int main(int argc, char** argv) {
+  using namespace quibran;
+  try {
+    const std::optional<Options> options = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (!options) {
+      std::fputs(kHelp, stdout);
+      return kExitOk;
+    }
+    return RunBatch(*options);
+  } catch (const BadInput& bad) {
+    std::fprintf(stderr, "quibran-batch: %s\n", bad.message.c_str());
+    return kExitBadInput;
+  }
+}
