@@ -16,6 +16,7 @@
 
 #include "job/generation_job.h"
 #include "platform/clock.h"
+#include "settings/defaults.h"
 #include "settings/field_limits.h"
 
 namespace quibran {
@@ -87,15 +88,7 @@ constexpr std::array<Choice, 7> kNumTypes = {{{"byte", kNumByte},
                                               {"double", kNumDouble}}};
 
 struct Options {
-  int16_t source = kSourceRnd;
-  int16_t file_type = kFileBin;
-  int16_t num_type = kNumByte;
-  int64_t count = 1024;
-  int64_t columns = 2;
-  int64_t files = 1;
-  std::string dir = ".";
-  std::string stem = "RAND";
-  int64_t start = 1;
+  JobSettings settings;
   std::optional<int32_t> seed;
   bool quiet = false;
 };
@@ -132,9 +125,13 @@ int64_t ParseWhole(const std::string& option, const std::string& value, int64_t 
   return number;
 }
 
-// Reads the options; returns nothing when --help was asked for.
+// Reads the options over the built-in defaults; returns nothing when --help
+// was asked for.
 std::optional<Options> ParseOptions(const std::vector<std::string>& args) {
   Options options;
+  JobSettings& s = options.settings;
+  s = BuiltInDefaults();
+  s.DestDir = std::string(".") + kPathSeparator;
   std::vector<std::string> numbers;  // --count, --columns, ... checked once the file type is known
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string name = args[i];
@@ -159,12 +156,14 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args) {
       if (i + 1 == args.size()) throw BadInput{name + " needs a value"};
       value = args[++i];
     }
-    if (name == "--source") options.source = ParseChoice(name, *value, kSources);
-    else if (name == "--file-type") options.file_type = ParseChoice(name, *value, kFileTypes);
-    else if (name == "--number-type") options.num_type = ParseChoice(name, *value, kNumTypes);
-    else if (name == "--dir") options.dir = *value;
-    else if (name == "--stem") options.stem = *value;
-    else if (name == "--seed") {
+    if (name == "--source") s.DeviceIndex = ParseChoice(name, *value, kSources);
+    else if (name == "--file-type") s.FileType = ParseChoice(name, *value, kFileTypes);
+    else if (name == "--number-type") s.NumType = ParseChoice(name, *value, kNumTypes);
+    else if (name == "--stem") s.BaseFilename = *value;
+    else if (name == "--dir") {
+      if (value->empty()) throw BadInput{"--dir: empty folder name"};
+      s.DestDir = value->back() == kPathSeparator ? *value : *value + kPathSeparator;
+    } else if (name == "--seed") {
       // A seed is a 32-bit pattern: negative, or up to 4294967295.
       options.seed = static_cast<int32_t>(static_cast<uint32_t>(ParseWhole(name, *value, INT32_MIN, UINT32_MAX)));
     } else {
@@ -172,27 +171,33 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args) {
       numbers.push_back(*value);
     }
   }
-  const int64_t max_count = options.file_type == kFileBin   ? kMaxBinQuantity
-                            : options.file_type == kFileAsc ? kMaxAscQuantity
-                                                            : kMaxCsvRows;
+  const int32_t max_count = s.FileType == kFileBin ? kMaxBinQuantity
+                            : s.FileType == kFileAsc ? kMaxAscQuantity
+                                                     : kMaxCsvRows;
   for (std::size_t i = 0; i < numbers.size(); i += 2) {
     const std::string& name = numbers[i];
     const std::string& value = numbers[i + 1];
-    if (name == "--count") options.count = ParseWhole(name, value, 1, max_count);
-    else if (name == "--columns") options.columns = ParseWhole(name, value, 1, kMaxCsvColumns);
-    else if (name == "--files") options.files = ParseWhole(name, value, 1, kMaxFiles);
-    else options.start = ParseWhole(name, value, 0, kMaxStartSequence);
+    if (name == "--count") {
+      s.NumOfNums = static_cast<int32_t>(ParseWhole(name, value, 1, max_count));
+      s.NumOfNumsText = std::to_string(s.NumOfNums);
+    } else if (name == "--columns") {
+      s.CSVcolumnsX = static_cast<int16_t>(ParseWhole(name, value, 1, kMaxCsvColumns));
+    } else if (name == "--files") {
+      s.NumOfFiles = static_cast<int16_t>(ParseWhole(name, value, 1, kMaxFiles));
+      s.NumOfFilesText = std::to_string(s.NumOfFiles);
+    } else {
+      s.StartSequence = std::to_string(ParseWhole(name, value, 0, kMaxStartSequence));
+    }
   }
-  if (options.stem.find('/') != std::string::npos) throw BadInput{"--stem: a stem cannot hold '/'"};
-  if (options.dir.empty()) throw BadInput{"--dir: empty folder name"};
-  if (options.file_type == kFileBin && options.num_type != kNumByte) {
+  if (s.BaseFilename.find(kPathSeparator) != std::string::npos) throw BadInput{"--stem: a stem cannot hold a folder"};
+  if (s.FileType == kFileBin && s.NumType != kNumByte) {
     throw BadInput{".BIN files hold Byte values only (--number-type byte)"};
   }
-  if (!WriterOffers(options.file_type, options.source, options.num_type)) {
-    throw BadInput{NotAvailableMessage(options.file_type, options.source) + ": source " +
-                   std::string(kSources[options.source].name) + " does not write " +
-                   std::string(kNumTypes[options.num_type].name) + " values to ." +
-                   (options.file_type == kFileCsv ? "CSV" : "ASC") + " files"};
+  if (!WriterOffers(s.FileType, s.DeviceIndex, s.NumType)) {
+    throw BadInput{NotAvailableMessage(s.FileType, s.DeviceIndex) + ": source " +
+                   std::string(kSources[s.DeviceIndex].name) + " does not write " +
+                   std::string(kNumTypes[s.NumType].name) + " values to ." +
+                   (s.FileType == kFileCsv ? "CSV" : "ASC") + " files"};
   }
   return options;
 }
@@ -201,8 +206,9 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args) {
 // error, completed files to standard output, and Ctrl-C is the Stop button.
 class TerminalHost final : public JobHost {
  public:
-  TerminalHost(const Options& options, bool show_progress) : files_(options.files), show_progress_(show_progress) {
-    fields_[static_cast<int>(JobField::StartSequence)] = std::to_string(options.start);
+  TerminalHost(const JobSettings& settings, bool show_progress)
+      : files_(settings.NumOfFiles), show_progress_(show_progress) {
+    fields_[static_cast<int>(JobField::StartSequence)] = settings.StartSequence;
   }
   void set_job(GenerationJob* job) { job_ = job; }
   bool progress_shown() const { return progress_shown_; }
@@ -262,21 +268,7 @@ class TerminalHost final : public JobHost {
   GenerationJob* job_ = nullptr;
 };
 
-int RunBatch(const Options& options) {
-  JobSettings settings;
-  settings.DeviceIndex = options.source;
-  settings.FileType = options.file_type;
-  settings.NumType = options.num_type;
-  settings.NumOfNums = static_cast<int32_t>(options.count);
-  settings.NumOfNumsText = std::to_string(options.count);
-  settings.CSVcolumnsX = static_cast<int16_t>(options.columns);
-  settings.NumOfFiles = static_cast<int16_t>(options.files);
-  settings.NumOfFilesText = std::to_string(options.files);
-  settings.DestDir = options.dir.back() == kPathSeparator ? options.dir : options.dir + kPathSeparator;
-  settings.BaseFilename = options.stem;
-  settings.StartSequence = std::to_string(options.start);
-  settings.SaveLastSeq = 1;
-
+int RunBatch(Options& options) {
   struct sigaction action {};
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
@@ -284,8 +276,8 @@ int RunBatch(const Options& options) {
 
   SystemClock clock;
   RandomSources sources(clock);
-  TerminalHost host(options, !options.quiet && isatty(STDERR_FILENO));
-  GenerationJob job(settings, sources, host);
+  TerminalHost host(options.settings, !options.quiet && isatty(STDERR_FILENO));
+  GenerationJob job(options.settings, sources, host);
   host.set_job(&job);
   if (options.seed) job.SetSeed(*options.seed);
   job.Run();
@@ -303,7 +295,7 @@ int RunBatch(const Options& options) {
 int main(int argc, char** argv) {
   using namespace quibran;
   try {
-    const std::optional<Options> options = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    std::optional<Options> options = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!options) {
       std::fputs(kHelp, stdout);
       return kExitOk;

@@ -8,15 +8,13 @@
 #include "job/number_text.h"
 #include "platform/output_file.h"
 #include "platform/runtime_error.h"
+#include "settings/defaults.h"
 
 namespace quibran {
 
 namespace {
 
 constexpr const char* kAppTitle = "Quibran";
-
-// File name extensions by FileType.
-constexpr const char* kExtensions[kFileTypeCount] = {".BIN", ".ASC", ".BMP", ".CSV"};
 
 // Bytes drawn per block of a binary file, and values per block of a text or
 // CSV file: small enough for a quick yield, large enough that the time check
@@ -199,7 +197,7 @@ bool GenerationJob::PassesBitmapChecks() {
 bool GenerationJob::WriteFile(int file_index) {
   OutputFileName = BuildOutputFileName(job_.DestDir, job_.BaseFilename,
                                        static_cast<int16_t>(LeadingNumber(JobStartSequence) + file_index),
-                                       kExtensions[job_.FileType]);
+                                       std::string(FileExtensions[job_.FileType]));
   OutputFile file(OutputFileName,
                   job_.FileType == kFileBin ? OutputFile::Existing::Delete : OutputFile::Existing::Truncate);
   bool completed = true;
