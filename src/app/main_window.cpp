@@ -51,11 +51,15 @@ QStringList QuantityEntries(int last) {
   return entries;
 }
 
-// Whether a key event types characters that the digit filter refuses; keys
-// that type nothing, Tab and Delete move or edit and always pass.
+// Whether a key event types characters that the digit filter refuses. A
+// Ctrl+letter types its control character (Ctrl+V is 22) even where the
+// platform reports no text. Keys that type nothing, Tab and Delete move or
+// edit and always pass.
 bool RefusedByDigitFilter(const QKeyEvent& key) {
   if (key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab || key.key() == Qt::Key_Delete) return false;
-  const QString text = key.text();
+  QString text = key.text();
+  if (text.isEmpty() && (key.modifiers() & Qt::ControlModifier) && key.key() >= Qt::Key_A && key.key() <= Qt::Key_Z)
+    text = QChar(key.key() - Qt::Key_A + 1);
   return std::any_of(text.begin(), text.end(),
                      [](QChar c) { return DigitKeyFilter(static_cast<int16_t>(c.unicode())) == 0; });
 }
@@ -68,8 +72,8 @@ bool LeavesField(const QFocusEvent& focus) {
 
 }  // namespace
 
-MainWindow::MainWindow(JobSettings& settings, QWidget* parent)
-    : QMainWindow(parent), ui_(std::make_unique<Ui::frmMain>()), settings_(settings) {
+MainWindow::MainWindow(JobSettings& settings, RandomSources& sources, QWidget* parent)
+    : QMainWindow(parent), ui_(std::make_unique<Ui::frmMain>()), settings_(settings), job_(settings, sources, *this) {
   InitResources();
   ui_->setupUi(this);
   optFileType_ = {ui_->optFileType0, ui_->optFileType1, ui_->optFileType2, ui_->optFileType3};
@@ -119,6 +123,8 @@ void MainWindow::ConnectHandlers() {
   connect(ui_->chkSaveLastSeq, &QCheckBox::toggled, this, [this](bool on) { settings_.SaveLastSeq = on ? 1 : 0; });
   connect(ui_->chkMonochrome, &QCheckBox::toggled, this, [this](bool on) { settings_.MonochromeOn = on ? 1 : 0; });
   connect(ui_->buttonBrowseForDir, &QPushButton::clicked, this, &MainWindow::buttonBrowseForDir_Click);
+  connect(ui_->cmdStart, &QPushButton::clicked, this, &MainWindow::cmdStart_Click);
+  connect(ui_->cmdStop, &QPushButton::clicked, this, &MainWindow::cmdStop_Click);
   connect(ui_->cmdExit, &QPushButton::clicked, this, &MainWindow::cmdExit_Click);
   connect(ui_->mnuFileExit, &QAction::triggered, this, &MainWindow::cmdExit_Click);
 
@@ -408,7 +414,19 @@ QString MainWindow::BrowseForFolder(const QString& title) {
   return QFileDialog::getExistingDirectory(this, title, Q(settings_.DestDir), QFileDialog::ShowDirsOnly);
 }
 
+void MainWindow::cmdStart_Click() { job_.Run(); }
+
+void MainWindow::cmdStop_Click() {
+  ui_->cmdStop->setEnabled(false);
+  job_.RequestStop();
+}
+
 void MainWindow::cmdExit_Click() { close(); }
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (job_.running()) job_.RequestStop();
+  QMainWindow::closeEvent(event);
+}
 
 // ---- The job's window ----
 

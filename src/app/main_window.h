@@ -6,9 +6,11 @@
 #include <memory>
 #include <optional>
 
+#include "job/generation_job.h"
 #include "job/job_host.h"
 #include "job/job_settings.h"
 
+class QCloseEvent;
 class QColor;
 class QLabel;
 class QRadioButton;
@@ -19,15 +21,17 @@ class frmMain;
 
 namespace quibran {
 
+class RandomSources;
 struct FieldMessage;
 
 // The main window `frmMain`. Its handlers keep the shared job settings in step
 // with the controls; a value set from code runs the same handler as a user's
-// change (Qt's changed signals fire for both). It is also the job's window.
+// change (Qt's changed signals fire for both). It is also the job's window:
+// Start runs a job from the settings and the shared random sources.
 class MainWindow : public QMainWindow, public JobHost {
   Q_OBJECT
  public:
-  explicit MainWindow(JobSettings& settings, QWidget* parent = nullptr);
+  MainWindow(JobSettings& settings, RandomSources& sources, QWidget* parent = nullptr);
   ~MainWindow() override;
 
   // Copies the settings into the controls, each through its own handler.
@@ -53,6 +57,8 @@ class MainWindow : public QMainWindow, public JobHost {
  protected:
   // Digit key filters and the fields' leave checks.
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // Closing the window during a job stops the job first.
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void ConnectHandlers();
@@ -79,6 +85,8 @@ class MainWindow : public QMainWindow, public JobHost {
   void txtDestDir_Change();
   void txtDestDir_LostFocus();
   void buttonBrowseForDir_Click();
+  void cmdStart_Click();
+  void cmdStop_Click();
   void cmdExit_Click();
   QString BrowseForFolder(const QString& title);
 
@@ -86,6 +94,7 @@ class MainWindow : public QMainWindow, public JobHost {
   JobSettings& settings_;
   std::array<QRadioButton*, kFileTypeCount> optFileType_{};
   std::array<QRadioButton*, 8> optNumType_{};
+  GenerationJob job_;
 };
 
 }  // namespace quibran

@@ -1,0 +1,98 @@
+#pragma once
+// A main window on the offscreen platform, built from the built-in defaults,
+// whose messages are recorded instead of shown.
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <ostream>
+#include <vector>
+
+#include "app/main_window.h"
+#include "app/message_box.h"
+#include "fixed_clock.h"
+#include "random/random_sources.h"
+#include "settings/defaults.h"
+
+namespace quibran::test {
+
+struct Message {
+  QString title;
+  QString text;
+  MessageIcon icon;
+  bool operator==(const Message&) const = default;
+};
+
+inline std::ostream& operator<<(std::ostream& out, const Message& m) {
+  return out << '[' << m.title.toStdString() << "] " << m.text.toStdString() << " (icon "
+             << static_cast<int>(m.icon) << ')';
+}
+
+// A message titled with the application title.
+inline Message AppMessage(const char* text, MessageIcon icon) { return {kAppTitle, QString(text), icon}; }
+
+class WindowTest : public ::testing::Test {
+ protected:
+  WindowTest() {
+    window.show();
+    window.activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+  }
+
+  template <class W = QWidget>
+  W* Get(const char* name) {
+    W* widget = window.findChild<W*>(name);
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+  }
+  QLineEdit* Edit(const char* name) { return Get<QLineEdit>(name); }
+  QComboBox* Quantity() { return Get<QComboBox>("cmbNumOfNums"); }
+  QString QuantityText() { return Quantity()->currentText(); }
+  QRadioButton* FileType(int index) { return Get<QRadioButton>(qPrintable(QString("optFileType%1").arg(index))); }
+  QRadioButton* NumType(int index) { return Get<QRadioButton>(qPrintable(QString("optNumType%1").arg(index))); }
+
+  // Clicks a button where its indicator is: option buttons and check boxes
+  // take clicks on their indicator and caption only.
+  void Click(QWidget* button) {
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(std::min(8, button->width() / 2), button->height() / 2));
+  }
+  void Click(const char* name) { Click(Get(name)); }
+  void ChooseFileType(int index) { Click(FileType(index)); }
+  void ChooseDevice(int index) { Get<QComboBox>("cmbDevice")->setCurrentIndex(index); }
+
+  // Focuses the field, selects its text and types over it key by key.
+  void Type(QWidget* field, const QString& text) {
+    field->setFocus();
+    if (auto* combo = qobject_cast<QComboBox*>(field)) combo->lineEdit()->selectAll();
+    if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->selectAll();
+    QTest::keyClicks(field, text);
+  }
+  // Moves the focus from the field to the read-only file name box.
+  void Leave(QWidget* field) {
+    field->setFocus();
+    Edit("txtFileName")->setFocus();
+  }
+  void TypeAndLeave(QWidget* field, const QString& text) {
+    Type(field, text);
+    Leave(field);
+  }
+
+  std::vector<Message> messages;
+  MessageInterceptor interceptor{[this](const QString& title, const QString& text, MessageIcon icon) {
+    messages.push_back({title, text, icon});
+  }};
+  FixedClock clock{45000, 43200.5f};
+  RandomSources sources{clock};
+  JobSettings settings = BuiltInDefaults();
+  MainWindow window{settings, sources};
+};
+
+}  // namespace quibran::test
