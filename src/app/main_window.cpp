@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QFileDialog>
-#include <QFocusEvent>
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QScreen>
@@ -64,10 +63,12 @@ bool RefusedByDigitFilter(const QKeyEvent& key) {
                      [](QChar c) { return DigitKeyFilter(static_cast<int16_t>(c.unicode())) == 0; });
 }
 
-// A focus change that leaves a field for another control of the window, not
-// for a popup or another window.
-bool LeavesField(const QFocusEvent& focus) {
-  return focus.reason() != Qt::ActiveWindowFocusReason && focus.reason() != Qt::PopupFocusReason;
+// Whether the focus, as it goes out of `field`, went to another control of the
+// same window: a list's popup, a message box or another program take it
+// without leaving the field.
+bool LeavesField(const QWidget* field) {
+  const QWidget* next = QApplication::focusWidget();
+  return next != nullptr && next->window() == field->window() && !field->isAncestorOf(next) && next != field;
 }
 
 }  // namespace
@@ -138,7 +139,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress && watched != ui_->txtDestDir &&
       RefusedByDigitFilter(static_cast<const QKeyEvent&>(*event)))
     return true;
-  if (event->type() == QEvent::FocusOut && LeavesField(static_cast<const QFocusEvent&>(*event))) {
+  if (event->type() == QEvent::FocusOut && LeavesField(static_cast<QWidget*>(watched))) {
     if (watched == ui_->cmbNumOfNums) cmbNumOfNums_LostFocus();
     if (watched == ui_->txtCSVcolumnsX) txtCSVcolumnsX_LostFocus();
     if (watched == ui_->txtNumOfFiles) txtNumOfFiles_LostFocus();

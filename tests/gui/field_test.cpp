@@ -57,6 +57,15 @@ TEST_F(FieldTest, BitmapHeightIsCheckedAtEveryDigit) {
   EXPECT_EQ(QuantityText(), "768");  // the field keeps what was typed
   EXPECT_EQ(settings.NumOfNums, 768);
 
+  // Opening the list is no leave; leaving checks again.
+  messages.clear();
+  Type(Quantity(), "7");
+  Quantity()->showPopup();
+  Quantity()->hidePopup();
+  EXPECT_EQ(messages, Messages{minimum});
+  Leave(Quantity());
+  EXPECT_EQ(messages, (Messages{minimum, minimum}));
+
   messages.clear();
   Type(Quantity(), "2000");
   EXPECT_EQ(messages.back(), AppMessage("Maximum bitmap size is screen size (1280 x 1024)", kNone));

@@ -132,6 +132,31 @@ TEST_F(JobTest, ClosingTheWindowStopsTheJob) {
   EXPECT_LE(Files().size(), 2);
 }
 
+// The job moves the focus through the start fields so that their leave
+// checks run, but only while the window is in its normal state.
+TEST_F(JobTest, FocusMovesRunTheLeaveChecks) {
+  auto* sequence = Edit("txtStartSequence");
+  sequence->clear();
+  window.CommitStartFields();
+  EXPECT_EQ(sequence->text(), "0000");
+  EXPECT_TRUE(Edit("txtBaseFilename")->hasFocus());
+
+  sequence->setText("7");
+  window.FocusThroughStartSequence();
+  EXPECT_EQ(sequence->text(), "0007");
+  EXPECT_TRUE(Edit("txtFileName")->hasFocus());
+
+  sequence->setText("8");
+  Get("cmdExit")->setFocus();
+  window.setWindowState(Qt::WindowMaximized);
+  window.FocusThroughStartSequence();
+  EXPECT_EQ(sequence->text(), "8");
+  window.setWindowState(Qt::WindowMinimized);
+  window.FocusThroughStartSequence();
+  EXPECT_EQ(sequence->text(), "8");
+  EXPECT_EQ(window.focusWidget(), Get("cmdExit"));
+}
+
 TEST_F(JobTest, QuantityBelowOneStartsNothing) {
   Prepare(kFileCsv, kSourceRnd, "0", "1");
   Start();

@@ -18,6 +18,7 @@
 
 #include "app/main_window.h"
 #include "app/message_box.h"
+#include "qt_printers.h"
 #include "fixed_clock.h"
 #include "random/random_sources.h"
 #include "settings/defaults.h"
