@@ -47,6 +47,10 @@ TEST(ListReal, PlainAndExponentForms) {
   EXPECT_EQ(ListText(0.00012345678f), ".0001234568");
   EXPECT_EQ(ListText(0.00009999999f), "9.999999E-05");
   EXPECT_EQ(ListText(0.00001f), "1E-05");
+  // Exact binary values halfway between two 7-digit decimals go to the even one.
+  EXPECT_EQ(ListText(0.10546875f), ".1054688");
+  EXPECT_EQ(ListText(0.12109375f), ".1210938");
+  EXPECT_EQ(ListText(0.00048828125f), ".0004882812");
 
   EXPECT_EQ(ListText(0.1), ".1");
   EXPECT_EQ(ListText(0.123456789012345678), ".123456789012346");
@@ -84,10 +88,13 @@ TEST(ListReal, ReadsBackToTheValueRoundedToItsDigits) {
     CheckReadsBack(static_cast<float>(scaled), 7);
     CheckReadsBack(scaled, 15);
   }
-  // Ties in the decimal expansion: exact binary values halfway between two
-  // 7-digit decimals.
-  CheckReadsBack(0.5f + std::ldexp(1.0f, -24), 7);
+  // The ends of the unit interval, and every power of two within reach.
   CheckReadsBack(1.0f - std::ldexp(1.0f, -24), 7);
+  CheckReadsBack(1.0 - std::ldexp(1.0, -53), 15);
+  for (int e = -60; e <= 0; ++e) {
+    CheckReadsBack(std::ldexp(1.0f, e), 7);
+    CheckReadsBack(std::ldexp(1.0, e), 15);
+  }
 }
 
 TEST(ListValue, WholeNumbersAreDigitsAndLong32IsQuoted) {
