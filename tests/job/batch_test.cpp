@@ -131,16 +131,6 @@ TEST_F(BatchTest, TextAndCsvFilesHoldTheSeededValues) {
     ASSERT_EQ(line, std::to_string(static_cast<int>(wh->DrawValue(kSourceWichmannHill, kNumInteger16))));
   }
 
-  // Singles from the platform generator, its state the seed mod 2^24.
-  result = Batch({"--source", "rnd", "--file-type", "asc", "--number-type", "single", "--count", "300", "--seed",
-                  "16777217", "--dir", folder_.dir(), "--stem", "R"});
-  ASSERT_EQ(result.status, 0) << result.err;
-  PlatformRnd rnd;
-  rnd.set_state(1);
-  for (const std::string& line : Split(ReadFile(folder_ / "R0001.ASC"), "\r\n")) {
-    ASSERT_EQ(std::strtod(line.c_str(), nullptr), Rounded(rnd.Rnd(), 7)) << line;
-  }
-
   // Doubles from the alternating source in rows of five.
   result = Batch({"--source", "mtwh", "--file-type", "csv", "--number-type", "double", "--count", "20", "--columns",
                   "5", "--seed", "5", "--dir", folder_.dir(), "--stem", "C"});

@@ -263,20 +263,6 @@ TEST_F(JobTest, TextFilesHoldOneLineForEveryValueOfEveryType) {
   EXPECT_TRUE(host_.messages.empty());
 }
 
-TEST_F(JobTest, AlternatingSourceWritesTheSameStreamAsSingleDraws) {
-  settings_.DeviceIndex = kSourceMtWh;
-  settings_.FileType = kFileAsc;
-  settings_.NumType = kNumDouble;
-  settings_.NumOfNums = 3000;
-  job_.Run();
-  auto twin = Twin();
-  const std::vector<double> values = Draw(*twin, 3000);
-  const std::vector<std::string> lines = Lines(File("RAND0001.ASC"));
-  ASSERT_EQ(lines.size(), values.size());
-  for (std::size_t i = 0; i < lines.size(); ++i) ExpectWritten(lines[i], values[i], kNumDouble);
-  EXPECT_EQ(sources_.UseWH, twin->UseWH);
-}
-
 TEST_F(JobTest, CsvFilesHoldWholeRowsOfTheirColumns) {
   settings_.FileType = kFileCsv;
   settings_.NumType = kNumByte;
