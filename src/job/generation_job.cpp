@@ -9,6 +9,7 @@
 #include "platform/output_file.h"
 #include "platform/runtime_error.h"
 #include "settings/defaults.h"
+#include "settings/field_limits.h"
 
 namespace quibran {
 
@@ -21,6 +22,11 @@ constexpr const char* kAppTitle = "Quibran";
 // and the buffer bookkeeping vanish in the work.
 constexpr int32_t kBinaryBlock = 65536;
 constexpr int32_t kTextBlock = 4096;
+
+// A block of text values, and a CSV row as wide as a 16-bit column count
+// allows, fit the output buffer at their longest.
+static_assert(kTextBlock * kMaxValueText <= OutputFile::kBufferSize);
+static_assert(32767 * kMaxValueText <= OutputFile::kBufferSize);
 
 // The display box holds the lines of the first file's first 1024 values.
 constexpr int32_t kDisplayLines = 1024;
@@ -137,6 +143,7 @@ void GenerationJob::Run() {
 
   // The hardware source never gets here until it has a device backend.
   if (job_.DeviceIndex < kSourceMersenneTwister || job_.DeviceIndex > kSourceMtWh) {
+    outcome_ = JobOutcome::Completed;
     CommonEnding();
     return;
   }
@@ -166,32 +173,23 @@ void GenerationJob::Run() {
 }
 
 bool GenerationJob::PassesBitmapChecks() {
-  struct Check {
-    JobField field;
-    bool fails;
-    const char* message;
-    int value;
-  };
-  const Check checks[] = {
-      {JobField::NumOfFiles, LeadingNumber(host_.FieldText(JobField::NumOfFiles)) > 1,
-       "Only one bitmap can be generated at a time.", 1},
-      {JobField::CSVcolumnsX, LeadingNumber(host_.FieldText(JobField::CSVcolumnsX)) < 100,
-       "Minimum X pixels is (screen width) 100", 100},
-      {JobField::NumOfNums, LeadingNumber(host_.FieldText(JobField::NumOfNums)) < 100,
-       "Minimum Y pixels is (screen height) 100", 100},
-  };
-  for (const Check& check : checks) {
-    if (!check.fails) continue;
-    host_.ShowMessage(kAppTitle, check.message, MessageIcon::Information);
-    host_.SetFieldText(check.field, std::to_string(check.value));
-    switch (check.field) {
-      case JobField::NumOfFiles: settings_.NumOfFiles = static_cast<int16_t>(check.value); break;
-      case JobField::CSVcolumnsX: settings_.CSVcolumnsX = static_cast<int16_t>(check.value); break;
-      default: settings_.NumOfNums = check.value; break;
-    }
-    return false;
+  const std::string minimum = std::to_string(kMinBitmapPixels);
+  if (LeadingNumber(host_.FieldText(JobField::NumOfFiles)) > 1) {
+    host_.ShowMessage(kAppTitle, "Only one bitmap can be generated at a time.", MessageIcon::Information);
+    host_.SetFieldText(JobField::NumOfFiles, "1");
+    settings_.NumOfFiles = 1;
+  } else if (LeadingNumber(host_.FieldText(JobField::CSVcolumnsX)) < kMinBitmapPixels) {
+    host_.ShowMessage(kAppTitle, "Minimum X pixels is (screen width) " + minimum, MessageIcon::Information);
+    host_.SetFieldText(JobField::CSVcolumnsX, minimum);
+    settings_.CSVcolumnsX = kMinBitmapPixels;
+  } else if (LeadingNumber(host_.FieldText(JobField::NumOfNums)) < kMinBitmapPixels) {
+    host_.ShowMessage(kAppTitle, "Minimum Y pixels is (screen height) " + minimum, MessageIcon::Information);
+    host_.SetFieldText(JobField::NumOfNums, minimum);
+    settings_.NumOfNums = kMinBitmapPixels;
+  } else {
+    return true;
   }
-  return true;
+  return false;
 }
 
 bool GenerationJob::WriteFile(int file_index) {
