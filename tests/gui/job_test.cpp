@@ -180,6 +180,18 @@ TEST_F(JobTest, BitmapChecksCorrectTheFieldsBeforeAnyJob) {
   EXPECT_TRUE(Files().isEmpty());
 }
 
+// The hardware source stays selectable; without a device the job says so
+// and writes nothing.
+TEST_F(JobTest, HardwareSourceWithoutADeviceIsReported) {
+  Prepare(kFileAsc, kSourceHardware, "10", "1");
+  Start();
+  const Message expected{"Error Number 429", "Alea Device:  Can't create the device object", MessageIcon::Critical};
+  EXPECT_EQ(messages, std::vector<Message>{expected});
+  EXPECT_TRUE(Files().isEmpty());
+  EXPECT_TRUE(Get("cmdStart")->isEnabled());
+  EXPECT_FALSE(Get("cmdStop")->isEnabled());
+}
+
 TEST_F(JobTest, UnwritableFolderIsReported) {
   Prepare(kFileAsc, kSourceRnd, "10", "1");
   TypeAndLeave(Edit("txtDestDir"), folder.filePath("missing"));

@@ -15,24 +15,6 @@ TEST(Defaults, QuantityListBoundsPointAtTheirEntries) {
   EXPECT_EQ(QuantityList.size(), static_cast<size_t>(QuantityListLast + 1));
 }
 
-TEST(Defaults, BuiltInRecord) {
-  const JobSettings s = BuiltInDefaults();
-  EXPECT_EQ(s.FileType, kFileBin);
-  EXPECT_EQ(s.NumType, kNumByte);
-  EXPECT_EQ(s.DeviceIndex, kSourceRnd);
-  EXPECT_EQ(s.LastDeviceIndex, kSourceRnd);
-  EXPECT_EQ(s.NumOfFiles, 1);
-  EXPECT_EQ(s.NumOfNumsText, "1024");
-  EXPECT_EQ(s.NumOfNums, 1024);
-  EXPECT_EQ(s.CSVcolumnsX, 2);
-  EXPECT_EQ(s.DisplayOn, 0);
-  EXPECT_EQ(s.DestDir, DefaultDestDir());
-  EXPECT_EQ(s.BaseFilename, "RAND");
-  EXPECT_EQ(s.StartSequence, "1");
-  EXPECT_EQ(s.SaveLastSeq, 0);
-  EXPECT_EQ(s.MonochromeOn, 0);
-}
-
 // Restores HOME when a test has changed it.
 class HomeGuard {
  public:
