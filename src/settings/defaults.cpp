@@ -16,22 +16,23 @@ std::string DefaultDestDir() {
 }
 
 JobSettings BuiltInDefaults() {
-  JobSettings s;
-  s.FileType = kFileBin;
-  s.NumType = kNumByte;
-  s.DeviceIndex = kSourceRnd;
-  s.LastDeviceIndex = kSourceRnd;
-  s.NumOfFiles = 1;
-  s.NumOfNumsText = "1024";
-  s.NumOfNums = 1024;
-  s.CSVcolumnsX = 2;
-  s.DisplayOn = 0;
-  s.DestDir = DefaultDestDir();
-  s.BaseFilename = "RAND";
-  s.StartSequence = "1";
-  s.SaveLastSeq = 0;
-  s.MonochromeOn = 0;
-  return s;
+  return JobSettings{
+      .DeviceIndex = kSourceRnd,
+      .FileType = kFileBin,
+      .NumType = kNumByte,
+      .NumOfNums = 1024,
+      .NumOfNumsText = "1024",
+      .CSVcolumnsX = 2,
+      .NumOfFiles = 1,
+      .NumOfFilesText = {},
+      .DestDir = DefaultDestDir(),
+      .BaseFilename = "RAND",
+      .StartSequence = "1",
+      .DisplayOn = 0,
+      .SaveLastSeq = 0,
+      .MonochromeOn = 0,
+      .LastDeviceIndex = kSourceRnd,
+  };
 }
 
 }  // namespace quibran
