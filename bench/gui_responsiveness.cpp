@@ -91,7 +91,7 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   QTemporaryDir temporary;
-  const QString folder = argc > 1 ? QString(argv[1]) : temporary.path();
+  const QString folder = argc > 1 && argv[1][0] != 0 ? QString(argv[1]) : temporary.path();
   const int stops = argc > 2 ? std::atoi(argv[2]) : 5;
 
   quibran::MessageInterceptor messages([](const QString& title, const QString& text, quibran::MessageIcon) {
