@@ -1,5 +1,8 @@
 #include "random/random_sources.h"
 
+#include <stdexcept>
+#include <string>
+
 #include "platform/clock.h"
 
 namespace quibran {

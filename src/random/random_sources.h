@@ -20,9 +20,8 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <stdexcept>
-#include <string>
 #include <type_traits>
+#include <utility>
 
 #include "random/mersenne_twister.h"
 #include "random/platform_rnd.h"
@@ -241,6 +240,7 @@ class RandomSources {
   const Clock& clock_;
 };
 
+// Throws std::invalid_argument for a pair that WithDrawer has no drawer for.
 [[noreturn]] void ThrowNotOffered(int source, int num_type);
 
 template <int NumType, class Fn>
