@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <vector>
 
 #include "job/number_text.h"
 #include "platform/output_file.h"
 #include "platform/runtime_error.h"
 #include "settings/defaults.h"
+#include "settings/field_checks.h"
 #include "settings/field_limits.h"
 
 namespace quibran {
@@ -38,6 +38,9 @@ std::string LastFourOfPadded(const std::string& text) {
   return padded.substr(padded.size() - 4);
 }
 
+// The integer value of a field's text: the number its leading digits make.
+int64_t IntegerValue(const std::string& text) { return DigitsValue(LeadingDigits(text)); }
+
 std::string ErrorTitle(const RuntimeError& error) { return "Error Number " + std::to_string(error.number()); }
 
 // Creates the hardware source's device object. There is no device backend
@@ -51,19 +54,10 @@ std::string BuildOutputFileName(const std::string& folder, const std::string& st
   return folder + stem + LastFourOfPadded(std::to_string(sequence - 1)) + extension;
 }
 
-int32_t LeadingNumber(const std::string& text) {
-  std::size_t i = text.find_first_not_of(' ');
-  int64_t number = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    number = std::min<int64_t>(number * 10 + (text[i] - '0'), std::numeric_limits<int32_t>::max());
-  }
-  return static_cast<int32_t>(number);
-}
-
 void AdvanceStartSequence(JobHost& host, const std::string& file_name) {
   // The eight last characters are the four sequence digits and the extension.
   const std::string digits = file_name.substr(file_name.size() - 8, 4);
-  const int16_t next = static_cast<int16_t>(LeadingNumber(digits) + 1);
+  const int16_t next = static_cast<int16_t>(IntegerValue(digits) + 1);
   host.SetFieldText(JobField::StartSequence, LastFourOfPadded(std::to_string(next)));
   host.FocusThroughStartSequence();
 }
@@ -174,15 +168,15 @@ void GenerationJob::Run() {
 
 bool GenerationJob::PassesBitmapChecks() {
   const std::string minimum = std::to_string(kMinBitmapPixels);
-  if (LeadingNumber(host_.FieldText(JobField::NumOfFiles)) > 1) {
+  if (IntegerValue(host_.FieldText(JobField::NumOfFiles)) > 1) {
     host_.ShowMessage(kAppTitle, "Only one bitmap can be generated at a time.", MessageIcon::Information);
     host_.SetFieldText(JobField::NumOfFiles, "1");
     settings_.NumOfFiles = 1;
-  } else if (LeadingNumber(host_.FieldText(JobField::CSVcolumnsX)) < kMinBitmapPixels) {
+  } else if (IntegerValue(host_.FieldText(JobField::CSVcolumnsX)) < kMinBitmapPixels) {
     host_.ShowMessage(kAppTitle, "Minimum X pixels is (screen width) " + minimum, MessageIcon::Information);
     host_.SetFieldText(JobField::CSVcolumnsX, minimum);
     settings_.CSVcolumnsX = kMinBitmapPixels;
-  } else if (LeadingNumber(host_.FieldText(JobField::NumOfNums)) < kMinBitmapPixels) {
+  } else if (IntegerValue(host_.FieldText(JobField::NumOfNums)) < kMinBitmapPixels) {
     host_.ShowMessage(kAppTitle, "Minimum Y pixels is (screen height) " + minimum, MessageIcon::Information);
     host_.SetFieldText(JobField::NumOfNums, minimum);
     settings_.NumOfNums = kMinBitmapPixels;
@@ -194,7 +188,7 @@ bool GenerationJob::PassesBitmapChecks() {
 
 bool GenerationJob::WriteFile(int file_index) {
   OutputFileName = BuildOutputFileName(job_.DestDir, job_.BaseFilename,
-                                       static_cast<int16_t>(LeadingNumber(JobStartSequence) + file_index),
+                                       static_cast<int16_t>(IntegerValue(JobStartSequence) + file_index),
                                        std::string(FileExtensions[job_.FileType]));
   OutputFile file(OutputFileName,
                   job_.FileType == kFileBin ? OutputFile::Existing::Delete : OutputFile::Existing::Truncate);

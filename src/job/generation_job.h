@@ -103,8 +103,4 @@ int32_t UpdateInterval(int32_t num_of_nums);
 bool WriterOffers(int file_type, int source, int num_type);
 std::string NotAvailableMessage(int file_type, int source);
 
-// The number that a field's text starts with: leading spaces skipped, the
-// digits that follow read (at most 2147483647); 0 when there are none.
-int32_t LeadingNumber(const std::string& text);
-
 }  // namespace quibran
