@@ -12,6 +12,20 @@ void ThrowNotOffered(int source, int num_type) {
                               std::to_string(num_type));
 }
 
+// Plain loops the compiler vectorises; AVX2 copies are picked at run time
+// where the processor has it.
+__attribute__((target_clones("avx2", "default"))) void TopBitsOfWords(const uint32_t* words, uint8_t* out,
+                                                                      std::size_t count, int bits) {
+  const int shift = 32 - bits;
+  for (std::size_t i = 0; i < count; ++i) out[i] = static_cast<uint8_t>(words[i] >> shift);
+}
+
+__attribute__((target_clones("avx2", "default"))) void TopBitsOfWords(const uint32_t* words, uint32_t* out,
+                                                                      std::size_t count, int bits) {
+  const int shift = 32 - bits;
+  for (std::size_t i = 0; i < count; ++i) out[i] = words[i] >> shift;
+}
+
 int32_t RandomSources::ClockSeed() const {
   // The day number is read first, then the time of day.
   const int32_t day = clock_.DayNumber();

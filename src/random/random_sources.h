@@ -112,6 +112,11 @@ struct WichmannHillUnit {
   uint32_t Long31() { return static_cast<uint32_t>(RoundToLong(Unit() * 2147483647.0)); }
 };
 
+// out[i] = words[i] >> (32 - bits), 8 <= bits <= 32: the top bits of twister
+// words, for the bytes (uint8_t) and the other whole-number types (uint32_t).
+void TopBitsOfWords(const uint32_t* words, uint8_t* out, std::size_t count, int bits);
+void TopBitsOfWords(const uint32_t* words, uint32_t* out, std::size_t count, int bits);
+
 // One value of `NumType` from a generator: a uint32_t for the whole-number
 // types (Byte to Long (32 bits) and Color), a float for Float (Single), a
 // double for Float (Double).
@@ -150,7 +155,7 @@ class Drawer {
   template <class Out>
   void Fill(Out* out, std::size_t count) {
     if constexpr (std::is_same_v<Unit, TwisterUnit> && NumType <= kNumLong32) {
-      // Whole blocks of words, shifted in a loop the compiler vectorises.
+      // Whole blocks of words, shifted in bulk.
       constexpr int kBits = NumType == kNumByte ? 8 : NumType == kNumInteger15 ? 15
                           : NumType == kNumInteger16 ? 16 : NumType == kNumLong31 ? 31 : 32;
       constexpr std::size_t kWords = 1024;
@@ -158,7 +163,7 @@ class Drawer {
       while (count > 0) {
         const std::size_t take = count < kWords ? count : kWords;
         unit_.mt.Fill(words, take);
-        for (std::size_t i = 0; i < take; ++i) out[i] = static_cast<Out>(TwisterUnit::TopBitsOf<kBits>(words[i]));
+        TopBitsOfWords(words, out, take, kBits);
         out += take;
         count -= take;
       }
