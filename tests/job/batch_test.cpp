@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -18,6 +17,7 @@
 #include "fixed_clock.h"
 #include "random/random_sources.h"
 #include "temp_folder.h"
+#include "text_checks.h"
 
 extern char** environ;
 
@@ -25,6 +25,8 @@ namespace quibran {
 namespace {
 
 using test::ReadFile;
+using test::Rounded;
+using test::Split;
 
 struct Spawned {
   pid_t pid = -1;
@@ -89,22 +91,6 @@ class BatchTest : public ::testing::Test {
   test::TempFolder logs_;
   test::FixedClock clock_{46000, 0.0f};
 };
-
-std::vector<std::string> Split(const std::string& text, const std::string& separator) {
-  std::vector<std::string> parts;
-  std::size_t start = 0;
-  for (std::size_t end; (end = text.find(separator, start)) != std::string::npos; start = end + separator.size()) {
-    parts.push_back(text.substr(start, end - start));
-  }
-  EXPECT_EQ(start, text.size()) << "text after the last separator";
-  return parts;
-}
-
-double Rounded(double value, int digits) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%.*e", digits - 1, value);
-  return std::strtod(text, nullptr);
-}
 
 TEST_F(BatchTest, BinaryFilesContinueTheSeededTwisterStream) {
   const Result result = Batch({"--source", "mt", "--count", "100000", "--files", "2", "--seed", "42", "--dir",

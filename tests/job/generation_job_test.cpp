@@ -4,7 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cmath>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -16,36 +16,20 @@
 #include "fixed_clock.h"
 #include "recording_host.h"
 #include "temp_folder.h"
+#include "text_checks.h"
 
 namespace quibran {
 namespace {
 
 using namespace std::chrono_literals;
 using test::ReadFile;
+using test::Rounded;
 using Messages = std::vector<test::RecordedMessage>;
 
 constexpr int32_t kDay = 46000;
 
 // The lines of a text file, each checked to end with CR LF.
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = text.find("\r\n", start);
-    EXPECT_NE(end, std::string::npos) << "unterminated last line";
-    if (end == std::string::npos) break;
-    lines.push_back(text.substr(start, end - start));
-    start = end + 2;
-  }
-  return lines;
-}
-
-// A value rounded to `digits` significant digits, read back as a double.
-double Rounded(double value, int digits) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%.*e", digits - 1, value);
-  return std::strtod(text, nullptr);
-}
+std::vector<std::string> Lines(const std::string& text) { return test::Split(text, "\r\n"); }
 
 // Checks one written value against the drawn one.
 void ExpectWritten(const std::string& text, double drawn, int num_type) {

@@ -4,10 +4,11 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <random>
 #include <regex>
 #include <string>
+
+#include "text_checks.h"
 
 namespace quibran {
 namespace {
@@ -71,9 +72,7 @@ void CheckReadsBack(Real value, int digits) {
   ASSERT_LE(text.size(), kMaxValueText - 2);
   double read = 0;
   ASSERT_EQ(std::from_chars(text.data(), text.data() + text.size(), read).ec, std::errc()) << text;
-  char reference[40];
-  std::snprintf(reference, sizeof reference, "%.*e", digits - 1, static_cast<double>(value));
-  ASSERT_EQ(read, std::strtod(reference, nullptr)) << text << " for " << reference;
+  ASSERT_EQ(read, test::Rounded(value, digits)) << text;
 }
 
 TEST(ListReal, ReadsBackToTheValueRoundedToItsDigits) {
