@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "job/number_text.h"
@@ -26,7 +27,7 @@ constexpr int32_t kTextBlock = 4096;
 // A block of text values, and a CSV row as wide as a 16-bit column count
 // allows, fit the output buffer at their longest.
 static_assert(kTextBlock * kMaxValueText <= OutputFile::kBufferSize);
-static_assert(32767 * kMaxValueText <= OutputFile::kBufferSize);
+static_assert(std::numeric_limits<int16_t>::max() * kMaxValueText <= OutputFile::kBufferSize);
 
 // The display box holds the lines of the first file's first 1024 values.
 constexpr int32_t kDisplayLines = 1024;
