@@ -1,19 +1,24 @@
 #!/usr/bin/env bash
 # Times quibran-batch side by side with the tools a user would otherwise reach
-# for, one run each, into the same temporary folder (deleted at the end):
+# for, into the same temporary folder (deleted at the end):
 #   1 GiB .BIN from the Mersenne Twister   vs  openssl rand, head -c /dev/urandom
 #   10,000,000 Integer (16 bits) in .ASC   vs  shuf -r -i 0-65535 -n 10000000
 #   CSV of 65536 rows x 256 Float (Double)     (seconds and MB/s only)
-# Peak memory comes from /usr/bin/time -v. Targets: 1.3 x openssl rand, 3 x
-# shuf, peak memory of quibran-batch under 64 MiB.
+# The tools of a comparison take turns, BENCH_ROUNDS rounds (default 3), and
+# each keeps its best time: writing a large file costs mostly kernel time
+# (page cache), which on a busy or virtual machine can vary several times over
+# from one run to the next whatever the tool. Peak memory comes from
+# /usr/bin/time -v (the largest of the rounds). Targets: 1.3 x openssl rand,
+# 3 x shuf, peak memory of quibran-batch under 64 MiB.
 #
 # Usage: scripts/bench-batch.sh            (build folder "build")
 #        BUILD_DIR=build-rel scripts/bench-batch.sh
-#        BENCH_DIR=/mnt/fast scripts/bench-batch.sh   (where the files go)
+#        BENCH_DIR=/mnt/fast BENCH_ROUNDS=1 scripts/bench-batch.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build_dir=${BUILD_DIR:-build}
+rounds=${BENCH_ROUNDS:-3}
 if [ ! -f "$build_dir/CMakeCache.txt" ]; then
   echo "No build in '$build_dir': configure it first, for example" >&2
   echo "  cmake -S . -B $build_dir -DCMAKE_BUILD_TYPE=Release" >&2
@@ -29,34 +34,36 @@ work=$(mktemp -d "${BENCH_DIR:-${TMPDIR:-/tmp}}/quibran-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
 gib=1073741824
-declare -A seconds peak_kib
-columns='%-44s %8s %7s %7s %9s %9s %9s\n'
+declare -A seconds user sys megabytes peak_kib
 
-# run NAME COMMAND...: runs the command in the work folder, records wall
-# seconds and peak resident memory, prints a row and removes what it wrote.
-# Each run follows an untimed write and delete of 1 GiB, so that every tool
-# finds the same memory ready for its page cache: on a virtual machine the
-# first touch of memory that went back to the host can cost more than the
-# run itself, and would fall on whichever tool happened to come first.
-run() {
+# measure NAME COMMAND...: runs the command once in the work folder, keeps
+# its time when it is the best so far and its peak memory when it is the
+# largest, and removes what it wrote. An untimed write and delete of 1 GiB
+# and a sync go first, so that every tool finds as much page cache memory
+# ready as the one before it left (on a virtual machine, memory that has gone
+# back to the host costs a fault on its first touch, which would otherwise
+# fall on whichever tool follows a smaller one) and no file system work of an
+# earlier delete still pending.
+measure() {
   local name=$1
   shift
-  sync
   head -c "$gib" /dev/zero >"$work/.warm-up"
   rm -f "$work/.warm-up"
-  local start end bytes
+  sync
+  local start end elapsed bytes kib
   start=$(date +%s.%N)
   (cd "$work" && /usr/bin/time -v -o "$work/.time" "$@" >/dev/null)
   end=$(date +%s.%N)
+  elapsed=$(awk -v a="$start" -v b="$end" 'BEGIN {printf "%.3f", b - a}')
   bytes=$(find "$work" -maxdepth 1 -type f ! -name '.*' -printf '%s\n' | awk '{s += $1} END {print s + 0}')
-  seconds[$name]=$(awk -v a="$start" -v b="$end" 'BEGIN {printf "%.3f", b - a}')
-  peak_kib[$name]=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$work/.time")
-  # shellcheck disable=SC2059
-  printf "$columns" "$name" "${seconds[$name]}" \
-    "$(awk -F': ' '/User time/ {print $2}' "$work/.time")" "$(awk -F': ' '/System time/ {print $2}' "$work/.time")" \
-    "$(awk -v b="$bytes" 'BEGIN {printf "%.1f", b / 1e6}')" \
-    "$(awk -v b="$bytes" -v s="${seconds[$name]}" 'BEGIN {printf "%.1f", b / 1e6 / s}')" \
-    "$(awk -v k="${peak_kib[$name]}" 'BEGIN {printf "%.1f", k / 1024}')"
+  kib=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$work/.time")
+  if [ -z "${seconds[$name]:-}" ] || awk -v a="$elapsed" -v b="${seconds[$name]}" 'BEGIN {exit !(a < b)}'; then
+    seconds[$name]=$elapsed
+    user[$name]=$(awk -F': ' '/User time/ {print $2}' "$work/.time")
+    sys[$name]=$(awk -F': ' '/System time/ {print $2}' "$work/.time")
+    megabytes[$name]=$(awk -v b="$bytes" 'BEGIN {printf "%.1f", b / 1e6}')
+  fi
+  if [ -z "${peak_kib[$name]:-}" ] || [ "$kib" -gt "${peak_kib[$name]}" ]; then peak_kib[$name]=$kib; fi
   find "$work" -maxdepth 1 -type f -delete
 }
 
@@ -69,26 +76,43 @@ ratio() {
   }'
 }
 
+bin="quibran-batch mt .BIN 1 GiB"
+ssl="openssl rand 1 GiB"
+urandom="head -c 1 GiB /dev/urandom"
+asc="quibran-batch mt .ASC int16 x 10,000,000"
+shuf="shuf -r -i 0-65535 -n 10000000"
+csv="quibran-batch mt .CSV double 65536 x 256"
+
+for ((round = 1; round <= rounds; round++)); do
+  echo "round $round of $rounds ..." >&2
+  measure "$bin" "$batch" --source mt --count "$gib" --stem BIN --quiet
+  measure "$ssl" openssl rand -out rand.bin "$gib"
+  measure "$urandom" sh -c "head -c $gib /dev/urandom > urandom.bin"
+  measure "$asc" "$batch" --source mt --file-type asc --number-type int16 --count 10000000 --stem ASC --quiet
+  measure "$shuf" sh -c "shuf -r -i 0-65535 -n 10000000 > shuf.txt"
+  measure "$csv" "$batch" --source mt --file-type csv --number-type double --count 65536 --columns 256 --stem CSV \
+    --quiet
+done
+
+columns='%-44s %8s %7s %7s %9s %9s %9s\n'
+echo "Best of $rounds rounds:"
 # shellcheck disable=SC2059
 printf "$columns" "run" "seconds" "user s" "sys s" "MB" "MB/s" "peak MiB"
 printf '%s\n' "-------------------------------------------------------------------------------------------------"
-run "quibran-batch mt .BIN 1 GiB" "$batch" --source mt --count "$gib" --stem BIN --quiet
-run "openssl rand 1 GiB" openssl rand -out rand.bin "$gib"
-run "head -c 1 GiB /dev/urandom" sh -c "head -c $gib /dev/urandom > urandom.bin"
-run "quibran-batch mt .ASC int16 x 10,000,000" "$batch" --source mt --file-type asc --number-type int16 \
-  --count 10000000 --stem ASC --quiet
-run "shuf -r -i 0-65535 -n 10000000" sh -c "shuf -r -i 0-65535 -n 10000000 > shuf.txt"
-run "quibran-batch mt .CSV double 65536 x 256" "$batch" --source mt --file-type csv --number-type double \
-  --count 65536 --columns 256 --stem CSV --quiet
+for name in "$bin" "$ssl" "$urandom" "$asc" "$shuf" "$csv"; do
+  # shellcheck disable=SC2059
+  printf "$columns" "$name" "${seconds[$name]}" "${user[$name]}" "${sys[$name]}" "${megabytes[$name]}" \
+    "$(awk -v m="${megabytes[$name]}" -v s="${seconds[$name]}" 'BEGIN {printf "%.1f", m / s}')" \
+    "$(awk -v k="${peak_kib[$name]}" 'BEGIN {printf "%.1f", k / 1024}')"
+done
 echo
 echo "quibran-batch was faster by:"
-ratio "openssl rand 1 GiB" "quibran-batch mt .BIN 1 GiB" 1.3
-ratio "head -c 1 GiB /dev/urandom" "quibran-batch mt .BIN 1 GiB"
-ratio "shuf -r -i 0-65535 -n 10000000" "quibran-batch mt .ASC int16 x 10,000,000" 3
+ratio "$ssl" "$bin" 1.3
+ratio "$urandom" "$bin"
+ratio "$shuf" "$asc" 3
 echo
 echo "Peak memory of quibran-batch (target under 64 MiB):"
-for name in "quibran-batch mt .BIN 1 GiB" "quibran-batch mt .ASC int16 x 10,000,000" \
-  "quibran-batch mt .CSV double 65536 x 256"; do
+for name in "$bin" "$asc" "$csv"; do
   awk -v k="${peak_kib[$name]}" -v n="$name" 'BEGIN {
     printf "  %-40s %6.1f MiB (%s)\n", n, k / 1024, (k < 64 * 1024 ? "met" : "NOT MET")
   }'
