@@ -1,6 +1,7 @@
 #include "platform/output_file.h"
 
 #include <fcntl.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,6 +11,14 @@
 namespace quibran {
 
 namespace {
+
+// Uncached buffered writes (Linux 6.14 and later): the kernel starts writing
+// the pages out at once and drops them when they are on disk. A generator of
+// large one-off files then neither fills the page cache nor pays for fresh
+// cache pages, and pad material does not linger in memory.
+#ifndef RWF_DONTCACHE
+constexpr int RWF_DONTCACHE = 0x00000080;
+#endif
 
 [[noreturn]] void ThrowFromErrno(int err, bool on_folder) { throw RuntimeError(ErrorNumberFromErrno(err, on_folder)); }
 
@@ -36,7 +45,7 @@ void OutputFile::Flush() {
   const char* data = buffer_.get();
   std::size_t left = used_;
   while (left > 0) {
-    const ssize_t written = ::write(fd_, data, left);
+    const ssize_t written = WriteSome(data, left);
     if (written < 0) {
       if (errno == EINTR) continue;
       ThrowFromErrno(errno, false);
@@ -47,6 +56,18 @@ void OutputFile::Flush() {
     left -= static_cast<std::size_t>(written);
   }
   used_ = 0;
+}
+
+ssize_t OutputFile::WriteSome(const char* data, std::size_t size) {
+  if (uncached_) {
+    iovec piece{const_cast<char*>(data), size};
+    const ssize_t written = ::pwritev2(fd_, &piece, 1, -1, RWF_DONTCACHE);
+    // An older kernel or a file system (or device) without uncached writes
+    // refuses the flag; plain writes from then on.
+    if (written >= 0 || (errno != EOPNOTSUPP && errno != EINVAL)) return written;
+    uncached_ = false;
+  }
+  return ::write(fd_, data, size);
 }
 
 void OutputFile::Close() {

@@ -10,12 +10,12 @@
 
 namespace quibran::test {
 
-// A fresh folder below the system's temporary folder, removed with all it
-// holds when the test ends.
+// A fresh folder below the system's temporary folder (or `base`), removed
+// with all it holds when the test ends.
 class TempFolder {
  public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quibran-test-XXXXXX").string();
+  explicit TempFolder(const std::filesystem::path& base = std::filesystem::temp_directory_path()) {
+    std::string pattern = (base / "quibran-test-XXXXXX").string();
     path_ = ::mkdtemp(pattern.data());
   }
   ~TempFolder() {
