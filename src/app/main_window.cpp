@@ -31,15 +31,6 @@ const QColor kBitmapColour(255, 192, 192);
 const QColor kLockedColour(255, 255, 128);
 const QColor kCsvColour(128, 255, 128);
 
-// The number types each source offers, bit n for optNumType n.
-constexpr std::array<unsigned, kSourceCount> kSourceNumTypes = {
-    0xFF,                                            // Mersenne Twister: all
-    1u << 0 | 1u << 1 | 1u << 2 | 1u << 5 | 1u << 7,  // Rnd
-    0xFF & ~(1u << 4),                               // Wichmann-Hill
-    0xFF & ~(1u << 4),                               // MT and WH
-    0xFF,                                            // hardware: all
-};
-
 constexpr int kCsvRowsOffered = 999;
 
 QString Q(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
@@ -184,8 +175,9 @@ void MainWindow::LayoutForSelection() {
     const QLabel* indicator = device == kSourceHardware ? ui_->picQuibranGrn : ui_->picQuibranRed;
     ui_->picQuibran->setPixmap(indicator->pixmap());
     ui_->picQuibranRed->setVisible(device == kSourceMtWh);
-    for (unsigned type = 0; type < optNumType_.size(); ++type)
-      optNumType_[type]->setEnabled((kSourceNumTypes[static_cast<size_t>(device)] >> type & 1u) != 0);
+    // The hardware device supplies every type; a software source what it draws.
+    for (int type = 0; type < kNumTypeCount; ++type)
+      optNumType_[static_cast<size_t>(type)]->setEnabled(device == kSourceHardware || SourceOffers(device, type));
   }
 
   // Stage 2: the file type gives the fields their meaning and limits.
