@@ -1,5 +1,6 @@
-// The field checks as the user meets them: typed key by key, chosen from the
-// list, pasted, and on leaving the field.
+// What the widgets add to the field checks (whose rules the settings tests
+// cover): which keys reach a field, which checks run on each keystroke and
+// which on leaving, and that each message reaches the user once.
 
 #include <QApplication>
 #include <QClipboard>
@@ -13,235 +14,113 @@
 namespace quibran::test {
 namespace {
 
-using FieldTest = WindowTest;
-using Messages = std::vector<Message>;
-constexpr MessageIcon kNone = MessageIcon::None;
-constexpr MessageIcon kInfo = MessageIcon::Information;
+constexpr MessageIcon kNone = MessageIcon::None, kInfo = MessageIcon::Information;
+const Message kMinBitmap = AppMessage("Minimum bitmap size is 100 x 100", kInfo);
 
-TEST_F(FieldTest, BinaryQuantityIsCutAndCapped) {
-  Type(Quantity(), "4294967295");
-  EXPECT_EQ(messages, Messages{AppMessage("Maximum number is 2147483646 (2 GB - 2)", kInfo)});
-  EXPECT_EQ(QuantityText(), "2147483646");
-  EXPECT_EQ(settings.NumOfNums, 2147483646);
-  EXPECT_EQ(settings.NumOfNumsText, "2147483646");
+// Keys typed over the field's text, or text put there from code as a paste
+// through the context menu does; then the focus leaves the field or stays.
+// Or an entry chosen from the quantity list.
+enum Mode { kType, kTypeLeave, kPaste, kPasteLeave, kChoose };
 
-  messages.clear();
-  Type(Quantity(), "00768");
-  EXPECT_EQ(QuantityText(), "768");
-  EXPECT_EQ(settings.NumOfNums, 768);
-  Leave(Quantity());
-  EXPECT_EQ(QuantityText(), "768");
-  EXPECT_TRUE(messages.empty());
+struct Row {
+  int file_type;
+  QString field;
+  Mode mode;
+  QString input;
+  QString text;     // the field's text afterwards
+  QString setting;  // what the field feeds, see Setting()
+  Messages messages;
+};
+
+const std::vector<Row> kRows = {
+    {kFileBin, "cmbNumOfNums", kType, "4294967295", "2147483646", "2147483646",
+     {AppMessage("Maximum number is 2147483646 (2 GB - 2)", kInfo)}},
+    {kFileBin, "cmbNumOfNums", kTypeLeave, "00768", "768", "768", {}},
+    // Bitmap and CSV checks run at every digit and leave the typed text.
+    {kFileBmp, "cmbNumOfNums", kType, "768", "768", "768", {kMinBitmap, kMinBitmap}},
+    {kFileBmp, "cmbNumOfNums", kType, "2000", "2000", "1080",
+     {kMinBitmap, kMinBitmap, AppMessage("Maximum bitmap size is screen size (1920 x 1080)", kNone)}},
+    {kFileCsv, "cmbNumOfNums", kType, "100000", "100000", "65536", {AppMessage("Maximum CSV rows is 65536", kNone)}},
+    {kFileBin, "cmbNumOfNums", kPaste, "12abc", "12", "12", {}},
+    {kFileAsc, "cmbNumOfNums", kChoose, "1073741824 (1 GB)", "1073741824", "1073741824", {}},
+    // Columns follow the first four characters while typing; limits apply on leaving.
+    {kFileCsv, "txtCSVcolumnsX", kType, "12345", "12345", "1234", {}},
+    {kFileCsv, "txtCSVcolumnsX", kTypeLeave, "1000", "256", "256", {AppMessage("Maximum columns is 256", kNone)}},
+    {kFileCsv, "txtCSVcolumnsX", kPasteLeave, "9 columns", "9", "9", {}},
+    {kFileBmp, "txtCSVcolumnsX", kTypeLeave, "2000", "1920", "1920",
+     {AppMessage("Maximum X pixels is (screen width) 1920", kNone)}},
+    {kFileBin, "txtNumOfFiles", kType, "12345", "12345", "1", {}},
+    {kFileBin, "txtNumOfFiles", kTypeLeave, "12345", "9999", "9999", {AppMessage("Maximum files is 9999", kNone)}},
+    {kFileBmp, "txtNumOfFiles", kTypeLeave, "7", "1", "1", {}},  // locked
+    {kFileBmp, "txtNumOfFiles", kPasteLeave, "2", "1", "1",
+     {AppMessage("Only one bitmap can be generated at a time.", kNone)}},
+    // The start sequence is padded at once, in the field only after leaving.
+    {kFileBin, "txtStartSequence", kType, "7", "7", "0007 RAND0007.BIN", {}},
+    {kFileBin, "txtStartSequence", kTypeLeave, "7", "0007", "0007 RAND0007.BIN", {}},
+    {kFileBin, "txtStartSequence", kType, "123456", "9999", "9999 RAND9999.BIN", {}},
+    {kFileBin, "txtStartSequence", kPasteLeave, "", "0000", "0000 RAND0000.BIN", {}},
+    {kFileBin, "txtBaseFilename", kType, " R 1\"x", " R 1x", " R 1x  R 1x0001.BIN",
+     {AppMessage("The double quotation mark (\") cannot be used in a file name; it has been removed.",
+                 MessageIcon::Exclamation)}},
+    {kFileBin, "txtDestDir", kType, "  /tmp//q///out  ", "  /tmp//q///out  ", "/tmp//q///out", {}},
+    {kFileBin, "txtDestDir", kTypeLeave, "  /tmp//q///out  ", "/tmp/q/out/", "/tmp/q/out/", {}},
+    {kFileBin, "txtDestDir", kPasteLeave, "", QString::fromStdString(DefaultDestDir()),
+     QString::fromStdString(DefaultDestDir()), {}},
+    {kFileBin, "txtDestDir", kPaste, "/tmp/\"q\"", "/tmp/q", "/tmp/q",
+     {AppMessage("The double quotation mark (\") cannot be used in a folder name; it has been removed.",
+                 MessageIcon::Exclamation)}},
+};
+
+void PrintTo(const Row& row, std::ostream* out) {
+  const char* modes[] = {"typed", "typed and left", "pasted", "pasted and left", "chosen"};
+  *out << row.field.toStdString() << ' ' << modes[row.mode] << " [" << row.input.toStdString() << "] file type "
+       << row.file_type;
 }
 
-TEST_F(FieldTest, TextQuantityFromTheListAndTyped) {
-  ChooseFileType(kFileAsc);
-  Quantity()->setCurrentIndex(Quantity()->findText("1073741824 (1 GB)"));
-  EXPECT_EQ(settings.NumOfNums, 1073741824);
-  EXPECT_EQ(QuantityText(), "1073741824");
-  EXPECT_TRUE(messages.empty());
-
-  Type(Quantity(), "2000000000");
-  EXPECT_EQ(messages, Messages{AppMessage("Maximum ASCII numbers is 1073741824 (1 GB)", kInfo)});
-  EXPECT_EQ(settings.NumOfNums, 1073741824);
-  EXPECT_EQ(QuantityText(), "1073741824");
-}
-
-TEST_F(FieldTest, BitmapHeightIsCheckedAtEveryDigit) {
-  ChooseFileType(kFileBmp);
-  settings.ScreenWidthPixels = 1280;
-  settings.ScreenHeightPixels = 1024;
-  Type(Quantity(), "768");
-  const Message minimum = AppMessage("Minimum bitmap size is 100 x 100", kInfo);
-  EXPECT_EQ(messages, (Messages{minimum, minimum}));
-  EXPECT_EQ(QuantityText(), "768");  // the field keeps what was typed
-  EXPECT_EQ(settings.NumOfNums, 768);
-
-  // Opening the list is no leave; leaving checks again.
-  messages.clear();
-  Type(Quantity(), "7");
-  Quantity()->showPopup();
-  Quantity()->hidePopup();
-  EXPECT_EQ(messages, Messages{minimum});
-  Leave(Quantity());
-  EXPECT_EQ(messages, (Messages{minimum, minimum}));
-
-  messages.clear();
-  Type(Quantity(), "2000");
-  EXPECT_EQ(messages.back(), AppMessage("Maximum bitmap size is screen size (1280 x 1024)", kNone));
-  EXPECT_EQ(settings.NumOfNums, 1024);
-  EXPECT_EQ(QuantityText(), "2000");
-}
-
-TEST_F(FieldTest, CsvRowsCapAtTheSixthDigit) {
-  ChooseFileType(kFileCsv);
-  Type(Quantity(), "10000");
-  EXPECT_TRUE(messages.empty());
-  QTest::keyClicks(Quantity(), "0");
-  EXPECT_EQ(messages, Messages{AppMessage("Maximum CSV rows is 65536", kNone)});
-  EXPECT_EQ(QuantityText(), "100000");
-  EXPECT_EQ(settings.NumOfNums, 65536);
-  EXPECT_EQ(settings.NumOfNumsText, "65536");
-}
-
-TEST_F(FieldTest, CsvColumnsOnLeaving) {
-  ChooseFileType(kFileCsv);
-  auto* columns = Edit("txtCSVcolumnsX");
-  const Message too_many = AppMessage("Maximum columns is 256", kNone);
-  struct Case {
-    const char* typed;
-    std::vector<Message> expected;
-    const char* result;
-  };
-  for (const Case& c : {Case{"1", {AppMessage("Minimum columns is 2", kNone)}, "2"}, Case{"1000", {too_many}, "256"},
-                        Case{"17", {}, "17"}}) {
-    messages.clear();
-    Type(columns, c.typed);
-    EXPECT_EQ(settings.CSVcolumnsX, QString(c.typed).left(4).toInt()) << c.typed;  // while typing
-    EXPECT_TRUE(messages.empty());
-    Leave(columns);
-    EXPECT_EQ(messages, c.expected) << c.typed;
-    EXPECT_EQ(columns->text(), c.result);
-    EXPECT_EQ(settings.CSVcolumnsX, QString(c.result).toInt());
+class FieldTest : public WindowTest, public ::testing::WithParamInterface<Row> {
+ protected:
+  // The setting a field feeds, as text; with the file name preview for the
+  // fields that make it.
+  QString Setting(const QString& field) {
+    const QString preview = " " + Edit("txtFileName")->text();
+    if (field == "cmbNumOfNums") return QString::number(settings.NumOfNums);
+    if (field == "txtCSVcolumnsX") return QString::number(settings.CSVcolumnsX);
+    if (field == "txtNumOfFiles") return QString::number(settings.NumOfFiles);
+    if (field == "txtStartSequence") return QString::fromStdString(settings.StartSequence) + preview;
+    if (field == "txtBaseFilename") return QString::fromStdString(settings.BaseFilename) + preview;
+    return QString::fromStdString(settings.DestDir);
   }
-  columns->clear();
-  Leave(columns);
-  EXPECT_EQ(columns->text(), "2");
-}
+};
 
-TEST_F(FieldTest, BitmapWidthOnLeaving) {
-  ChooseFileType(kFileBmp);
+TEST_P(FieldTest, ChecksAsTheUserMeetsThem) {
+  const Row& row = GetParam();
   settings.ScreenWidthPixels = 1920;
-  auto* width = Edit("txtCSVcolumnsX");
-  TypeAndLeave(width, "2000");
-  EXPECT_EQ(messages, Messages{AppMessage("Maximum X pixels is (screen width) 1920", kNone)});
-  EXPECT_EQ(width->text(), "1920");
-  EXPECT_EQ(settings.CSVcolumnsX, 1920);
-
+  settings.ScreenHeightPixels = 1080;
+  ChooseFileType(row.file_type);
   messages.clear();
-  TypeAndLeave(width, "50");
-  EXPECT_EQ(messages, Messages{AppMessage("Minimum X pixels is 100", kNone)});
-  EXPECT_EQ(settings.CSVcolumnsX, 100);
+  QWidget* field = Get(row.field);
+  if (row.mode == kType || row.mode == kTypeLeave) Type(field, row.input);
+  if (row.mode == kPaste || row.mode == kPasteLeave) SetText(row.field, row.input);
+  if (row.mode == kTypeLeave || row.mode == kPasteLeave) Leave(field);
+  if (row.mode == kChoose) Quantity()->setCurrentIndex(Quantity()->findText(row.input));
+  EXPECT_EQ(messages, row.messages);
+  EXPECT_EQ(Text(row.field), row.text);
+  EXPECT_EQ(Setting(row.field), row.setting);
+  if (row.field == "txtNumOfFiles" && (row.mode == kTypeLeave || row.mode == kPasteLeave)) {
+    EXPECT_EQ(QString::fromStdString(settings.NumOfFilesText), row.text);
+  }
 }
 
-TEST_F(FieldTest, NumberOfFilesOnLeaving) {
-  auto* files = Edit("txtNumOfFiles");
-  TypeAndLeave(files, "12345");
-  EXPECT_EQ(messages, Messages{AppMessage("Maximum files is 9999", kNone)});
-  EXPECT_EQ(files->text(), "9999");
-  EXPECT_EQ(settings.NumOfFiles, 9999);
-  EXPECT_EQ(settings.NumOfFilesText, "9999");
+INSTANTIATE_TEST_SUITE_P(Rows, FieldTest, ::testing::ValuesIn(kRows));
 
-  messages.clear();
-  TypeAndLeave(files, "0");
-  EXPECT_TRUE(messages.empty());
-  EXPECT_EQ(settings.NumOfFiles, 0);
-  files->clear();
-  Leave(files);
-  EXPECT_EQ(files->text(), "1");
+using FieldKeysTest = WindowTest;
 
-  // A bitmap's field is locked at 1; text put there from code is corrected.
-  ChooseFileType(kFileBmp);
-  Type(files, "7");
-  EXPECT_EQ(files->text(), "1");
-  files->setText("2");
-  Leave(files);
-  EXPECT_EQ(messages, Messages{AppMessage("Only one bitmap can be generated at a time.", kNone)});
-  EXPECT_EQ(files->text(), "1");
-  EXPECT_EQ(settings.NumOfFiles, 1);
-}
-
-TEST_F(FieldTest, StartSequenceIsPaddedAtOnceAndShownPaddedAfterLeaving) {
-  auto* sequence = Edit("txtStartSequence");
-  Type(sequence, "7");
-  EXPECT_EQ(sequence->text(), "7");
-  EXPECT_EQ(settings.StartSequence, "0007");
-  EXPECT_EQ(Edit("txtFileName")->text(), "RAND0007.BIN");
-  Leave(sequence);
-  EXPECT_EQ(sequence->text(), "0007");
-
-  Type(sequence, "123456");
-  EXPECT_EQ(sequence->text(), "9999");
-  EXPECT_EQ(settings.StartSequence, "9999");
-
-  sequence->clear();
-  EXPECT_EQ(settings.StartSequence, "0000");
-  Leave(sequence);
-  EXPECT_EQ(sequence->text(), "0000");
-  EXPECT_TRUE(messages.empty());
-}
-
-TEST_F(FieldTest, BaseNameIsTakenAsTypedButRefusesTheQuotationMark) {
-  auto* base = Edit("txtBaseFilename");
-  Type(base, " R 1");
-  EXPECT_EQ(settings.BaseFilename, " R 1");
-  EXPECT_EQ(Edit("txtFileName")->text(), " R 10001.BIN");
-
-  QTest::keyClicks(base, "\"x");
-  EXPECT_EQ(messages, Messages{AppMessage("The double quotation mark (\") cannot be used in a file name; it has been "
-                                          "removed.",
-                                          MessageIcon::Exclamation)});
-  EXPECT_EQ(base->text(), " R 1x");
-  EXPECT_EQ(settings.BaseFilename, " R 1x");
-}
-
-TEST_F(FieldTest, DestinationIsTrimmedCollapsedAndEndsInOneSeparator) {
-  auto* dest = Edit("txtDestDir");
-  Type(dest, "  /tmp//quibran///out  ");
-  EXPECT_EQ(settings.DestDir, "/tmp//quibran///out");
-  Leave(dest);
-  EXPECT_EQ(dest->text(), "/tmp/quibran/out/");
-  EXPECT_EQ(settings.DestDir, "/tmp/quibran/out/");
-
-  dest->clear();
-  Leave(dest);
-  EXPECT_EQ(settings.DestDir, DefaultDestDir());
-  EXPECT_EQ(dest->text().toStdString(), DefaultDestDir());
-
-  dest->setText("/tmp/\"q\"");
-  EXPECT_EQ(messages,
-            Messages{AppMessage("The double quotation mark (\") cannot be used in a folder name; it has been removed.",
-                                MessageIcon::Exclamation)});
-  EXPECT_EQ(dest->text(), "/tmp/q");
-  EXPECT_EQ(settings.DestDir, "/tmp/q");
-}
-
-// Answers the folder dialog that the next click opens.
-void AnswerFolderDialog(const QString& folder) {
-  QTimer::singleShot(0, [folder] {
-    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(dialog->windowTitle(), "Select Folder");
-    if (folder.isEmpty()) {
-      dialog->reject();
-      return;
-    }
-    dialog->setDirectory(folder);
-    dialog->selectFile(folder);
-    QMetaObject::invokeMethod(dialog, "accept");
-  });
-}
-
-TEST_F(FieldTest, FolderPickerSetsTheFolderAndCancelKeepsIt) {
-  QTemporaryDir picked;
-  const QString folder = QDir(picked.path()).canonicalPath();
-  AnswerFolderDialog(folder);
-  Click("buttonBrowseForDir");
-  EXPECT_EQ(Edit("txtDestDir")->text(), folder + "/");
-  EXPECT_EQ(settings.DestDir, (folder + "/").toStdString());
-
-  AnswerFolderDialog(QString());
-  Click("buttonBrowseForDir");
-  EXPECT_EQ(settings.DestDir, (folder + "/").toStdString());
-  EXPECT_EQ(Edit("txtDestDir")->text(), folder + "/");
-}
-
-TEST_F(FieldTest, DigitFieldsDiscardEveryOtherKey) {
+TEST_F(FieldKeysTest, DigitFieldsDiscardEveryOtherKey) {
   ChooseFileType(kFileCsv);
   QApplication::clipboard()->setText("55");
-  for (QWidget* field : {static_cast<QWidget*>(Quantity()), static_cast<QWidget*>(Edit("txtCSVcolumnsX")),
-                         static_cast<QWidget*>(Edit("txtNumOfFiles")), static_cast<QWidget*>(Edit("txtStartSequence"))}) {
-    SCOPED_TRACE(qPrintable(field->objectName()));
+  for (const char* name : {"cmbNumOfNums", "txtCSVcolumnsX", "txtNumOfFiles", "txtStartSequence"}) {
+    SCOPED_TRACE(name);
+    QWidget* field = Get(name);
     Type(field, "1a2 -.3");
     QTest::keyClick(field, Qt::Key_Return);
     QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);  // paste
@@ -249,8 +128,7 @@ TEST_F(FieldTest, DigitFieldsDiscardEveryOtherKey) {
     QTest::keyClick(field, Qt::Key_Backspace);  // removes the 2
     QTest::keyClick(field, Qt::Key_Delete);     // removes the 3
     QTest::keyClicks(field, "4");
-    const QString text = field == Quantity() ? QuantityText() : qobject_cast<QLineEdit*>(field)->text();
-    EXPECT_EQ(text, "14");
+    EXPECT_EQ(Text(name), "14");
   }
   EXPECT_EQ(settings.NumOfNums, 14);
   EXPECT_EQ(settings.CSVcolumnsX, 14);
@@ -258,36 +136,34 @@ TEST_F(FieldTest, DigitFieldsDiscardEveryOtherKey) {
   EXPECT_TRUE(messages.empty());
 }
 
-// Text pasted through a context menu can hold anything; the checks read its
-// leading digits and never fail.
-TEST_F(FieldTest, PastedTextCountsByItsLeadingDigits) {
-  Quantity()->setEditText("12abc");
-  EXPECT_EQ(QuantityText(), "12");
-  EXPECT_EQ(settings.NumOfNums, 12);
-  Quantity()->setEditText("abc");
-  EXPECT_EQ(QuantityText(), "1");
+// Opening the list takes the focus without leaving the field.
+TEST_F(FieldKeysTest, OpeningTheQuantityListIsNoLeave) {
+  ChooseFileType(kFileBmp);
+  Type(Quantity(), "7");
+  Quantity()->showPopup();
+  Quantity()->hidePopup();
+  EXPECT_EQ(messages, Messages{kMinBitmap});
+  Leave(Quantity());
+  EXPECT_EQ(messages, (Messages{kMinBitmap, kMinBitmap}));
+}
 
-  ChooseFileType(kFileCsv);
-  Quantity()->setEditText("x");
-  EXPECT_EQ(settings.NumOfNums, 1);
-  auto* columns = Edit("txtCSVcolumnsX");
-  columns->setText("9 columns");
-  EXPECT_EQ(settings.CSVcolumnsX, 9);
-  Leave(columns);
-  EXPECT_EQ(columns->text(), "9");
-
-  auto* files = Edit("txtNumOfFiles");
-  files->setText("two");
-  Leave(files);
-  EXPECT_EQ(files->text(), "1");
-  EXPECT_EQ(settings.NumOfFiles, 1);
-
-  auto* sequence = Edit("txtStartSequence");
-  sequence->setText("8th");
-  EXPECT_EQ(settings.StartSequence, "0008");
-  Leave(sequence);
-  EXPECT_EQ(sequence->text(), "0008");
-  EXPECT_TRUE(messages.empty());
+TEST_F(FieldKeysTest, FolderPickerSetsTheFolderAndCancelKeepsIt) {
+  QTemporaryDir picked;
+  const QString folder = QDir(picked.path()).canonicalPath();
+  for (const QString& answer : {folder, QString()}) {
+    QTimer::singleShot(0, [answer] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(dialog, nullptr);
+      EXPECT_EQ(dialog->windowTitle(), "Select Folder");
+      if (answer.isEmpty()) return dialog->reject();
+      dialog->setDirectory(answer);
+      dialog->selectFile(answer);
+      QMetaObject::invokeMethod(dialog, "accept");
+    });
+    Click("buttonBrowseForDir");
+    EXPECT_EQ(Edit("txtDestDir")->text(), folder + "/");
+    EXPECT_EQ(settings.DestDir, (folder + "/").toStdString());
+  }
 }
 
 }  // namespace

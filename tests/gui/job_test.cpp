@@ -1,10 +1,10 @@
 // Jobs started from the window: the files they write, the display box, the
-// buttons, the progress bars, the start sequence and Stop.
+// buttons, the progress bars, the start sequence, Stop and refusals.
 
 #include <QDir>
 #include <QFile>
-#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <functional>
 
 #include "window_fixture.h"
 
@@ -23,8 +23,7 @@ class JobTest : public WindowTest {
     TypeAndLeave(Edit("txtDestDir"), folder.path());
     TypeAndLeave(Edit("txtStartSequence"), "1");
   }
-  void Start() { Click("cmdStart"); }
-
+  // Lines of a file, each ended by CR LF.
   QStringList Lines(const QString& name) {
     QFile file(folder.filePath(name));
     EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << qPrintable(name);
@@ -34,11 +33,14 @@ class JobTest : public WindowTest {
   }
   QStringList Files() { return QDir(folder.path()).entryList(QDir::Files, QDir::Name); }
   QProgressBar* Bar(const char* name) { return Get<QProgressBar>(name); }
-
-  void ExpectIdle() {
-    EXPECT_TRUE(Get("cmdStart")->isEnabled());
-    EXPECT_TRUE(Get("cmdStart")->hasFocus());
+  // Start enabled (with the focus, when `focus`), Stop disabled.
+  void ExpectIdle(bool focus = true) {
+    EXPECT_TRUE(Get("cmdStart")->isEnabled() && (Get("cmdStart")->hasFocus() || !focus));
     EXPECT_FALSE(Get("cmdStop")->isEnabled());
+  }
+  // Runs `action` each time the job moves the start sequence on to the next file.
+  void OnNextFile(std::function<void()> action) {
+    QObject::connect(Edit("txtStartSequence"), &QLineEdit::textChanged, std::move(action));
   }
 
   QTemporaryDir folder;
@@ -49,32 +51,23 @@ TEST_F(JobTest, TextJobWritesItsFilesAndFillsTheDisplayBox) {
   Click("chkDisplay");
   Click("chkSaveLastSeq");
   bool running_seen = false;
-  QObject::connect(Edit("txtStartSequence"), &QLineEdit::textChanged, [&] {
+  OnNextFile([&] {
     running_seen = !Get("cmdStart")->isEnabled() && Get("cmdStop")->isEnabled() && Bar("pbrJobProgress")->isVisible();
   });
-  Start();
-
+  Click("cmdStart");
   EXPECT_TRUE(running_seen);
   EXPECT_EQ(Files(), QStringList({"RAND0001.ASC", "RAND0002.ASC"}));
   const QStringList first = Lines("RAND0001.ASC");
   ASSERT_EQ(first.size(), 20);
   EXPECT_EQ(Lines("RAND0002.ASC").size(), 20);
   EXPECT_NE(Lines("RAND0002.ASC"), first);
-
   // The box shows the first file's values: decimal, hexadecimal, octal.
-  const QStringList display = Get<QPlainTextEdit>("txtDisplay1024")->toPlainText().split('\n', Qt::SkipEmptyParts);
-  ASSERT_EQ(display.size(), 20);
-  const QRegularExpression line("^(\\d{3})    ([0-9A-F]{2})    ([0-7]{3})$");
-  for (int i = 0; i < 20; ++i) {
-    const auto match = line.match(display[i]);
-    ASSERT_TRUE(match.hasMatch()) << qPrintable(display[i]);
-    const int value = first[i].toInt();
-    EXPECT_EQ(match.captured(1).toInt(), value);
-    EXPECT_EQ(match.captured(2).toInt(nullptr, 16), value);
-    EXPECT_EQ(match.captured(3).toInt(nullptr, 8), value);
-  }
-  EXPECT_EQ(Edit("txtStartSequence")->text(), "0003");  // Save Seq keeps the next number
-  EXPECT_EQ(Edit("txtFileName")->text(), "RAND0003.ASC");
+  QStringList expected;
+  for (const QString& value : first)
+    expected << QString("%1    %2    %3").arg(value.toInt(), 3, 10, QChar('0')).arg(value.toInt(), 2, 16, QChar('0'))
+                    .arg(value.toInt(), 3, 8, QChar('0')).toUpper();
+  EXPECT_EQ(Get<QPlainTextEdit>("txtDisplay1024")->toPlainText().split('\n', Qt::SkipEmptyParts), expected);
+  EXPECT_EQ(Text("txtStartSequence") + " " + Text("txtFileName"), "0003 RAND0003.ASC");  // Save Seq keeps the next
   EXPECT_EQ(Bar("pbrJobProgress")->value(), Bar("pbrJobProgress")->maximum());
   EXPECT_EQ(Bar("pbrFileProgress")->value(), 0);
   ExpectIdle();
@@ -86,22 +79,18 @@ TEST_F(JobTest, CsvJobWritesRowsOfColumnsAndRestoresTheSequence) {
   TypeAndLeave(Edit("txtCSVcolumnsX"), "4");
   Click(NumType(kNumInteger16));
   TypeAndLeave(Edit("txtStartSequence"), "5");
-  Start();
-
+  Click("cmdStart");
   EXPECT_EQ(Files(), QStringList{"RAND0005.CSV"});
   const QStringList rows = Lines("RAND0005.CSV");
   ASSERT_EQ(rows.size(), 3);
   for (const QString& row : rows) {
     const QStringList cells = row.split(',');
-    ASSERT_EQ(cells.size(), 4) << qPrintable(row);
-    for (const QString& cell : cells) {
-      bool number = false;
-      EXPECT_LE(cell.toUInt(&number), 65535u);
-      EXPECT_TRUE(number) << qPrintable(cell);
-    }
+    EXPECT_EQ(cells.size(), 4) << qPrintable(row);
+    bool number = false;
+    for (const QString& cell : cells) EXPECT_TRUE(cell.toUInt(&number) <= 65535 && number) << qPrintable(row);
   }
   EXPECT_TRUE(Get<QPlainTextEdit>("txtDisplay1024")->toPlainText().isEmpty());
-  EXPECT_EQ(Edit("txtStartSequence")->text(), "0005");  // without Save Seq
+  EXPECT_EQ(Text("txtStartSequence"), "0005");  // without Save Seq
   ExpectIdle();
   EXPECT_TRUE(messages.empty());
 }
@@ -109,16 +98,18 @@ TEST_F(JobTest, CsvJobWritesRowsOfColumnsAndRestoresTheSequence) {
 TEST_F(JobTest, StopInTheMiddleOfAMultiFileJob) {
   Prepare(kFileBin, kSourceRnd, "1000", "4");
   int advances = 0;
-  QObject::connect(Edit("txtStartSequence"), &QLineEdit::textChanged, [&] {
-    if (++advances == 1) Click("cmdStop");  // once file 1 is written
+  bool stop_disabled_at_once = false;
+  OnNextFile([&] {
+    if (++advances > 1) return;
+    Click("cmdStop");  // once file 1 is written
+    stop_disabled_at_once = !Get("cmdStop")->isEnabled();
   });
-  Start();
-
-  const QStringList files = Files();
-  ASSERT_EQ(files, QStringList({"RAND0001.BIN", "RAND0002.BIN"}));
+  Click("cmdStart");
+  EXPECT_TRUE(stop_disabled_at_once);
+  ASSERT_EQ(Files(), QStringList({"RAND0001.BIN", "RAND0002.BIN"}));
   EXPECT_EQ(QFileInfo(folder.filePath("RAND0001.BIN")).size(), 1000);
   EXPECT_LE(QFileInfo(folder.filePath("RAND0002.BIN")).size(), 1000);
-  EXPECT_EQ(Edit("txtStartSequence")->text(), "0002");  // after the last whole file
+  EXPECT_EQ(Text("txtStartSequence"), "0002");  // after the last whole file
   EXPECT_EQ(Bar("pbrFileProgress")->value(), Bar("pbrFileProgress")->maximum());
   ExpectIdle();
   EXPECT_TRUE(messages.empty());
@@ -126,8 +117,8 @@ TEST_F(JobTest, StopInTheMiddleOfAMultiFileJob) {
 
 TEST_F(JobTest, ClosingTheWindowStopsTheJob) {
   Prepare(kFileBin, kSourceRnd, "1000", "9999");
-  QObject::connect(Edit("txtStartSequence"), &QLineEdit::textChanged, [&] { window.close(); });
-  Start();
+  OnNextFile([&] { window.close(); });
+  Click("cmdStart");
   EXPECT_FALSE(window.isVisible());
   EXPECT_LE(Files().size(), 2);
 }
@@ -140,65 +131,53 @@ TEST_F(JobTest, FocusMovesRunTheLeaveChecks) {
   window.CommitStartFields();
   EXPECT_EQ(sequence->text(), "0000");
   EXPECT_TRUE(Edit("txtBaseFilename")->hasFocus());
-
   sequence->setText("7");
   window.FocusThroughStartSequence();
   EXPECT_EQ(sequence->text(), "0007");
   EXPECT_TRUE(Edit("txtFileName")->hasFocus());
-
   sequence->setText("8");
   Get("cmdExit")->setFocus();
-  window.setWindowState(Qt::WindowMaximized);
-  window.FocusThroughStartSequence();
-  EXPECT_EQ(sequence->text(), "8");
-  window.setWindowState(Qt::WindowMinimized);
-  window.FocusThroughStartSequence();
-  EXPECT_EQ(sequence->text(), "8");
-  EXPECT_EQ(window.focusWidget(), Get("cmdExit"));
+  for (Qt::WindowState state : {Qt::WindowMaximized, Qt::WindowMinimized}) {
+    window.setWindowState(state);
+    window.FocusThroughStartSequence();
+    EXPECT_EQ(sequence->text(), "8");
+    EXPECT_EQ(window.focusWidget(), Get("cmdExit"));
+  }
 }
 
-TEST_F(JobTest, QuantityBelowOneStartsNothing) {
-  Prepare(kFileCsv, kSourceRnd, "0", "1");
-  Start();
-  EXPECT_EQ(messages, std::vector<Message>{AppMessage("You must enter how many numbers you want generated",
-                                                      MessageIcon::Exclamation)});
-  EXPECT_EQ(QuantityText(), "");
-  EXPECT_TRUE(Quantity()->hasFocus());
-  EXPECT_TRUE(Files().isEmpty());
-  EXPECT_TRUE(Get("cmdStart")->isEnabled());
-  EXPECT_FALSE(Get("cmdStop")->isEnabled());
-}
-
-TEST_F(JobTest, BitmapChecksCorrectTheFieldsBeforeAnyJob) {
-  Prepare(kFileBmp, kSourceRnd, "100", "1");
-  Edit("txtCSVcolumnsX")->setText("50");  // as the presets could
-  Start();
-  EXPECT_EQ(messages,
-            std::vector<Message>{AppMessage("Minimum X pixels is (screen width) 100", MessageIcon::Information)});
-  EXPECT_EQ(Edit("txtCSVcolumnsX")->text(), "100");
-  EXPECT_EQ(settings.CSVcolumnsX, 100);
-  EXPECT_TRUE(Files().isEmpty());
-}
-
-// The hardware source stays selectable; without a device the job says so
-// and writes nothing.
-TEST_F(JobTest, HardwareSourceWithoutADeviceIsReported) {
-  Prepare(kFileAsc, kSourceHardware, "10", "1");
-  Start();
-  const Message expected{"Error Number 429", "Alea Device:  Can't create the device object", MessageIcon::Critical};
-  EXPECT_EQ(messages, std::vector<Message>{expected});
-  EXPECT_TRUE(Files().isEmpty());
-  EXPECT_TRUE(Get("cmdStart")->isEnabled());
-  EXPECT_FALSE(Get("cmdStop")->isEnabled());
-}
-
-TEST_F(JobTest, UnwritableFolderIsReported) {
-  Prepare(kFileAsc, kSourceRnd, "10", "1");
-  TypeAndLeave(Edit("txtDestDir"), folder.filePath("missing"));
-  Start();
-  const Message expected{"Error Number 76", "Path not found", MessageIcon::Critical};
-  EXPECT_EQ(messages, std::vector<Message>{expected});
-  ExpectIdle();
+// Refusals that the job reports through the window: a field it corrects (the
+// emptied quantity also gets the focus), or an error titled by its number.
+TEST_F(JobTest, RefusalsAreReportedAndWriteNothing) {
+  struct Refusal {
+    int file_type, source;
+    const char* field;
+    QString text;   // put into the field before the start
+    QString after;  // the field's text afterwards
+    Message message;
+  };
+  const Refusal refusals[] = {
+      {kFileCsv, kSourceRnd, "cmbNumOfNums", "0", "",
+       AppMessage("You must enter how many numbers you want generated", MessageIcon::Exclamation)},
+      {kFileBmp, kSourceRnd, "txtCSVcolumnsX", "50", "100",
+       AppMessage("Minimum X pixels is (screen width) 100", MessageIcon::Information)},
+      {kFileAsc, kSourceRnd, "txtDestDir", folder.path() + "/missing/", folder.path() + "/missing/",
+       {"Error Number 76", "Path not found", MessageIcon::Critical}},
+  };
+  for (const Refusal& r : refusals) {
+    SCOPED_TRACE(qPrintable(r.message.text));
+    Prepare(r.file_type, r.source, "100", "1");
+    SetText(r.field, r.text);
+    messages.clear();
+    Click("cmdStart");
+    EXPECT_EQ(messages, Messages{r.message});
+    EXPECT_EQ(Text(r.field), r.after);
+    EXPECT_TRUE(Files().isEmpty());
+    ExpectIdle(false);
+    EXPECT_EQ(Quantity()->hasFocus(), r.after.isEmpty());
+    if (r.file_type == kFileBmp) {
+      EXPECT_EQ(settings.CSVcolumnsX, 100);
+    }
+  }
 }
 
 }  // namespace

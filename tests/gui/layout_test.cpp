@@ -12,231 +12,172 @@ namespace {
 
 using LayoutTest = WindowTest;
 
-QString Caption(QWidget* w) {
-  const char* property = w->property("title").isValid() ? "title" : "text";
-  return w->property(property).toString();
+// Bit n of `enabled` stands for optNumType n.
+void ExpectNumTypesEnabled(const QWidget& window, unsigned enabled) {
+  for (int n = 0; n < kNumTypeCount; ++n) {
+    auto* button = window.findChild<QRadioButton*>(QString("optNumType%1").arg(n));
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->isEnabled(), (enabled >> n & 1u) != 0) << n;
+  }
 }
 
-TEST_F(LayoutTest, EveryControlCarriesItsNameAndCaption) {
-  EXPECT_EQ(window.objectName(), "frmMain");
-  EXPECT_EQ(window.windowTitle(), "Quibran - True Random Number Generator");
+TEST_F(LayoutTest, StartsWithItsControlsAndTheBuiltInDefaults) {
+  EXPECT_EQ(window.objectName() + ": " + window.windowTitle(), "frmMain: Quibran - True Random Number Generator");
   EXPECT_EQ(window.size(), QSize(727, 560));
   EXPECT_EQ(window.minimumSize(), window.maximumSize());
-
-  const std::vector<std::pair<const char*, const char*>> captions = {
-      {"fraFileType", "File Type and .EXT"},
-      {"optFileType0", ".BINary"},
-      {"optFileType1", ".ASCii"},
-      {"optFileType2", ".BitMaP"},
-      {"optFileType3", ".CSV"},
-      {"fraNumType", "Number Type"},
-      {"optNumType0", "Byte"},
-      {"optNumType1", "Integer (15 bits)"},
-      {"optNumType2", "Integer (16 bits)"},
-      {"optNumType3", "Long (31 bits)"},
-      {"optNumType4", "Long (32 bits)"},
-      {"optNumType5", "Float (Single)"},
-      {"optNumType6", "Float (Double)"},
-      {"optNumType7", "Color (24 bits)"},
-      {"lblDevice", "Select RN Generator:"},
-      {"lblNumOfNums", "File Size in Bytes:"},
-      {"lblCSVcolumnsX", "CSV Columns:"},
-      {"lblNumOfFiles", "Number of Files to Generate:"},
-      {"chkDisplay", "Display (up to 1024) Decimal"},
-      {"chkMonochrome", "Monochrome (1 bit)"},
-      {"fraOutputSection", "Output File Section"},
-      {"lblDesstDir", "Enter Destination Directory:"},
-      {"buttonBrowseForDir", "Browse..."},
-      {"lblBaseFileName", "Enter Filename Base:"},
-      {"lblSequence", "Start Seq:"},
-      {"chkSaveLastSeq", "Save Seq"},
-      {"lblFileName", "Output Filename:"},
-      {"lblJobProgress", "Job Progress:"},
-      {"lblFileProgress", "File Progress:"},
-      {"cmdStart", "Start"},
-      {"cmdStop", "Stop"},
-      {"cmdExit", "Exit"},
-  };
-  for (const auto& [name, caption] : captions) EXPECT_EQ(Caption(Get(name)), caption) << name;
-
-  for (const char* name : {"picQuibran", "picQuibranRed", "picQuibranGrn", "cmbDevice", "cmbNumOfNums",
-                           "txtCSVcolumnsX", "txtNumOfFiles", "txtDestDir", "txtBaseFilename", "txtStartSequence",
-                           "txtFileName", "txtDisplay1024", "pbrJobProgress", "pbrFileProgress", "sbStatusBar"})
-    Get(name);
   EXPECT_EQ(window.statusBar()->objectName(), "sbStatusBar");
-  EXPECT_EQ(Get<QLabel>("picQuibran")->size(), QSize(48, 48));
-
+  EXPECT_EQ(Get("picQuibran")->size(), QSize(48, 48));
+  QStringList captions;
+  for (const QString& name :
+       QString("fraFileType optFileType0 optFileType1 optFileType2 optFileType3 fraNumType optNumType0 optNumType1 "
+               "optNumType2 optNumType3 optNumType4 optNumType5 optNumType6 optNumType7 lblDevice lblNumOfNums "
+               "lblCSVcolumnsX lblNumOfFiles chkDisplay chkMonochrome fraOutputSection lblDesstDir buttonBrowseForDir "
+               "lblBaseFileName lblSequence chkSaveLastSeq lblFileName lblJobProgress lblFileProgress cmdStart cmdStop "
+               "cmdExit")
+           .split(' ')) {
+    QWidget* w = Get(name);
+    captions << (w ? w->property(w->property("title").isValid() ? "title" : "text").toString() : "missing " + name);
+  }
+  EXPECT_EQ(captions, QStringList({"File Type and .EXT", ".BINary", ".ASCii", ".BitMaP", ".CSV", "Number Type", "Byte",
+                                   "Integer (15 bits)", "Integer (16 bits)", "Long (31 bits)", "Long (32 bits)",
+                                   "Float (Single)", "Float (Double)", "Color (24 bits)", "Select RN Generator:",
+                                   "File Size in Bytes:", "CSV Columns:", "Number of Files to Generate:",
+                                   "Display (up to 1024) Decimal", "Monochrome (1 bit)", "Output File Section",
+                                   "Enter Destination Directory:", "Browse...", "Enter Filename Base:", "Start Seq:",
+                                   "Save Seq", "Output Filename:", "Job Progress:", "File Progress:", "Start", "Stop",
+                                   "Exit"}));
+  auto* device = Get<QComboBox>("cmbDevice");
   QStringList devices;
-  for (int i = 0; i < Get<QComboBox>("cmbDevice")->count(); ++i) devices << Get<QComboBox>("cmbDevice")->itemText(i);
+  for (int i = 0; i < device->count(); ++i) devices << device->itemText(i);
   EXPECT_EQ(devices, QStringList({"PRNG (Marsenne Twister)", "PRNG (Microsoft Rnd)", "PRNG (Wichmann Hill)",
                                   "PRNG (MT and WH)", "TRNG (Araneus Alea I)"}));
+
+  // The built-in defaults, on the measured screen.
+  EXPECT_EQ(QSize(settings.ScreenWidthPixels, settings.ScreenHeightPixels), window.screen()->geometry().size());
+  EXPECT_EQ(device->currentText(), "PRNG (Microsoft Rnd)");
+  EXPECT_EQ(Text("cmbNumOfNums") + " " + Text("txtFileName"), "1024 RAND0001.BIN");
+  EXPECT_EQ(Text("txtDestDir").toStdString(), DefaultDestDir());
+  for (const char* name : {"pbrJobProgress", "pbrFileProgress", "picQuibranGrn"}) EXPECT_FALSE(Get(name)->isVisible());
+  EXPECT_FALSE(Get("cmdStop")->isEnabled());
+  EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(LayoutTest, MenusAreThoseOfTheProgramAndOnlyExitActs) {
-  struct Entry {
-    const char* name;
-    const char* text;
-    bool enabled;
-  };
-  for (const Entry& e : {Entry{"mnuFileExit", "E&xit", true}, Entry{"mnuViewStatusBar", "Status &Bar", false},
-                         Entry{"mnuCreateMediaDef", "&Create...", false}, Entry{"mnuHelpContents", "&Contents", false},
-                         Entry{"mnuHelpAbout", "&About ", false}}) {
-    auto* action = window.findChild<QAction*>(e.name);
-    ASSERT_NE(action, nullptr) << e.name;
-    EXPECT_EQ(action->text(), e.text);
-    EXPECT_EQ(action->isEnabled(), e.enabled) << e.name;
+  QStringList menus;
+  for (QAction* menu : window.menuBar()->actions()) menus << menu->text();
+  EXPECT_EQ(menus, QStringList({"&File", "&View", "&Options", "&Help"}));
+  QStringList actions;
+  for (const char* name : {"mnuFileExit", "mnuViewStatusBar", "mnuCreateMediaDef", "mnuHelpContents", "mnuHelpAbout"}) {
+    auto* action = window.findChild<QAction*>(name);
+    actions << (action ? action->text() + (action->isEnabled() ? " on" : " off") : QString("missing ") + name);
   }
+  EXPECT_EQ(actions, QStringList({"E&xit on", "Status &Bar off", "&Create... off", "&Contents off", "&About  off"}));
   EXPECT_TRUE(window.findChild<QAction*>("mnuViewStatusBar")->isChecked());
-
-  QStringList titles;
-  for (QAction* menu : window.menuBar()->actions()) titles << menu->text();
-  EXPECT_EQ(titles, QStringList({"&File", "&View", "&Options", "&Help"}));
   const QList<QAction*> help = window.menuBar()->actions().last()->menu()->actions();
   ASSERT_EQ(help.size(), 3);
   EXPECT_TRUE(help[1]->isSeparator());
-
   window.findChild<QAction*>("mnuFileExit")->trigger();
   EXPECT_FALSE(window.isVisible());
 }
 
-// Every caption fits its control and every control lies inside the window,
-// whatever the file type made of the captions.
-TEST_F(LayoutTest, ControlsAreLegibleAndInsideTheWindowForEveryFileType) {
-  for (int type = 0; type < kFileTypeCount; ++type) {
-    ChooseFileType(type);
-    for (QWidget* w : window.findChildren<QWidget*>()) {
-      if (!w->isVisible() || w->window() != &window) continue;
-      const QRect rect(w->mapTo(&window, QPoint(0, 0)), w->size());
-      EXPECT_TRUE(window.rect().contains(rect)) << qPrintable(w->objectName()) << " file type " << type;
-      if (qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w)) {
-        EXPECT_GE(w->width(), w->sizeHint().width()) << qPrintable(w->objectName()) << " file type " << type;
-      }
-    }
-  }
-}
-
 struct FileTypeLayout {
-  int file_type;
   int list_count;
-  const char* last_entry;
-  const char* quantity;
-  const char* quantity_caption;
+  const char *last_entry, *quantity, *quantity_caption;
   bool columns_enabled;
   const char* columns_caption;
-  unsigned num_types_enabled;  // bit n for optNumType n, with the Mersenne Twister source
+  unsigned num_types_enabled;  // with the Mersenne Twister source
   int num_type_selected;
-  bool display_enabled;
-  bool monochrome_enabled;
-  QColor quantity_colour;
-  QColor files_colour;
+  bool display_enabled, monochrome_enabled;
+  QColor quantity_colour, files_colour;
   bool files_locked;
+  const char* file_name;
 };
-
-QColor Background(QWidget* w) { return w->palette().color(QPalette::Active, QPalette::Base); }
 
 TEST_F(LayoutTest, EachFileTypeLaysOutTheFields) {
   const QColor plain = QApplication::palette().color(QPalette::Base);
   const QColor bitmap(255, 192, 192), locked(255, 255, 128), csv(128, 255, 128);
-  const std::array<FileTypeLayout, 4> layouts = {{
-      // .BIN and .ASC keep the caption of the columns field as they find it;
-      // below they follow .BMP.
-      {kFileBin, 16, "2147483646 (2 GB - 2)", "768", "File Size in Bytes:", false, "Width in Pixels (X):", 0x01, 0, false,
-       false, plain, plain, false},
-      {kFileAsc, 14, "1073741824 (1 GB)", "768", "Quantity of Numbers:", false, "Width in Pixels (X):", 0x7F, 0, true, false,
-       plain, plain, false},
-      {kFileBmp, 8, "1024 (1 KB)", "100", "Height in Pixels (Y):", true, "Width in Pixels (X):", 0x80, 7, false, true,
-       bitmap, locked, true},
-      {kFileCsv, 999, "999", "1", "Number of CSV Rows:", true, "CSV Columns:", 0x7F, 0, false, false, csv, plain,
-       false},
-  }};
+  // .BIN and .ASC keep the caption of the columns field as .BMP left it.
+  const FileTypeLayout layouts[] = {
+      {16, "2147483646 (2 GB - 2)", "768", "File Size in Bytes:", false, "Width in Pixels (X):", 0x01, kNumByte, false,
+       false, plain, plain, false, "RAND0001.BIN"},
+      {14, "1073741824 (1 GB)", "768", "Quantity of Numbers:", false, "Width in Pixels (X):", 0x7F, kNumByte, true,
+       false, plain, plain, false, "RAND0001.ASC"},
+      {8, "1024 (1 KB)", "100", "Height in Pixels (Y):", true, "Width in Pixels (X):", 0x80, kNumColor, false, true,
+       bitmap, locked, true, "RAND0001.BMP"},
+      {999, "999", "1", "Number of CSV Rows:", true, "CSV Columns:", 0x7F, kNumByte, false, false, csv, plain, false,
+       "RAND0001.CSV"},
+  };
+  auto background = [](QWidget* w) { return w->palette().color(QPalette::Active, QPalette::Base); };
   ChooseDevice(kSourceMersenneTwister);
   // Through .BMP first, so that every layout has to undo another one.
   for (int type : {kFileBmp, kFileBin, kFileAsc, kFileCsv, kFileBmp}) {
-    const FileTypeLayout& l = layouts[static_cast<size_t>(type)];
+    const FileTypeLayout& l = layouts[type];
     SCOPED_TRACE(type);
-    Get<QLineEdit>("txtNumOfFiles")->setText("3");
+    Edit("txtNumOfFiles")->setText("3");
     ChooseFileType(type);
     EXPECT_EQ(settings.FileType, type);
     EXPECT_EQ(Quantity()->count(), l.list_count);
     EXPECT_EQ(Quantity()->itemText(0), type == kFileCsv ? "1" : "100");
-    EXPECT_EQ(Quantity()->itemText(Quantity()->count() - 1), l.last_entry);
-    EXPECT_EQ(QuantityText(), l.quantity);
+    EXPECT_EQ(Quantity()->itemText(l.list_count - 1), l.last_entry);
+    EXPECT_EQ(Text("cmbNumOfNums"), l.quantity);
     EXPECT_EQ(settings.NumOfNumsText, l.quantity);
     EXPECT_EQ(settings.NumOfNums, QString(l.quantity).toInt());
     EXPECT_EQ(Get<QLabel>("lblNumOfNums")->text(), l.quantity_caption);
     EXPECT_EQ(Edit("txtCSVcolumnsX")->isEnabled(), l.columns_enabled);
-    EXPECT_EQ(Get<QLabel>("lblCSVcolumnsX")->isEnabled(), l.columns_enabled);
+    EXPECT_EQ(Get("lblCSVcolumnsX")->isEnabled(), l.columns_enabled);
     EXPECT_EQ(Get<QLabel>("lblCSVcolumnsX")->text(), l.columns_caption);
-    for (int n = 0; n < 8; ++n) {
-      EXPECT_EQ(NumType(n)->isEnabled(), (l.num_types_enabled >> n & 1u) != 0) << "number type " << n;
-      EXPECT_EQ(NumType(n)->isChecked(), n == l.num_type_selected) << "number type " << n;
-    }
+    ExpectNumTypesEnabled(window, l.num_types_enabled);
+    for (int n = 0; n < kNumTypeCount; ++n) EXPECT_EQ(NumType(n)->isChecked(), n == l.num_type_selected) << n;
     EXPECT_EQ(settings.NumType, l.num_type_selected);
     EXPECT_EQ(Get("chkDisplay")->isEnabled(), l.display_enabled);
     EXPECT_EQ(Get("chkMonochrome")->isEnabled(), l.monochrome_enabled);
-    EXPECT_EQ(Background(Quantity()), l.quantity_colour);
-    EXPECT_EQ(Background(Edit("txtCSVcolumnsX")), l.quantity_colour);
-    EXPECT_EQ(Background(Edit("txtNumOfFiles")), l.files_colour);
+    EXPECT_EQ(background(Quantity()), l.quantity_colour);
+    EXPECT_EQ(background(Edit("txtCSVcolumnsX")), l.quantity_colour);
+    EXPECT_EQ(background(Edit("txtNumOfFiles")), l.files_colour);
     EXPECT_EQ(Edit("txtNumOfFiles")->isReadOnly(), l.files_locked);
-    EXPECT_EQ(Edit("txtNumOfFiles")->text(), l.files_locked ? "1" : "3");
-    EXPECT_EQ(Edit("txtFileName")->text(), QString("RAND0001") + FileExtensions[type].data());
+    EXPECT_EQ(Text("txtNumOfFiles"), l.files_locked ? "1" : "3");
+    EXPECT_EQ(Text("txtFileName"), l.file_name);
+    // Every caption fits its control and every control lies inside the window.
+    for (QWidget* w : window.findChildren<QWidget*>()) {
+      if (!w->isVisible() || w->window() != &window) continue;
+      EXPECT_TRUE(window.rect().contains(QRect(w->mapTo(&window, QPoint()), w->size()))) << qPrintable(w->objectName());
+      if (qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w)) {
+        EXPECT_GE(w->width(), w->sizeHint().width()) << qPrintable(w->objectName());
+      }
+    }
   }
   EXPECT_EQ(settings.NumOfFiles, 1);  // the bitmap layout holds one file
-  EXPECT_EQ(Edit("txtCSVcolumnsX")->text(), "100");
+  EXPECT_EQ(Text("txtCSVcolumnsX"), "100");
   EXPECT_EQ(settings.CSVcolumnsX, 100);
   EXPECT_TRUE(messages.empty());
 }
 
-TEST_F(LayoutTest, TextFilesLabelTheDisplayByNumberType) {
-  ChooseDevice(kSourceMersenneTwister);
-  ChooseFileType(kFileBmp);  // leaves Color (24 bits) selected
-  ChooseFileType(kFileAsc);
-  auto* display = Get<QCheckBox>("chkDisplay");
-  EXPECT_EQ(display->text(), "Display (up to 1024) Dec Hex Oct");
-  Click(NumType(kNumDouble));
-  EXPECT_EQ(settings.NumType, kNumDouble);
-  EXPECT_EQ(display->text(), "Display (up to 1024) Decimal");
-  Click(NumType(kNumInteger16));
-  EXPECT_EQ(display->text(), "Display (up to 1024) Dec Hex Oct");
-
-  // Other file types leave the caption alone.
-  ChooseFileType(kFileCsv);
-  Click(NumType(kNumSingle));
-  EXPECT_EQ(display->text(), "Display (up to 1024) Dec Hex Oct");
-  EXPECT_FALSE(display->isEnabled());
-}
-
 TEST_F(LayoutTest, EachSourceOffersItsNumberTypes) {
-  struct SourceLayout {
-    int source;
-    unsigned enabled_with_asc;
-    bool green;
-    bool second_red;
-  };
   const QImage red = Get<QLabel>("picQuibranRed")->pixmap().toImage();
   const QImage green = Get<QLabel>("picQuibranGrn")->pixmap().toImage();
   ASSERT_FALSE(red.isNull());
   ASSERT_NE(red, green);
   ChooseFileType(kFileAsc);
-  for (const SourceLayout& s : {SourceLayout{kSourceMersenneTwister, 0x7F, false, false},
-                                SourceLayout{kSourceRnd, 0x27, false, false},
-                                SourceLayout{kSourceWichmannHill, 0x6F, false, false},
-                                SourceLayout{kSourceMtWh, 0x6F, false, true},
-                                SourceLayout{kSourceHardware, 0x7F, true, false}}) {
+  struct Source {
+    int source;
+    unsigned enabled_with_asc;
+    bool green, second_red;
+  };
+  for (const Source& s : {Source{kSourceMersenneTwister, 0x7F, false, false}, Source{kSourceRnd, 0x27, false, false},
+                          Source{kSourceWichmannHill, 0x6F, false, false}, Source{kSourceMtWh, 0x6F, false, true},
+                          Source{kSourceHardware, 0x7F, true, false}}) {
     SCOPED_TRACE(s.source);
     ChooseDevice(s.source);
     EXPECT_EQ(settings.DeviceIndex, s.source);
     EXPECT_EQ(settings.LastDeviceIndex, s.source);
-    for (int n = 0; n < 8; ++n)
-      EXPECT_EQ(NumType(n)->isEnabled(), (s.enabled_with_asc >> n & 1u) != 0) << "number type " << n;
+    ExpectNumTypesEnabled(window, s.enabled_with_asc);
     EXPECT_EQ(Get<QLabel>("picQuibran")->pixmap().toImage(), s.green ? green : red);
     EXPECT_EQ(Get("picQuibranRed")->isVisible(), s.second_red);
     EXPECT_FALSE(Get("picQuibranGrn")->isVisible());
   }
-  // The bitmap stage overrides the source: only the colour type is left.
   ChooseDevice(kSourceRnd);
-  ChooseFileType(kFileBmp);
-  for (int n = 0; n < 8; ++n) EXPECT_EQ(NumType(n)->isEnabled(), n == kNumColor) << n;
+  ChooseFileType(kFileBmp);  // the file type overrides the source
+  ExpectNumTypesEnabled(window, 0x80);
 }
 
 TEST_F(LayoutTest, SameSourceChangesNothingAndAnotherRelaysTheWindow) {
@@ -244,102 +185,72 @@ TEST_F(LayoutTest, SameSourceChangesNothingAndAnotherRelaysTheWindow) {
   Type(Quantity(), "5");
   TypeAndLeave(Edit("txtCSVcolumnsX"), "7");
   Click(NumType(kNumInteger16));
-
   ChooseDevice(kSourceRnd);  // the source already laid out
-  EXPECT_EQ(QuantityText(), "5");
-  EXPECT_EQ(Edit("txtCSVcolumnsX")->text(), "7");
+  EXPECT_EQ(Text("cmbNumOfNums") + Text("txtCSVcolumnsX"), "57");
   EXPECT_EQ(settings.NumType, kNumInteger16);
-
   ChooseDevice(kSourceWichmannHill);
-  EXPECT_EQ(QuantityText(), "1");
+  EXPECT_EQ(Text("cmbNumOfNums") + Text("txtCSVcolumnsX"), "12");
   EXPECT_EQ(settings.NumOfNums, 1);
-  EXPECT_EQ(Edit("txtCSVcolumnsX")->text(), "2");
   EXPECT_EQ(settings.CSVcolumnsX, 2);
   EXPECT_EQ(settings.NumType, kNumByte);
   EXPECT_TRUE(messages.empty());
 }
 
-TEST_F(LayoutTest, CheckBoxesFeedTheSettings) {
+// The display caption follows the number type of text files only.
+TEST_F(LayoutTest, CheckBoxesFeedTheSettingsAndTheDisplayCaption) {
+  using Boxes = std::array<int16_t, 3>;
+  ChooseDevice(kSourceMersenneTwister);
+  ChooseFileType(kFileBmp);  // leaves Color (24 bits) selected
   ChooseFileType(kFileAsc);
-  Click("chkDisplay");
+  auto* display = Get<QCheckBox>("chkDisplay");
+  const QString integers = "Display (up to 1024) Dec Hex Oct";
+  EXPECT_EQ(display->text(), integers);
+  Click(NumType(kNumDouble));
+  EXPECT_EQ(display->text(), "Display (up to 1024) Decimal");
+  Click(NumType(kNumInteger16));
+  EXPECT_EQ(display->text(), integers);
+  Click(display);
   Click("chkSaveLastSeq");
-  EXPECT_EQ(settings.DisplayOn, 1);
-  EXPECT_EQ(settings.SaveLastSeq, 1);
-  EXPECT_EQ(settings.MonochromeOn, 0);
+  EXPECT_EQ((Boxes{settings.DisplayOn, settings.SaveLastSeq, settings.MonochromeOn}), (Boxes{1, 1, 0}));
+  ChooseFileType(kFileCsv);
+  Click(NumType(kNumSingle));
+  EXPECT_EQ(display->text(), integers);
   ChooseFileType(kFileBmp);
   Get<QCheckBox>("chkMonochrome")->setChecked(true);  // from code, as the presets do
-  EXPECT_EQ(settings.MonochromeOn, 1);
-  Click("chkDisplay");  // disabled for bitmaps
-  EXPECT_EQ(settings.DisplayOn, 1);
+  Click(display);                                     // disabled for bitmaps
+  EXPECT_EQ((Boxes{settings.DisplayOn, settings.SaveLastSeq, settings.MonochromeOn}), (Boxes{1, 1, 1}));
 }
 
-TEST_F(LayoutTest, StartsFromTheBuiltInDefaults) {
-  EXPECT_TRUE(FileType(kFileBin)->isChecked());
-  EXPECT_TRUE(NumType(kNumByte)->isChecked());
-  EXPECT_EQ(Get<QComboBox>("cmbDevice")->currentText(), "PRNG (Microsoft Rnd)");
-  EXPECT_EQ(QuantityText(), "1024");
-  EXPECT_EQ(settings.NumOfNums, 1024);
-  EXPECT_EQ(Edit("txtCSVcolumnsX")->text(), "2");
-  EXPECT_EQ(Edit("txtNumOfFiles")->text(), "1");
-  EXPECT_EQ(Edit("txtDestDir")->text().toStdString(), DefaultDestDir());
-  EXPECT_EQ(Edit("txtBaseFilename")->text(), "RAND");
-  EXPECT_EQ(Edit("txtStartSequence")->text(), "1");
-  EXPECT_EQ(settings.StartSequence, "0001");
-  EXPECT_EQ(Edit("txtFileName")->text(), "RAND0001.BIN");
-  EXPECT_FALSE(Get<QCheckBox>("chkDisplay")->isChecked());
-  EXPECT_FALSE(Get<QCheckBox>("chkSaveLastSeq")->isChecked());
-  EXPECT_TRUE(Get("cmdStart")->isEnabled());
-  EXPECT_FALSE(Get("cmdStop")->isEnabled());
-  EXPECT_FALSE(Get("pbrJobProgress")->isVisible());
-  EXPECT_FALSE(Get("pbrFileProgress")->isVisible());
-  EXPECT_TRUE(messages.empty());
-}
-
-// Stored values that the layout of their file type would overwrite reach the
-// window, and applying the same settings twice changes nothing.
-TEST(ApplyDefaults, StoredSettingsReachTheWindow) {
-  std::vector<Message> messages;
-  MessageInterceptor interceptor(
-      [&](const QString& title, const QString& text, MessageIcon icon) { messages.push_back({title, text, icon}); });
-  JobSettings settings = BuiltInDefaults();
+// Stored settings reach the window, also where the layout of their file type
+// would overwrite them, and applying them twice changes nothing; a stored
+// number type that the file type does not offer is not selected.
+TEST_F(LayoutTest, AppliedSettingsReachTheWindow) {
   settings.FileType = kFileCsv;
   settings.NumType = kNumDouble;
   settings.DeviceIndex = settings.LastDeviceIndex = kSourceWichmannHill;
   settings.NumOfNumsText = "40";
   settings.CSVcolumnsX = 9;
   settings.NumOfFiles = 3;
-  settings.DisplayOn = 1;
-  settings.SaveLastSeq = 1;
+  settings.DisplayOn = settings.SaveLastSeq = 1;
   settings.StartSequence = "0042";
-  FixedClock clock(45000, 0.0f);
-  RandomSources sources(clock);
-  MainWindow window(settings, sources);
   window.ApplyDefaults();
-
-  EXPECT_TRUE(window.findChild<QRadioButton*>("optFileType3")->isChecked());
-  EXPECT_TRUE(window.findChild<QRadioButton*>("optNumType6")->isChecked());
-  EXPECT_EQ(window.findChild<QComboBox*>("cmbDevice")->currentIndex(), kSourceWichmannHill);
-  EXPECT_EQ(window.findChild<QComboBox*>("cmbNumOfNums")->currentText(), "40");
-  EXPECT_EQ(window.findChild<QLineEdit*>("txtCSVcolumnsX")->text(), "9");
-  EXPECT_EQ(window.findChild<QLineEdit*>("txtNumOfFiles")->text(), "3");
-  EXPECT_EQ(window.findChild<QLineEdit*>("txtFileName")->text(), "RAND0042.CSV");
-  EXPECT_TRUE(window.findChild<QCheckBox*>("chkDisplay")->isChecked());
+  window.ApplyDefaults();
+  EXPECT_TRUE(Get<QRadioButton>("optFileType3")->isChecked());
+  EXPECT_TRUE(NumType(kNumDouble)->isChecked());
+  EXPECT_EQ(Get<QComboBox>("cmbDevice")->currentIndex(), kSourceWichmannHill);
+  QStringList texts;
+  for (const char* name : {"cmbNumOfNums", "txtCSVcolumnsX", "txtNumOfFiles", "txtFileName"}) texts << Text(name);
+  EXPECT_EQ(texts, QStringList({"40", "9", "3", "RAND0042.CSV"}));
+  EXPECT_TRUE(Get<QCheckBox>("chkDisplay")->isChecked() && Get<QCheckBox>("chkSaveLastSeq")->isChecked());
   EXPECT_EQ(settings.NumType, kNumDouble);
   EXPECT_EQ(settings.NumOfNums, 40);
   EXPECT_EQ(settings.CSVcolumnsX, 9);
-  EXPECT_EQ(settings.DisplayOn, 1);
-  EXPECT_EQ(settings.SaveLastSeq, 1);
   EXPECT_TRUE(messages.empty());
-}
 
-// A stored number type that the file type does not offer is not selected.
-TEST(ApplyDefaults, DisabledNumberTypeKeepsTheLayoutsChoice) {
-  JobSettings settings = BuiltInDefaults();
-  settings.NumType = kNumSingle;  // with .BIN
-  FixedClock clock(45000, 0.0f);
-  RandomSources sources(clock);
-  MainWindow window(settings, sources);
-  EXPECT_TRUE(window.findChild<QRadioButton*>("optNumType0")->isChecked());
+  settings.FileType = kFileBin;
+  settings.NumType = kNumSingle;
+  window.ApplyDefaults();
+  EXPECT_TRUE(NumType(kNumByte)->isChecked());
   EXPECT_EQ(settings.NumType, kNumByte);
 }
 

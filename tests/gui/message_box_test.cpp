@@ -1,25 +1,13 @@
 // The message wrapper shows real modal boxes when nothing intercepts it.
 
-#include <gtest/gtest.h>
-
-#include <QApplication>
 #include <QAbstractButton>
+#include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
 
-#include <QComboBox>
-#include <QLineEdit>
-#include <QRadioButton>
-#include <QTest>
+#include "window_fixture.h"
 
-#include "app/main_window.h"
-#include "app/message_box.h"
-#include "fixed_clock.h"
-#include "qt_printers.h"
-#include "random/random_sources.h"
-#include "settings/defaults.h"
-
-namespace quibran {
+namespace quibran::test {
 namespace {
 
 TEST(MessageBox, ShowsTitleTextIconAndOnlyOk) {
@@ -45,36 +33,29 @@ TEST(MessageBox, ShowsTitleTextIconAndOnlyOk) {
 
 // A real box takes the focus from the field that showed it; that is no leave,
 // so the field's check does not run again.
-TEST(MessageBox, RealBoxFromAFieldCheckShowsOnce) {
-  test::FixedClock clock(45000, 0.0f);
-  RandomSources sources(clock);
-  JobSettings settings = BuiltInDefaults();
-  MainWindow window(settings, sources);
-  window.show();
-  window.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-  window.findChild<QRadioButton*>("optFileType2")->setChecked(true);
+using RealBoxTest = WindowTest;
 
+TEST_F(RealBoxTest, BoxFromAFieldCheckShowsOnce) {
+  interceptor.reset();
+  ChooseFileType(kFileBmp);
   QStringList shown;
   QTimer closer;
   QObject::connect(&closer, &QTimer::timeout, [&] {
     if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-      shown << box->text();
+      shown << box->windowTitle() + ": " + box->text();
       box->button(QMessageBox::Ok)->click();
     }
   });
   closer.start(5);
-  auto* quantity = window.findChild<QComboBox*>("cmbNumOfNums");
-  quantity->setFocus();
-  quantity->lineEdit()->selectAll();
-  QTest::keyClicks(quantity, "7");
-  EXPECT_EQ(shown, QStringList{"Minimum bitmap size is 100 x 100"});
+  Type(Quantity(), "7");
+  const QString minimum = "Quibran: Minimum bitmap size is 100 x 100";
+  EXPECT_EQ(shown, QStringList{minimum});
   window.activateWindow();  // no window manager gives it back offscreen
   ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-  EXPECT_TRUE(quantity->hasFocus());
-  window.findChild<QLineEdit*>("txtFileName")->setFocus();  // leaving checks once more
-  EXPECT_EQ(shown, QStringList({"Minimum bitmap size is 100 x 100", "Minimum bitmap size is 100 x 100"}));
+  EXPECT_TRUE(Quantity()->hasFocus());
+  Edit("txtFileName")->setFocus();  // leaving checks once more
+  EXPECT_EQ(shown, QStringList({minimum, minimum}));
 }
 
 }  // namespace
-}  // namespace quibran
+}  // namespace quibran::test

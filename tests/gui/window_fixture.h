@@ -1,6 +1,6 @@
 #pragma once
-// A main window on the offscreen platform, built from the built-in defaults,
-// whose messages are recorded instead of shown.
+// A main window on the offscreen platform whose messages are recorded
+// instead of shown.
 
 #include <gtest/gtest.h>
 
@@ -13,15 +13,19 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <optional>
 #include <ostream>
 #include <vector>
 
 #include "app/main_window.h"
 #include "app/message_box.h"
-#include "qt_printers.h"
 #include "fixed_clock.h"
 #include "random/random_sources.h"
 #include "settings/defaults.h"
+
+// GoogleTest prints Qt strings as text in its failure messages.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QStringList& list, std::ostream* out) { *out << '{' << list.join(", ").toStdString() << '}'; }
 
 namespace quibran::test {
 
@@ -31,6 +35,7 @@ struct Message {
   MessageIcon icon;
   bool operator==(const Message&) const = default;
 };
+using Messages = std::vector<Message>;
 
 inline std::ostream& operator<<(std::ostream& out, const Message& m) {
   return out << '[' << m.title.toStdString() << "] " << m.text.toStdString() << " (icon "
@@ -38,7 +43,7 @@ inline std::ostream& operator<<(std::ostream& out, const Message& m) {
 }
 
 // A message titled with the application title.
-inline Message AppMessage(const char* text, MessageIcon icon) { return {kAppTitle, QString(text), icon}; }
+inline Message AppMessage(const QString& text, MessageIcon icon) { return {kAppTitle, text, icon}; }
 
 class WindowTest : public ::testing::Test {
  protected:
@@ -49,16 +54,23 @@ class WindowTest : public ::testing::Test {
   }
 
   template <class W = QWidget>
-  W* Get(const char* name) {
+  W* Get(const QString& name) {
     W* widget = window.findChild<W*>(name);
-    EXPECT_NE(widget, nullptr) << name;
+    EXPECT_NE(widget, nullptr) << qPrintable(name);
     return widget;
   }
   QLineEdit* Edit(const char* name) { return Get<QLineEdit>(name); }
   QComboBox* Quantity() { return Get<QComboBox>("cmbNumOfNums"); }
-  QString QuantityText() { return Quantity()->currentText(); }
-  QRadioButton* FileType(int index) { return Get<QRadioButton>(qPrintable(QString("optFileType%1").arg(index))); }
-  QRadioButton* NumType(int index) { return Get<QRadioButton>(qPrintable(QString("optNumType%1").arg(index))); }
+  QRadioButton* NumType(int index) { return Get<QRadioButton>(QString("optNumType%1").arg(index)); }
+  // The text of a line edit or of the quantity list, and setting it from code.
+  QString Text(const QString& field) {
+    auto* combo = qobject_cast<QComboBox*>(Get(field));
+    return combo ? combo->currentText() : Get<QLineEdit>(field)->text();
+  }
+  void SetText(const QString& field, const QString& text) {
+    if (auto* combo = qobject_cast<QComboBox*>(Get(field))) return combo->setEditText(text);
+    Get<QLineEdit>(field)->setText(text);
+  }
 
   // Clicks a button where its indicator is: option buttons and check boxes
   // take clicks on their indicator and caption only.
@@ -66,7 +78,7 @@ class WindowTest : public ::testing::Test {
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(std::min(8, button->width() / 2), button->height() / 2));
   }
   void Click(const char* name) { Click(Get(name)); }
-  void ChooseFileType(int index) { Click(FileType(index)); }
+  void ChooseFileType(int index) { Click(Get(QString("optFileType%1").arg(index))); }
   void ChooseDevice(int index) { Get<QComboBox>("cmbDevice")->setCurrentIndex(index); }
 
   // Focuses the field, selects its text and types over it key by key.
@@ -86,10 +98,11 @@ class WindowTest : public ::testing::Test {
     Leave(field);
   }
 
-  std::vector<Message> messages;
-  MessageInterceptor interceptor{[this](const QString& title, const QString& text, MessageIcon icon) {
-    messages.push_back({title, text, icon});
-  }};
+  Messages messages;
+  std::optional<MessageInterceptor> interceptor{
+      std::in_place, [this](const QString& title, const QString& text, MessageIcon icon) {
+        messages.push_back({title, text, icon});
+      }};
   FixedClock clock{45000, 43200.5f};
   RandomSources sources{clock};
   JobSettings settings = BuiltInDefaults();

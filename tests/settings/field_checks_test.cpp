@@ -1,230 +1,188 @@
+// Every rule of the field checks, one row a case, on a 1920 x 1080 screen.
+
 #include "settings/field_checks.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "settings/defaults.h"
 
 namespace quibran {
+
+void PrintTo(const FieldMessage& m, std::ostream* out) {
+  *out << '[' << m.text << "] icon " << static_cast<int>(m.icon);
+}
+
 namespace {
 
 using Messages = std::vector<FieldMessage>;
 
-FieldMessage Info(std::string text) { return {std::move(text), MessageIcon::Information}; }
-FieldMessage Plain(std::string text) { return {std::move(text), MessageIcon::None}; }
+FieldMessage Info(const char* text) { return {text, MessageIcon::Information}; }
+FieldMessage Plain(const char* text) { return {text, MessageIcon::None}; }
 
-constexpr int16_t kScreenW = 1920;
-constexpr int16_t kScreenH = 1080;
+enum class Check { Quantity, ColumnsChange, ColumnsLeave, FilesLeave, SequenceChange, FileName, FolderName, DestDir };
 
-QuantityOutcome Quantity(std::string_view text, int16_t file_type) {
-  return QuantityCheck(text, file_type, kScreenW, kScreenH);
+// What a check gave, in one shape. `value` is -1 where the check has none:
+// the number the start sequence field is rewritten to, the columns while they
+// change.
+struct Outcome {
+  std::string text;
+  int64_t value = 0;
+  Messages messages;
+};
+
+Outcome Apply(Check check, const std::string& input, int16_t file_type) {
+  constexpr int16_t kWidth = 1920, kHeight = 1080;
+  switch (check) {
+    case Check::Quantity: {
+      const QuantityOutcome out = QuantityCheck(input, file_type, kWidth, kHeight);
+      // Only binary and text files get the field rewritten, to the number.
+      const bool rewrites = file_type == kFileBin || file_type == kFileAsc;
+      EXPECT_EQ(out.field_text, rewrites ? std::optional(out.NumOfNumsText) : std::nullopt);
+      return {out.NumOfNumsText, out.NumOfNums, out.messages};
+    }
+    case Check::ColumnsChange:
+      return {"", ColumnsOnChange(input).value_or(-1), {}};
+    case Check::ColumnsLeave:
+    case Check::FilesLeave: {
+      const FieldOutcome out = check == Check::ColumnsLeave ? ColumnsOnLeave(input, file_type, kWidth)
+                                                             : NumOfFilesOnLeave(input, file_type);
+      return {out.text, out.value, out.messages};
+    }
+    case Check::SequenceChange: {
+      const SequenceOutcome out = StartSequenceOnChange(input);
+      return {out.StartSequence, out.field_text ? DigitsValue(*out.field_text) : -1, {}};
+    }
+    case Check::FileName:
+    case Check::FolderName: {
+      const QuoteOutcome out = RefuseDoubleQuote(input, check == Check::FileName ? NameKind::File : NameKind::Folder);
+      return {out.text, 0, out.message ? Messages{*out.message} : Messages{}};
+    }
+    case Check::DestDir:
+      return {NormalizeDestDir(input), 0, {}};
+  }
+  return {};
 }
 
+struct Case {
+  Check check;
+  int16_t file_type;
+  std::string input;
+  std::string text;
+  int64_t value;
+  Messages messages;
+};
+
+TEST(FieldChecks, EveryRule) {
+  const FieldMessage max_bin = Info("Maximum number is 2147483646 (2 GB - 2)");
+  const FieldMessage max_asc = Info("Maximum ASCII numbers is 1073741824 (1 GB)");
+  const FieldMessage min_bmp = Info("Minimum bitmap size is 100 x 100");
+  const FieldMessage max_bmp = Plain("Maximum bitmap size is screen size (1920 x 1080)");
+  const FieldMessage max_rows = Plain("Maximum CSV rows is 65536");
+  const FieldMessage min_cols = Plain("Minimum columns is 2"), max_cols = Plain("Maximum columns is 256");
+  const FieldMessage min_x = Plain("Minimum X pixels is 100");
+  const FieldMessage max_x = Plain("Maximum X pixels is (screen width) 1920");
+  const FieldMessage max_width = Plain("Maximum width in pixels is 1920");
+  const FieldMessage max_files = Plain("Maximum files is 9999");
+  const FieldMessage one_bmp = Plain("Only one bitmap can be generated at a time.");
+  const FieldMessage quote_file{"The double quotation mark (\") cannot be used in a file name; it has been removed.",
+                                MessageIcon::Exclamation};
+  const FieldMessage quote_folder{
+      "The double quotation mark (\") cannot be used in a folder name; it has been removed.", MessageIcon::Exclamation};
+  using enum Check;
+  const std::vector<Case> cases = {
+      {Quantity, kFileBin, "4294967295", "2147483646", 2147483646, {max_bin}},
+      {Quantity, kFileBin, "2147483647", "2147483646", 2147483646, {max_bin}},
+      {Quantity, kFileBin, "21474836461", "2147483646", 2147483646, {}},  // cut to ten digits first
+      {Quantity, kFileBin, "2147483646 (2 GB - 2)", "2147483646", 2147483646, {}},
+      {Quantity, kFileBin, "00768", "768", 768, {}},
+      {Quantity, kFileBin, "abc", "1", 1, {}},
+      {Quantity, kFileAsc, "1073741824 (1 GB)", "1073741824", 1073741824, {}},
+      {Quantity, kFileAsc, "1073741825", "1073741824", 1073741824, {max_asc}},
+      {Quantity, kFileAsc, "10737418240", "1073741824", 1073741824, {}},
+      {Quantity, kFileAsc, " 5e3", "5", 5, {}},
+      {Quantity, kFileBmp, "99", "100", 100, {min_bmp}},
+      {Quantity, kFileBmp, "100", "100", 100, {}},
+      {Quantity, kFileBmp, "1080", "1080", 1080, {}},
+      {Quantity, kFileBmp, "1081", "1080", 1080, {max_bmp}},
+      {Quantity, kFileBmp, "12345", "1080", 1080, {max_bmp}},  // 1234 after the cut
+      {Quantity, kFileCsv, "65536", "65536", 65536, {}},
+      {Quantity, kFileCsv, "65537", "65536", 65536, {max_rows}},
+      {Quantity, kFileCsv, "000001", "65536", 65536, {max_rows}},  // six characters
+      {Quantity, kFileCsv, "0", "0", 0, {}},
+      {Quantity, kFileCsv, "x", "1", 1, {}},
+      {ColumnsChange, kFileCsv, "12345", "", 1234, {}},
+      {ColumnsChange, kFileCsv, "", "", -1, {}},
+      {ColumnsChange, kFileCsv, "x1", "", -1, {}},
+      {ColumnsLeave, kFileCsv, "1", "2", 2, {min_cols}},
+      {ColumnsLeave, kFileCsv, "2", "2", 2, {}},
+      {ColumnsLeave, kFileCsv, "256", "256", 256, {}},
+      {ColumnsLeave, kFileCsv, "257", "256", 256, {max_cols}},
+      {ColumnsLeave, kFileCsv, "1000", "256", 256, {max_cols}},  // once, for the four characters
+      {ColumnsLeave, kFileCsv, "", "2", 2, {}},
+      {ColumnsLeave, kFileCsv, "12ab", "12", 12, {}},
+      {ColumnsLeave, kFileBmp, "99", "100", 100, {min_x}},
+      {ColumnsLeave, kFileBmp, "100", "100", 100, {}},
+      {ColumnsLeave, kFileBmp, "1920", "1920", 1920, {}},
+      {ColumnsLeave, kFileBmp, "1921", "1920", 1920, {max_x}},
+      {ColumnsLeave, kFileBmp, "12345", "1234", 1234, {}},
+      {ColumnsLeave, kFileBmp, "99999", "1920", 1920, {max_width}},
+      {ColumnsLeave, kFileBmp, "", "100", 100, {}},
+      {FilesLeave, kFileBin, "9999", "9999", 9999, {}},
+      {FilesLeave, kFileBin, "12345", "9999", 9999, {max_files}},
+      {FilesLeave, kFileBin, "x", "1", 1, {}},
+      {FilesLeave, kFileBmp, "2", "1", 1, {one_bmp}},
+      {FilesLeave, kFileBmp, "12345", "1", 1, {max_files, one_bmp}},
+      {FilesLeave, kFileBmp, "0", "0", 0, {}},
+      {SequenceChange, kFileBin, "7", "0007", -1, {}},
+      {SequenceChange, kFileBin, "", "0000", -1, {}},
+      {SequenceChange, kFileBin, "1234", "1234", -1, {}},
+      {SequenceChange, kFileBin, "12345", "9999", 9999, {}},
+      {SequenceChange, kFileBin, "3-4", "0003", -1, {}},
+      {FileName, kFileBin, "RA\"ND\"", "RAND", 0, {quote_file}},
+      {FileName, kFileBin, " R A ", " R A ", 0, {}},  // not trimmed
+      {FolderName, kFileBin, "/tmp/\"x\"", "/tmp/x", 0, {quote_folder}},
+      {DestDir, kFileBin, "  /tmp//out///x  ", "/tmp/out/x/", 0, {}},
+      {DestDir, kFileBin, "/tmp/out/", "/tmp/out/", 0, {}},
+      {DestDir, kFileBin, "//server/share", "/server/share/", 0, {}},
+      {DestDir, kFileBin, "/", "/", 0, {}},
+      {DestDir, kFileBin, "   ", DefaultDestDir(), 0, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "check " << static_cast<int>(c.check) << ", file type " << c.file_type
+                                    << ", input [" << c.input << ']');
+    const Outcome out = Apply(c.check, c.input, c.file_type);
+    EXPECT_EQ(out.text, c.text);
+    EXPECT_EQ(out.value, c.value);
+    EXPECT_EQ(out.messages, c.messages);
+  }
+}
+
+// Backspace and the digits pass; '/' and ':' border the digits, 13 is Enter,
+// 22 and 3 are Ctrl+V and Ctrl+C.
 TEST(DigitKeyFilter, PassesDigitsAndBackspaceOnly) {
   for (int16_t key : std::initializer_list<int16_t>{8, '0', '5', '9'}) EXPECT_EQ(DigitKeyFilter(key), key);
-  // '/' and ':' border the digits; 13 is Enter, 22 is Ctrl+V, 3 is Ctrl+C.
-  const std::initializer_list<int16_t> refused = {'/', ':', 'a', ' ', 13, 22, 3, 0, 127, -1, 1632};
-  for (int16_t key : refused) EXPECT_EQ(DigitKeyFilter(key), 0);
+  for (int16_t key : std::initializer_list<int16_t>{'/', ':', 'a', ' ', 13, 22, 3, 0, 127, -1, 1632})
+    EXPECT_EQ(DigitKeyFilter(key), 0) << key;
 }
 
-TEST(PastedText, NumberComesFromTheLeadingDigits) {
-  EXPECT_EQ(LeadingDigits("  12ab3 "), "12");
-  EXPECT_EQ(LeadingDigits("ab12"), "");
-  EXPECT_EQ(LeadingDigits(""), "");
+TEST(DigitsValue, SaturatesInsteadOfOverflowing) {
   EXPECT_EQ(DigitsValue("0042"), 42);
-  EXPECT_EQ(DigitsValue(""), 0);
-  // Far too many digits saturate instead of overflowing.
   EXPECT_GT(DigitsValue(std::string(40, '9')), int64_t{1} << 40);
-
-  EXPECT_EQ(Quantity("abc", kFileBin).NumOfNums, 1);
-  EXPECT_EQ(Quantity("5e3", kFileAsc).field_text, "5");
-  EXPECT_EQ(ColumnsOnLeave("12ab", kFileCsv, kScreenW).text, "12");
-  EXPECT_EQ(NumOfFilesOnLeave("x", kFileBin).text, "1");
-  EXPECT_EQ(StartSequenceOnChange("3-4").StartSequence, "0003");
 }
 
-TEST(QuantityCheck, BinaryCutsToTenDigitsAndCapsAtTwoGigabytes) {
-  const auto big = Quantity("4294967295", kFileBin);
-  EXPECT_EQ(big.messages, Messages{Info("Maximum number is 2147483646 (2 GB - 2)")});
-  EXPECT_EQ(big.NumOfNums, 2147483646);
-  EXPECT_EQ(big.NumOfNumsText, "2147483646");
-  EXPECT_EQ(big.field_text, "2147483646");
-
-  const auto eleven = Quantity("21474836461", kFileBin);  // cut to 2147483646
-  EXPECT_TRUE(eleven.messages.empty());
-  EXPECT_EQ(eleven.NumOfNums, 2147483646);
-
-  EXPECT_EQ(Quantity("2147483647", kFileBin).messages.size(), 1u);
-  EXPECT_EQ(Quantity("9999999999", kFileBin).NumOfNums, 2147483646);
-
-  const auto zeros = Quantity("00768", kFileBin);
-  EXPECT_EQ(zeros.field_text, "768");
-  EXPECT_EQ(zeros.NumOfNums, 768);
-
-  const auto entry = Quantity("2147483646 (2 GB - 2)", kFileBin);
-  EXPECT_TRUE(entry.messages.empty());
-  EXPECT_EQ(entry.field_text, "2147483646");
-
-  const auto empty = Quantity("", kFileBin);
-  EXPECT_EQ(empty.NumOfNums, 1);
-  EXPECT_EQ(empty.field_text, "1");
-}
-
-TEST(QuantityCheck, TextCapsAtOneGigabyte) {
-  const auto entry = Quantity("1073741824 (1 GB)", kFileAsc);
-  EXPECT_TRUE(entry.messages.empty());
-  EXPECT_EQ(entry.NumOfNums, 1073741824);
-  EXPECT_EQ(entry.field_text, "1073741824");
-
-  const auto big = Quantity("2000000000", kFileAsc);
-  EXPECT_EQ(big.messages, Messages{Info("Maximum ASCII numbers is 1073741824 (1 GB)")});
-  EXPECT_EQ(big.NumOfNums, 1073741824);
-  EXPECT_EQ(big.NumOfNumsText, "1073741824");
-  EXPECT_EQ(big.field_text, "1073741824");
-
-  EXPECT_EQ(Quantity("1073741825", kFileAsc).messages.size(), 1u);
-}
-
-TEST(QuantityCheck, BitmapHeightStaysBetween100AndTheScreen) {
-  for (const char* typed : {"7", "76"}) {
-    const auto small = Quantity(typed, kFileBmp);
-    EXPECT_EQ(small.messages, Messages{Info("Minimum bitmap size is 100 x 100")}) << typed;
-    EXPECT_EQ(small.NumOfNums, 100);
-    EXPECT_EQ(small.NumOfNumsText, "100");
-    EXPECT_FALSE(small.field_text.has_value());  // the field keeps what was typed
+TEST(Defaults, DestDirIsTheHomeFolderWithOneTrailingSeparator) {
+  const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+  for (const char* set : {"/home/ada", "/home/ada/"}) {
+    setenv("HOME", set, 1);
+    EXPECT_EQ(DefaultDestDir(), "/home/ada/");
   }
-  EXPECT_TRUE(Quantity("768", kFileBmp).messages.empty());
-  EXPECT_EQ(Quantity("1024 (1 KB)", kFileBmp).NumOfNums, 1024);
-
-  const auto tall = Quantity("12345", kFileBmp);  // cut to 1234, still above 1080
-  EXPECT_EQ(tall.messages, Messages{Plain("Maximum bitmap size is screen size (1920 x 1080)")});
-  EXPECT_EQ(tall.NumOfNums, 1080);
-  EXPECT_EQ(tall.NumOfNumsText, "1080");
-}
-
-TEST(QuantityCheck, CsvRowsCapAt65536) {
-  const Messages too_many{Plain("Maximum CSV rows is 65536")};
-  const auto typed = Quantity("100000", kFileCsv);
-  EXPECT_EQ(typed.messages, too_many);
-  EXPECT_EQ(typed.NumOfNums, 65536);
-  EXPECT_EQ(typed.NumOfNumsText, "65536");
-  EXPECT_FALSE(typed.field_text.has_value());
-
-  EXPECT_EQ(Quantity("65537", kFileCsv).messages, too_many);
-  EXPECT_EQ(Quantity("000001", kFileCsv).messages, too_many);  // six characters
-  EXPECT_TRUE(Quantity("65536", kFileCsv).messages.empty());
-  EXPECT_TRUE(Quantity("10000", kFileCsv).messages.empty());
-  EXPECT_EQ(Quantity("0", kFileCsv).NumOfNums, 0);
-}
-
-TEST(ColumnsCheck, ChangeReadsTheFirstFourCharacters) {
-  EXPECT_EQ(ColumnsOnChange("12345"), int16_t{1234});
-  EXPECT_EQ(ColumnsOnChange("7"), int16_t{7});
-  EXPECT_FALSE(ColumnsOnChange("").has_value());
-  EXPECT_FALSE(ColumnsOnChange("x1").has_value());
-}
-
-TEST(ColumnsCheck, CsvColumnsStayBetween2And256) {
-  const auto one = ColumnsOnLeave("1", kFileCsv, kScreenW);
-  EXPECT_EQ(one.messages, Messages{Plain("Minimum columns is 2")});
-  EXPECT_EQ(one.text, "2");
-  EXPECT_EQ(one.value, 2);
-
-  const Messages too_many{Plain("Maximum columns is 256")};
-  const auto wide = ColumnsOnLeave("300", kFileCsv, kScreenW);
-  EXPECT_EQ(wide.messages, too_many);
-  EXPECT_EQ(wide.value, 256);
-  EXPECT_EQ(ColumnsOnLeave("1000", kFileCsv, kScreenW).messages, too_many);  // once, at four characters
-  EXPECT_TRUE(ColumnsOnLeave("256", kFileCsv, kScreenW).messages.empty());
-
-  const auto empty = ColumnsOnLeave("", kFileCsv, kScreenW);
-  EXPECT_TRUE(empty.messages.empty());
-  EXPECT_EQ(empty.text, "2");
-}
-
-TEST(ColumnsCheck, BitmapWidthStaysBetween100AndTheScreen) {
-  const auto wide = ColumnsOnLeave("2000", kFileBmp, kScreenW);
-  EXPECT_EQ(wide.messages, Messages{Plain("Maximum X pixels is (screen width) 1920")});
-  EXPECT_EQ(wide.text, "1920");
-
-  const auto narrow = ColumnsOnLeave("50", kFileBmp, kScreenW);
-  EXPECT_EQ(narrow.messages, Messages{Plain("Minimum X pixels is 100")});
-  EXPECT_EQ(narrow.value, 100);
-
-  const auto five = ColumnsOnLeave("99999", kFileBmp, kScreenW);
-  EXPECT_EQ(five.messages, Messages{Plain("Maximum width in pixels is 1920")});
-  EXPECT_EQ(five.text, "1920");
-  EXPECT_EQ(ColumnsOnLeave("12345", kFileBmp, kScreenW).text, "1234");
-
-  EXPECT_EQ(ColumnsOnLeave("", kFileBmp, kScreenW).text, "100");
-}
-
-TEST(NumOfFilesCheck, CapsAt9999AndOneBitmap) {
-  const auto many = NumOfFilesOnLeave("12345", kFileBin);
-  EXPECT_EQ(many.messages, Messages{Plain("Maximum files is 9999")});
-  EXPECT_EQ(many.text, "9999");
-  EXPECT_EQ(many.value, 9999);
-
-  const auto bitmaps = NumOfFilesOnLeave("12345", kFileBmp);
-  EXPECT_EQ(bitmaps.messages,
-            (Messages{Plain("Maximum files is 9999"), Plain("Only one bitmap can be generated at a time.")}));
-  EXPECT_EQ(bitmaps.text, "1");
-
-  EXPECT_EQ(NumOfFilesOnLeave("", kFileBin).text, "1");
-  const auto zero = NumOfFilesOnLeave("0", kFileBmp);
-  EXPECT_TRUE(zero.messages.empty());
-  EXPECT_EQ(zero.value, 0);
-}
-
-TEST(StartSequenceCheck, PadsToFourDigitsAndCapsAt9999) {
-  const auto seven = StartSequenceOnChange("7");
-  EXPECT_EQ(seven.StartSequence, "0007");
-  EXPECT_FALSE(seven.field_text.has_value());
-  EXPECT_EQ(StartSequenceOnChange("").StartSequence, "0000");
-  EXPECT_EQ(StartSequenceOnChange("12").StartSequence, "0012");
-
-  const auto six = StartSequenceOnChange("123456");
-  EXPECT_EQ(six.field_text, "9999");
-  EXPECT_EQ(six.StartSequence, "9999");
-}
-
-TEST(NameChecks, DoubleQuotationMarkIsRemovedWithAMessage) {
-  const auto file = RefuseDoubleQuote("RA\"ND\"", NameKind::File);
-  EXPECT_EQ(file.text, "RAND");
-  EXPECT_EQ(file.message, FieldMessage({"The double quotation mark (\") cannot be used in a file name; it has "
-                                        "been removed.",
-                                        MessageIcon::Exclamation}));
-  const auto folder = RefuseDoubleQuote("/tmp/\"x\"", NameKind::Folder);
-  EXPECT_EQ(folder.text, "/tmp/x");
-  ASSERT_TRUE(folder.message.has_value());
-  EXPECT_EQ(folder.message->text,
-            "The double quotation mark (\") cannot be used in a folder name; it has been removed.");
-
-  const auto clean = RefuseDoubleQuote(" R A ", NameKind::File);
-  EXPECT_EQ(clean.text, " R A ");  // not trimmed
-  EXPECT_FALSE(clean.message.has_value());
-}
-
-TEST(DestDirCheck, TrimsCollapsesAndEndsInOneSeparator) {
-  EXPECT_EQ(NormalizeDestDir("  /tmp//out///x  "), "/tmp/out/x/");
-  EXPECT_EQ(NormalizeDestDir("/tmp/out/"), "/tmp/out/");
-  EXPECT_EQ(NormalizeDestDir("//server/share"), "/server/share/");
-  EXPECT_EQ(NormalizeDestDir("   "), DefaultDestDir());
-  EXPECT_EQ(NormalizeDestDir("/"), "/");
-  EXPECT_EQ(WithTrailingSeparator("/media/usb"), "/media/usb/");
-  EXPECT_EQ(WithTrailingSeparator("/media/usb/"), "/media/usb/");
-}
-
-TEST(FileNamePreview, JoinsStemSequenceAndExtension) {
-  JobSettings s;
-  s.BaseFilename = "RAND";
-  s.StartSequence = "0007";
-  s.FileType = kFileCsv;
-  EXPECT_EQ(FileNamePreview(s), "RAND0007.CSV");
-  s.FileType = kFileBmp;
-  EXPECT_EQ(FileNamePreview(s), "RAND0007.BMP");
+  unsetenv("HOME");
+  EXPECT_EQ(DefaultDestDir(), "/");
+  setenv("HOME", home.c_str(), 1);
 }
 
 }  // namespace
