@@ -2,87 +2,65 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "fixed_clock.h"
 
 namespace quibran {
 namespace {
 
-void ExpectComponents(const WichmannHill& wh, int32_t a, int32_t b, int32_t c) {
-  EXPECT_EQ(wh.WHState1, a);
-  EXPECT_EQ(wh.WHState2, b);
-  EXPECT_EQ(wh.WHState3, c);
-}
+using Components = std::array<int32_t, 3>;
 
-TEST(WichmannHill, UnseededStreamStartsFromTheDefaultState) {
+Components Of(const WichmannHill& wh) { return {wh.WHState1, wh.WHState2, wh.WHState3}; }
+
+TEST(WichmannHill, KnownValuesFromTheDefaultStateAndASeed) {
+  struct Step {
+    int32_t n;
+    double value;
+    Components after;
+  };
   WichmannHill wh;
-  EXPECT_NEAR(wh.WHNext(1), 0.895253911238, 1e-12);
-  ExpectComponents(wh, 29241, 29584, 28900);
-  EXPECT_NEAR(wh.WHNext(1), 0.111491021216, 1e-12);
-  ExpectComponents(wh, 5826, 27179, 674);
-  EXPECT_NEAR(wh.WHNext(1), 0.939526796411, 1e-12);
-  ExpectComponents(wh, 27638, 7510, 23611);
-  const double last = 0.939526796411;
-  EXPECT_NEAR(wh.WHNext(0), last, 1e-12);  // n = 0 repeats without stepping
-  ExpectComponents(wh, 27638, 7510, 23611);
-
+  for (const Step& s : {Step{1, 0.895253911238, {29241, 29584, 28900}}, Step{1, 0.111491021216, {5826, 27179, 674}},
+                        Step{1, 0.939526796411, {27638, 7510, 23611}},
+                        Step{0, 0.939526796411, {27638, 7510, 23611}},  // n = 0 repeats without stepping
+                        Step{-12345, 0.012037034764, {22434, 1850, 6363}}}) {  // n < 0 reseeds, then steps
+    EXPECT_NEAR(wh.WHNext(s.n), s.value, 1e-12) << s.n;
+    EXPECT_EQ(Of(wh), s.after) << s.n;
+  }
   WichmannHill fresh;
   EXPECT_NEAR(fresh.WHNext(0), 0.016930906200, 1e-12);
-  ExpectComponents(fresh, 171, 172, 170);
+  EXPECT_EQ(Of(fresh), (Components{171, 172, 170}));
+  fresh.WHNext(INT32_MIN);  // 2147483648 reduces to 1, then one step
+  EXPECT_EQ(Of(fresh), (Components{171, 172, 170}));
 }
 
 TEST(WichmannHill, SeedingFromNumbers) {
+  struct Seed {
+    double seed;
+    Components components;
+  };
+  for (const Seed& s : {Seed{12345, {12345, 12345, 12345}}, Seed{30307, {38, 172, 30307}}, Seed{0, {171, 172, 170}},
+                        Seed{-7.5, {8, 8, 8}},             // floored to -8, then made positive
+                        Seed{4294967296.0, {2, 2, 2}},     // reduced modulo 2147483647
+                        Seed{2147483647.0, {2147483647 % 30269, 2147483647 % 30307, 2147483647 % 30323}}}) {
+    WichmannHill wh;
+    wh.WHSeed(s.seed);
+    EXPECT_EQ(Of(wh), s.components) << s.seed;
+  }
   WichmannHill wh;
-  wh.WHSeed(12345);
-  ExpectComponents(wh, 12345, 12345, 12345);
-  EXPECT_NEAR(wh.WHNext(1), 0.012037034764, 1e-12);
-  ExpectComponents(wh, 22434, 1850, 6363);
-
-  wh.WHSeed(30307);
-  ExpectComponents(wh, 38, 172, 30307);
-  wh.WHSeed(0);
-  ExpectComponents(wh, 171, 172, 170);
-  wh.WHSeed(-7.5);  // floored to -8 first, then made positive
-  ExpectComponents(wh, 8, 8, 8);
-  wh.WHSeed(4294967296.0);  // reduced modulo 2147483647 to 2
-  ExpectComponents(wh, 2, 2, 2);
-  wh.WHSeed(2147483647.0);  // not above the modulus: kept
-  ExpectComponents(wh, 2147483647 % 30269, 2147483647 % 30307, 2147483647 % 30323);
   wh.WHSeed(1e300);  // far beyond 2^53: still a remainder in range
   EXPECT_GT(wh.WHState1, 0);
   EXPECT_LT(wh.WHState1, 30269);
 }
 
-TEST(WichmannHill, NegativeArgumentReseedsThenSteps) {
-  WichmannHill wh;
-  WichmannHill expected;
-  expected.WHSeed(1);  // 2147483648 reduces to 1
-  const double want = expected.WHNext(1);
-  EXPECT_EQ(wh.WHNext(INT32_MIN), want);
-  ExpectComponents(wh, 171, 172, 170);
-
-  wh.WHNext(-12345);
-  ExpectComponents(wh, 22434, 1850, 6363);
-}
-
 TEST(WichmannHill, ClockSeedCountsSixtiethsOfASecond) {
   WichmannHill wh;
-  test::FixedClock clock(45000, 100.5f);  // 6030 sixtieths
+  test::FixedClock clock(45000, 100.5f);
   wh.WHSeed(clock);
-  ExpectComponents(wh, 6030, 6030, 6030);
-  clock.Set(45000, 86399.99f);
+  EXPECT_EQ(Of(wh), (Components{6030, 6030, 6030}));
+  clock.Set(45000, 86399.99f);  // 86400 - 1/128 as a single; times 60 rounds to 5184000
   wh.WHSeed(clock);
-  const int32_t x = 5184000;  // 86399.99 as a single is 86400 - 1/128; times 60 rounds to 5184000
-  ExpectComponents(wh, x % 30269, x % 30307, x % 30323);
-}
-
-TEST(WichmannHill, ValuesStayInTheUnitInterval) {
-  WichmannHill wh;
-  wh.WHSeed(987654321);
-  for (int i = 0; i < 100000; ++i) {
-    const double r = wh.WHNext(1);
-    ASSERT_GE(r, 0.0);
-    ASSERT_LT(r, 1.0);
-  }
+  EXPECT_EQ(Of(wh), (Components{5184000 % 30269, 5184000 % 30307, 5184000 % 30323}));
 }
 
 }  // namespace

@@ -5,12 +5,11 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <memory>
-#include <regex>
+#include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "fixed_clock.h"
@@ -22,74 +21,44 @@ namespace quibran {
 namespace {
 
 using namespace std::chrono_literals;
-using test::ReadFile;
-using test::Rounded;
 using Messages = std::vector<test::RecordedMessage>;
-
-constexpr int32_t kDay = 46000;
-
-// The lines of a text file, each checked to end with CR LF.
-std::vector<std::string> Lines(const std::string& text) { return test::Split(text, "\r\n"); }
-
-// Checks one written value against the drawn one.
-void ExpectWritten(const std::string& text, double drawn, int num_type) {
-  switch (num_type) {
-    case kNumSingle:
-    case kNumDouble: {
-      ASSERT_FALSE(text.empty());
-      EXPECT_NE(text.substr(0, 2), "0.") << "no leading zero";
-      EXPECT_EQ(std::strtod(text.c_str(), nullptr), Rounded(drawn, num_type == kNumSingle ? 7 : 15)) << text;
-      break;
-    }
-    case kNumLong32:
-      EXPECT_EQ(text, "\"" + std::to_string(static_cast<uint32_t>(drawn)) + "\"");
-      break;
-    default:
-      EXPECT_EQ(text, std::to_string(static_cast<uint32_t>(drawn)));
-  }
-}
+using Names = std::vector<std::string>;
 
 class JobTest : public ::testing::Test {
  protected:
-  JobTest() : clock_(kDay, 5000.25f), sources_(clock_), job_(settings_, sources_, host_) {
-    settings_.DeviceIndex = kSourceMersenneTwister;
-    settings_.FileType = kFileBin;
-    settings_.NumType = kNumByte;
+  JobTest() : clock_(46000, 5000.25f), sources_(clock_), twin_(clock_), job_(settings_, sources_, host_) {
     settings_.NumOfNums = 100;
     settings_.CSVcolumnsX = 2;
     settings_.NumOfFiles = 1;
     settings_.DestDir = folder_.dir();
     settings_.BaseFilename = "RAND";
-    host_.field(JobField::StartSequence) = "0001";
+    host_.fields[JobField::StartSequence] = "0001";
     job_.SetYieldInterval(0ns);
   }
 
-  // Sources seeded as the job seeds its own, to draw the expected values.
-  std::unique_ptr<RandomSources> Twin() {
-    auto twin = std::make_unique<RandomSources>(clock_);
-    twin->SeedSource(settings_.DeviceIndex);
-    return twin;
+  // Runs the job and seeds the twin sources as the job seeded its source.
+  void Run() {
+    job_.Run();
+    twin_.SeedSource(settings_.DeviceIndex);
   }
-  std::vector<double> Draw(RandomSources& twin, std::size_t count) {
-    std::vector<double> values(count);
-    for (double& v : values) v = twin.DrawValue(settings_.DeviceIndex, settings_.NumType);
-    return values;
+  // Checks that a file holds the next values of the twin; returns how many
+  // values (bytes or rows) it holds.
+  std::size_t ExpectNextValues(const std::string& path) {
+    const std::string text = test::ReadFile(path);
+    if (settings_.FileType == kFileBin) {
+      EXPECT_EQ(text, test::DrawnBytes(twin_, settings_.DeviceIndex, text.size())) << path;
+      return text.size();
+    }
+    return test::ExpectRows(text, settings_.FileType == kFileCsv ? settings_.CSVcolumnsX : 1, settings_.NumType,
+                            [&] { return twin_.DrawValue(settings_.DeviceIndex, settings_.NumType); });
   }
-  std::string Bytes(RandomSources& twin, std::size_t count) {
-    std::string bytes(count, '\0');
-    twin.DrawBytes(settings_.DeviceIndex, reinterpret_cast<uint8_t*>(bytes.data()), count);
-    return bytes;
-  }
-  std::string File(const std::string& name) { return ReadFile(folder_ / name); }
-  std::size_t FilesInFolder() {
-    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder_.dir()),
-                                                  std::filesystem::directory_iterator()));
-  }
+  std::string& StartSequence() { return host_.fields[JobField::StartSequence]; }
 
   test::TempFolder folder_;
   test::FixedClock clock_;
   JobSettings settings_;
   RandomSources sources_;
+  RandomSources twin_;
   test::RecordingHost host_;
   GenerationJob job_;
 };
@@ -102,82 +71,76 @@ TEST(BuildOutputFileName, FolderStemFourDigitsOfTheSequenceBeforeAndExtension) {
   EXPECT_EQ(BuildOutputFileName("/", "X", 12346, ".BMP"), "/X2345.BMP");
 }
 
-TEST(ProgressScale, KeepsBarValuesWithin32767) {
-  EXPECT_EQ(ProgressScale(1), 1);
-  EXPECT_EQ(ProgressScale(32767), 1);
-  EXPECT_EQ(ProgressScale(32768), 2);
-  EXPECT_EQ(ProgressScale(65535), 2);
-  EXPECT_EQ(ProgressScale(65536), 3);
-  for (const int32_t n : {98303, 98304, 1000000, 1073741824, 2147483646}) {
-    const int32_t d = ProgressScale(n);
-    EXPECT_LE(n / d, 32767) << n;
-    EXPECT_GT(n / (d - 1), 32767) << n;
+TEST(ProgressScale, KeepsBarValuesWithin32767AndUpdatesAbout31TimesAFile) {
+  struct Case {
+    int32_t num_of_nums, scale, interval;
+  };
+  for (const Case& c : {Case{1, 1, 1}, Case{31, 1, 2}, Case{62, 1, 3}, Case{32767, 1, 1058}, Case{32768, 2, 1058},
+                        Case{65535, 2, 2115}, Case{65536, 3, 2115}, Case{98303, 3, 3172}, Case{98304, 4, 3172},
+                        Case{2147483646, 65536, 69273667}}) {
+    EXPECT_EQ(ProgressScale(c.num_of_nums), c.scale) << c.num_of_nums;
+    EXPECT_EQ(UpdateInterval(c.num_of_nums), c.interval) << c.num_of_nums;
   }
-  EXPECT_EQ(UpdateInterval(1), 1);
-  EXPECT_EQ(UpdateInterval(31), 2);
-  EXPECT_EQ(UpdateInterval(62), 3);
-  EXPECT_EQ(UpdateInterval(2147483646), 69273667);
 }
 
+// Files are numbered on from the start field, past 9999 to 0000, replace a
+// longer file of the name, and continue one stream; with Save Seq the field
+// then shows the number after the last file, without it the field goes back.
 TEST_F(JobTest, BinaryFilesAreNumberedAndTheStartFieldFollowsSaveSeq) {
-  settings_.BaseFilename = "R01A";
   settings_.NumOfFiles = 3;
   settings_.NumOfNums = 1000;
   settings_.SaveLastSeq = 1;
-  job_.Run();
+  StartSequence() = "9998";
+  std::ofstream(folder_ / "RAND9999.BIN") << std::string(5000, 'x');
+  std::filesystem::create_hard_link(folder_ / "RAND9999.BIN", folder_ / "OLD");  // deleted first: OLD keeps it
+  Run();
   EXPECT_EQ(job_.outcome(), JobOutcome::Completed);
-  EXPECT_EQ(host_.completed, (std::vector<std::string>{folder_ / "R01A0001.BIN", folder_ / "R01A0002.BIN",
-                                                        folder_ / "R01A0003.BIN"}));
-  EXPECT_EQ(host_.field(JobField::StartSequence), "0004");
-  // The files continue one stream.
-  auto twin = Twin();
-  EXPECT_EQ(File("R01A0001.BIN"), Bytes(*twin, 1000));
-  EXPECT_EQ(File("R01A0002.BIN"), Bytes(*twin, 1000));
-  EXPECT_EQ(File("R01A0003.BIN"), Bytes(*twin, 1000));
+  EXPECT_EQ(host_.completed, (Names{folder_ / "RAND9998.BIN", folder_ / "RAND9999.BIN", folder_ / "RAND0000.BIN"}));
+  for (const std::string& name : host_.completed) EXPECT_EQ(ExpectNextValues(name), 1000u);
+  EXPECT_EQ(StartSequence(), "0001");
+  EXPECT_EQ(test::ReadFile(folder_ / "OLD"), std::string(5000, 'x'));
 
   settings_.SaveLastSeq = 0;
-  host_.field(JobField::StartSequence) = "0001";
   job_.Run();
-  EXPECT_EQ(host_.field(JobField::StartSequence), "0001");
-  EXPECT_FALSE(host_.running());
+  EXPECT_EQ(StartSequence(), "0001");
+  EXPECT_EQ(host_.completed.back(), folder_ / "RAND0003.BIN");
   EXPECT_EQ(host_.calls.back(), "SetRunning false");
-}
-
-TEST_F(JobTest, SequenceWrapsFrom9999To0000) {
-  host_.field(JobField::StartSequence) = "9999";
-  settings_.NumOfFiles = 2;
-  settings_.SaveLastSeq = 1;
-  job_.Run();
-  EXPECT_EQ(host_.completed, (std::vector<std::string>{folder_ / "RAND9999.BIN", folder_ / "RAND0000.BIN"}));
-  EXPECT_EQ(host_.field(JobField::StartSequence), "0001");
 }
 
 TEST_F(JobTest, EmptyQuantityAsksForItAndStartsNothing) {
   settings_.NumOfNums = 0;
   job_.Run();
-  EXPECT_EQ(host_.calls, (std::vector<std::string>{"ShowProgressBars", "CommitStartFields",
-                                                   "ShowMessage You must enter how many numbers you want generated",
-                                                   "SetFieldText 1 ", "FocusQuantity"}));
-  EXPECT_EQ(host_.messages, (Messages{{"Quibran", "You must enter how many numbers you want generated",
-                                        MessageIcon::Exclamation}}));
+  const std::string text = "You must enter how many numbers you want generated";
+  EXPECT_EQ(host_.calls, (Names{"ShowProgressBars", "CommitStartFields", "ShowMessage " + text, "SetFieldText 1 ",
+                                "FocusQuantity"}));
+  EXPECT_EQ(host_.messages, (Messages{{"Quibran", text, MessageIcon::Exclamation}}));
   EXPECT_EQ(job_.outcome(), JobOutcome::NotStarted);
-  EXPECT_EQ(FilesInFolder(), 0u);
+  EXPECT_EQ(folder_.FileCount(), 0u);
 }
 
-TEST_F(JobTest, RunsFromTheSettingsAsTheChecksLeftThem) {
+TEST_F(JobTest, HardwareSourceWithoutItsDeviceDoesNotStart) {
+  settings_.DeviceIndex = kSourceHardware;
+  job_.Run();
+  const std::string text = "Alea Device:  Can't create the device object";
+  EXPECT_EQ(host_.calls, Names{"ShowMessage " + text});
+  EXPECT_EQ(host_.messages, (Messages{{"Error Number 429", text, MessageIcon::Critical}}));
+  EXPECT_EQ(job_.outcome(), JobOutcome::NotStarted);
+  EXPECT_EQ(folder_.FileCount(), 0u);
+}
+
+TEST_F(JobTest, NoFilesMeansOneAndTheJobRunsFromTheSettingsAsTheChecksLeftThem) {
   settings_.NumOfNums = 10;
   settings_.NumOfFiles = 0;
   host_.on_check_quantity = [&] { settings_.NumOfNums = 5; };
-  // A change during the job does not reach it.
-  host_.on_yield = [&] {
+  host_.on_yield = [&] {  // a change during the job does not reach it
     settings_.NumOfNums = 50;
     settings_.BaseFilename = "OTHER";
   };
   job_.Run();
-  EXPECT_EQ(host_.field(JobField::NumOfFiles), "1");
+  EXPECT_EQ(host_.fields[JobField::NumOfFiles], "1");
   EXPECT_EQ(settings_.NumOfFiles, 1);
-  EXPECT_EQ(host_.completed, std::vector<std::string>{folder_ / "RAND0001.BIN"});
-  EXPECT_EQ(File("RAND0001.BIN").size(), 5u);
+  EXPECT_EQ(host_.completed, Names{folder_ / "RAND0001.BIN"});
+  EXPECT_EQ(test::ReadFile(folder_ / "RAND0001.BIN").size(), 5u);
 }
 
 TEST_F(JobTest, ProgressBarsAreScaledAndEndFull) {
@@ -186,23 +149,20 @@ TEST_F(JobTest, ProgressBarsAreScaledAndEndFull) {
   EXPECT_EQ(host_.file_maximum, 25000);
   EXPECT_EQ(host_.job_maximum, 25000);
   EXPECT_EQ(host_.job_value, 25000);
-  EXPECT_EQ(host_.file_value, 0);  // the common ending puts the file bar back
+  EXPECT_EQ(host_.file_value(), 0);  // the common ending puts the file bar back
   ASSERT_GE(host_.yields, 2);
   // In between, the value of an UpdateInterval multiple reached.
   for (const int32_t v : host_.file_values) {
-    if (v == 0 || v == 25000) continue;
-    const int32_t multiple = (v * 4 + 3225) / 3226;
-    EXPECT_EQ(multiple * 3226 / 4, v);
+    EXPECT_TRUE(v == 0 || v == 25000 || (v * 4 + 3225) / 3226 * 3226 / 4 == v) << v;
   }
 
+  // A CSV file's bar counts values; with several files the job bar counts files.
   settings_.FileType = kFileCsv;
-  settings_.NumOfNums = 65536;  // rows; ProgressScale 3
-  settings_.CSVcolumnsX = 256;
+  settings_.NumOfNums = 40000;  // rows; ProgressScale 2
+  settings_.CSVcolumnsX = 3;
   settings_.NumOfFiles = 2;
-  settings_.NumType = kNumByte;
-  job_.SetYieldInterval(1h);  // only the yield after each file's last row
   job_.Run();
-  EXPECT_EQ(host_.file_maximum, 256 * 65536 / 3);
+  EXPECT_EQ(host_.file_maximum, 60000);
   EXPECT_EQ(host_.job_maximum, 2);
   EXPECT_EQ(host_.job_value, 2);
 }
@@ -212,13 +172,11 @@ TEST_F(JobTest, DisplayBoxHoldsTheFirstFilesFirst1024Values) {
   settings_.DisplayOn = 1;
   settings_.NumOfNums = 2000;
   settings_.NumOfFiles = 3;
-  job_.Run();
-  auto twin = Twin();
-  const std::vector<double> values = Draw(*twin, 2000);
+  Run();
   std::string expected;
   for (int i = 0; i < 1024; ++i) {
     char line[32];
-    const unsigned v = static_cast<unsigned>(values[i]);
+    const auto v = static_cast<unsigned>(twin_.DrawValue(kSourceMersenneTwister, kNumByte));
     std::snprintf(line, sizeof line, "%03u    %02X    %03o\r\n", v, v, v);
     expected += line;
   }
@@ -231,61 +189,28 @@ TEST_F(JobTest, DisplayBoxHoldsTheFirstFilesFirst1024Values) {
   EXPECT_EQ(host_.display, "");
 }
 
-TEST_F(JobTest, TextFilesHoldOneLineForEveryValueOfEveryType) {
-  settings_.FileType = kFileAsc;
-  settings_.NumOfNums = 700;
-  for (int type = kNumByte; type <= kNumDouble; ++type) {
-    SCOPED_TRACE(type);
-    settings_.NumType = static_cast<int16_t>(type);
-    job_.Run();
-    const std::vector<std::string> lines = Lines(File("RAND0001.ASC"));
-    auto twin = Twin();
-    const std::vector<double> values = Draw(*twin, 700);
-    ASSERT_EQ(lines.size(), 700u);
-    for (std::size_t i = 0; i < lines.size(); ++i) ExpectWritten(lines[i], values[i], type);
-  }
-  EXPECT_TRUE(host_.messages.empty());
-}
-
-TEST_F(JobTest, CsvFilesHoldWholeRowsOfTheirColumns) {
-  settings_.FileType = kFileCsv;
-  settings_.NumType = kNumByte;
-  settings_.CSVcolumnsX = 3;
-  settings_.NumOfNums = 2;
-  job_.Run();
-  const std::string three = File("RAND0001.CSV");
-  EXPECT_TRUE(std::regex_match(three, std::regex(R"((\d{1,3},\d{1,3},\d{1,3}\r\n){2})"))) << three;
-  auto twin = Twin();
-  const std::vector<double> bytes = Draw(*twin, 6);
-  char expected[128];
-  std::snprintf(expected, sizeof expected, "%g,%g,%g\r\n%g,%g,%g\r\n", bytes[0], bytes[1], bytes[2], bytes[3],
-                bytes[4], bytes[5]);
-  EXPECT_EQ(three, expected);
-
-  settings_.CSVcolumnsX = 1;
-  settings_.NumOfNums = 50;
-  job_.Run();
-  const std::string one = File("RAND0001.CSV");
-  EXPECT_EQ(one.find(','), std::string::npos);
-  EXPECT_EQ(Lines(one).size(), 50u);
-
-  settings_.DeviceIndex = kSourceWichmannHill;
-  settings_.NumType = kNumDouble;
-  settings_.CSVcolumnsX = 7;
-  settings_.NumOfNums = 900;  // rows spread over several blocks
-  job_.Run();
-  auto wh = Twin();
-  const std::vector<std::string> rows = Lines(File("RAND0001.CSV"));
-  ASSERT_EQ(rows.size(), 900u);
-  for (const std::string& row : rows) {
-    std::size_t start = 0;
-    for (int column = 0; column < 7; ++column) {
-      const std::size_t end = column < 6 ? row.find(',', start) : row.size();
-      ASSERT_NE(end, std::string::npos) << row;
-      ExpectWritten(row.substr(start, end - start), wh->DrawValue(kSourceWichmannHill, kNumDouble), kNumDouble);
-      start = end + 1;
+// Every type each writer writes, in rows spread over several blocks.
+TEST_F(JobTest, TextAndCsvFilesHoldWholeRowsOfTheDrawnValues) {
+  settings_.NumOfNums = 5000;
+  struct Layout {
+    int16_t file_type, source, columns;
+    const char* name;
+  };
+  for (const Layout& l : {Layout{kFileAsc, kSourceMersenneTwister, 1, "RAND0001.ASC"},
+                          Layout{kFileCsv, kSourceWichmannHill, 7, "RAND0001.CSV"},
+                          Layout{kFileCsv, kSourceMtWh, 1, "RAND0001.CSV"}}) {
+    for (int16_t type = kNumByte; type <= kNumDouble; ++type) {
+      if (!WriterOffers(l.file_type, l.source, type)) continue;
+      SCOPED_TRACE(std::string(l.name) + " source " + std::to_string(l.source) + " type " + std::to_string(type));
+      settings_.FileType = l.file_type;
+      settings_.DeviceIndex = l.source;
+      settings_.CSVcolumnsX = l.columns;
+      settings_.NumType = type;
+      Run();
+      EXPECT_EQ(ExpectNextValues(folder_ / l.name), 5000u);
     }
   }
+  EXPECT_TRUE(host_.messages.empty());
 }
 
 TEST_F(JobTest, UnavailableTypeCostsOneMessagePerFileAndLeavesItEmpty) {
@@ -297,115 +222,106 @@ TEST_F(JobTest, UnavailableTypeCostsOneMessagePerFileAndLeavesItEmpty) {
   job_.Run();
   EXPECT_EQ(host_.messages, Messages(3, {"Quibran", "Not Available [GB003]", MessageIcon::None}));
   EXPECT_EQ(host_.completed.size(), 3u);
-  for (const std::string& name : host_.completed) EXPECT_EQ(ReadFile(name), "");
-  EXPECT_EQ(host_.field(JobField::StartSequence), "0004");
+  for (const std::string& name : host_.completed) EXPECT_EQ(test::ReadFile(name), "");
+  EXPECT_EQ(StartSequence(), "0004");
 
-  // The twister writes its Long types to text files but not to CSV files.
-  host_.messages.clear();
-  settings_.DeviceIndex = kSourceMersenneTwister;
-  settings_.FileType = kFileCsv;
-  settings_.NumOfFiles = 1;
-  job_.Run();
-  ASSERT_EQ(host_.messages.size(), 1u);
-  EXPECT_EQ(host_.messages[0].text, "Not Available [GB002]");
-  EXPECT_EQ(NotAvailableMessage(kFileAsc, kSourceMtWh), "Not Available [GB005]");
-  EXPECT_EQ(NotAvailableMessage(kFileCsv, kSourceWichmannHill), "Not Available [GB006]");
-  EXPECT_TRUE(WriterOffers(kFileAsc, kSourceMersenneTwister, kNumLong32));
-  EXPECT_FALSE(WriterOffers(kFileAsc, kSourceMersenneTwister, kNumColor));
-  EXPECT_TRUE(WriterOffers(kFileCsv, kSourceMtWh, kNumLong31));
-  EXPECT_FALSE(WriterOffers(kFileCsv, kSourceRnd, kNumDouble));
-}
-
-TEST_F(JobTest, BinaryJobOfAnotherTypeWritesNothingAndEndsFull) {
+  // A binary job of another type than Byte writes nothing, silently, and ends full.
+  settings_.FileType = kFileBin;
   settings_.NumType = kNumInteger16;
   job_.Run();
-  EXPECT_EQ(FilesInFolder(), 0u);
-  EXPECT_TRUE(host_.messages.empty());
+  EXPECT_EQ(host_.messages.size(), 3u);
+  EXPECT_EQ(folder_.FileCount(), 3u);
   EXPECT_EQ(host_.job_value, host_.job_maximum);
   EXPECT_EQ(job_.outcome(), JobOutcome::Completed);
+
+  // By source: the text writer's message and types (Byte to Color), then the CSV writer's.
+  const char* const kWriters[kSourceCount][4] = {{"GB001", "11111110", "GB002", "11100110"},
+                                                 {"GB003", "11100100", "GB004", "11100100"},
+                                                 {"GB005", "11110110", "GB006", "11110110"},
+                                                 {"GB005", "11110110", "GB006", "11110110"},
+                                                 {"GB007", "11111110", "GB008", "11111110"}};
+  for (int source = 0; source < kSourceCount; ++source) {
+    for (const int csv : {0, 1}) {
+      const int file_type = csv ? kFileCsv : kFileAsc;
+      const std::string code = kWriters[source][2 * csv];
+      EXPECT_EQ(NotAvailableMessage(file_type, source), "Not Available [" + code + "]");
+      for (int type = 0; type < kNumTypeCount; ++type) {
+        EXPECT_EQ(WriterOffers(file_type, source, type), kWriters[source][2 * csv + 1][type] == '1')
+            << "source " << source << " csv " << csv << " type " << type;
+      }
+    }
+  }
 }
 
-TEST_F(JobTest, BinaryFileReplacesALongerOne) {
-  std::ofstream(folder_ / "RAND0001.BIN") << std::string(5000, 'x');
-  job_.Run();
-  EXPECT_EQ(File("RAND0001.BIN"), Bytes(*Twin(), 100));
-}
-
+// A stop keeps what is written, whole lines in a text file, and leaves the
+// start field one on from the last whole file; the next job runs to its end.
 TEST_F(JobTest, StopInTheSecondFileKeepsWhatIsWrittenAndTheStartFieldOneOn) {
-  settings_.NumOfNums = 300000;
-  settings_.NumOfFiles = 5;
-  int yields_in_second_file = 0;
-  host_.on_yield = [&] {
-    if (host_.completed.size() == 1 && ++yields_in_second_file == 2) job_.RequestStop();
-  };
-  job_.Run();
-  EXPECT_EQ(job_.outcome(), JobOutcome::Stopped);
-  EXPECT_FALSE(job_.running());
-  EXPECT_EQ(host_.calls.back(), "SetRunning false");
-  EXPECT_EQ(host_.file_value, host_.file_maximum);
-  // The common ending does not run: the field is not put back.
-  EXPECT_EQ(host_.field(JobField::StartSequence), "0002");
-  auto twin = Twin();
-  EXPECT_EQ(File("RAND0001.BIN"), Bytes(*twin, 300000));
-  const std::string second = File("RAND0002.BIN");
-  EXPECT_GT(second.size(), 0u);
-  EXPECT_LT(second.size(), 300000u);
-  EXPECT_EQ(second, Bytes(*twin, second.size()));
-  EXPECT_EQ(FilesInFolder(), 2u);
+  for (const int16_t file_type : {kFileBin, kFileAsc}) {
+    SCOPED_TRACE(file_type);
+    test::TempFolder folder;
+    settings_.DestDir = folder.dir();
+    settings_.FileType = file_type;
+    settings_.NumType = file_type == kFileBin ? kNumByte : kNumDouble;
+    const int32_t count = 70000;  // more than a block of either type
+    settings_.NumOfNums = count;
+    settings_.NumOfFiles = 5;
+    StartSequence() = "0001";
+    host_.completed.clear();
+    host_.on_yield = [&] { if (host_.completed.size() == 1) job_.RequestStop(); };  // at its first yield
+    Run();
+    EXPECT_EQ(job_.outcome(), JobOutcome::Stopped);
+    EXPECT_FALSE(job_.running());
+    EXPECT_EQ(host_.calls.back(), "SetRunning false");
+    EXPECT_EQ(host_.file_value(), host_.file_maximum);
+    EXPECT_EQ(StartSequence(), "0002");  // the common ending does not run
+    const std::string ext = file_type == kFileBin ? ".BIN" : ".ASC";
+    EXPECT_EQ(ExpectNextValues(folder / ("RAND0001" + ext)), static_cast<std::size_t>(count));
+    const std::size_t second = ExpectNextValues(folder / ("RAND0002" + ext));
+    EXPECT_GT(second, 0u);
+    EXPECT_LT(second, static_cast<std::size_t>(count));
+    EXPECT_EQ(folder.FileCount(), 2u);
 
-  // The stop flag is cleared: the next job runs to its end, from 0002 on.
-  host_.on_yield = nullptr;
-  job_.Run();
-  EXPECT_EQ(job_.outcome(), JobOutcome::Completed);
-  EXPECT_EQ(host_.completed.back(), folder_ / "RAND0006.BIN");
-  EXPECT_EQ(FilesInFolder(), 6u);
+    host_.on_yield = nullptr;
+    settings_.NumOfNums = 10;
+    job_.Run();
+    EXPECT_EQ(job_.outcome(), JobOutcome::Completed);
+    EXPECT_TRUE(std::filesystem::exists(folder / ("RAND0006" + ext)));
+    EXPECT_EQ(folder.FileCount(), 6u);
+  }
 }
 
-TEST_F(JobTest, StoppedTextFileHoldsWholeLines) {
+// A file that cannot be written is reported and ends the job: no further
+// file, the start field as it was, the file bar never full. The next job
+// runs normally.
+TEST_F(JobTest, WriteFailuresAreReportedAndEndTheJob) {
   settings_.FileType = kFileAsc;
-  settings_.NumType = kNumDouble;
-  settings_.NumOfNums = 100000;
-  host_.on_yield = [&] {
-    if (host_.yields == 3) job_.RequestStop();
-  };
-  job_.Run();
-  const std::string text = File("RAND0001.ASC");
-  ASSERT_FALSE(text.empty());
-  const std::vector<std::string> lines = Lines(text);
-  EXPECT_LT(lines.size(), 100000u);
-  auto twin = Twin();
-  for (const std::string& line : lines) ExpectWritten(line, twin->DrawValue(kSourceMersenneTwister, kNumDouble), kNumDouble);
-}
-
-TEST_F(JobTest, MissingFolderIsReportedAndTheJobEndsCleanly) {
-  settings_.DestDir = folder_ / "missing/";
+  settings_.NumType = kNumInteger16;
+  settings_.NumOfNums = 300000;  // more than the output buffer holds
   settings_.NumOfFiles = 2;
-  host_.field(JobField::StartSequence) = "0007";
-  job_.Run();
-  EXPECT_EQ(host_.messages, (Messages{{"Error Number 76", "Path not found", MessageIcon::Critical}}));
-  EXPECT_EQ(job_.outcome(), JobOutcome::Failed);
-  EXPECT_EQ(host_.field(JobField::StartSequence), "0007");
-  EXPECT_EQ(host_.calls.back(), "SetRunning false");
-  EXPECT_EQ(host_.file_value, 0);
-  EXPECT_EQ(std::count(host_.file_values.begin(), host_.file_values.end(), host_.file_maximum), 0);
+  StartSequence() = "0007";
+  std::filesystem::create_symlink("/dev/full", folder_ / "RAND0007.ASC");
+  const auto critical = MessageIcon::Critical;
+  for (const auto& [dir, message] : {std::pair<std::string, test::RecordedMessage>{
+                                         folder_ / "missing/", {"Error Number 76", "Path not found", critical}},
+                                     {folder_.dir(), {"Error Number 61", "Disk full", critical}}}) {
+    host_.messages.clear();
+    host_.file_values.clear();
+    settings_.DestDir = dir;
+    job_.Run();
+    EXPECT_EQ(host_.messages, Messages{message});
+    EXPECT_EQ(job_.outcome(), JobOutcome::Failed);
+    EXPECT_TRUE(host_.completed.empty());
+    EXPECT_EQ(StartSequence(), "0007");
+    EXPECT_EQ(host_.calls.back(), "SetRunning false");
+    EXPECT_EQ(host_.file_value(), 0);
+    EXPECT_EQ(std::count(host_.file_values.begin(), host_.file_values.end(), host_.file_maximum), 0);
+  }
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "RAND0008.ASC"));
 
-  // JobFailed is cleared by the common ending: the next job ends normally.
-  settings_.DestDir = folder_.dir();
+  std::filesystem::remove(folder_ / "RAND0007.ASC");
   job_.Run();
   EXPECT_EQ(job_.outcome(), JobOutcome::Completed);
   EXPECT_EQ(host_.completed.size(), 2u);
-}
-
-TEST_F(JobTest, FullDiskIsReportedAndNoFurtherFileIsMade) {
-  std::filesystem::create_symlink("/dev/full", folder_ / "RAND0001.ASC");
-  settings_.FileType = kFileAsc;
-  settings_.NumType = kNumInteger16;
-  settings_.NumOfNums = 10000;
-  settings_.NumOfFiles = 2;
-  job_.Run();
-  EXPECT_EQ(host_.messages, (Messages{{"Error Number 61", "Disk full", MessageIcon::Critical}}));
-  EXPECT_FALSE(test::Exists(folder_ / "RAND0002.ASC"));
-  EXPECT_TRUE(host_.completed.empty());
 }
 
 TEST_F(JobTest, FolderWithoutWritePermissionIsReported) {
@@ -420,44 +336,27 @@ TEST_F(JobTest, FolderWithoutWritePermissionIsReported) {
   EXPECT_EXIT(run_unprivileged(), ::testing::ExitedWithCode(0), "");
 }
 
-TEST_F(JobTest, HardwareSourceWithoutItsDeviceDoesNotStart) {
-  settings_.DeviceIndex = kSourceHardware;
-  job_.Run();
-  EXPECT_EQ(host_.calls, std::vector<std::string>{"ShowMessage Alea Device:  Can't create the device object"});
-  EXPECT_EQ(host_.messages, (Messages{{"Error Number 429", "Alea Device:  Can't create the device object",
-                                        MessageIcon::Critical}}));
-  EXPECT_EQ(job_.outcome(), JobOutcome::NotStarted);
-  EXPECT_EQ(FilesInFolder(), 0u);
-}
-
+// Each run corrects one field, its setting with it, and shows why.
 TEST_F(JobTest, BitmapChecksCorrectOneFieldEachAndStartNothing) {
   settings_.FileType = kFileBmp;
-  host_.field(JobField::NumOfFiles) = "2";
-  host_.field(JobField::CSVcolumnsX) = "50";
-  host_.field(JobField::NumOfNums) = "99";
-  struct Expected {
-    const char* message;
-    JobField field;
-    const char* text;
-  };
-  for (const Expected& e : {Expected{"Only one bitmap can be generated at a time.", JobField::NumOfFiles, "1"},
-                            Expected{"Minimum X pixels is (screen width) 100", JobField::CSVcolumnsX, "100"},
-                            Expected{"Minimum Y pixels is (screen height) 100", JobField::NumOfNums, "100"}}) {
+  host_.fields = {{JobField::NumOfFiles, "2"}, {JobField::CSVcolumnsX, "50"}, {JobField::NumOfNums, "99"}};
+  for (const char* message : {"Only one bitmap can be generated at a time.", "Minimum X pixels is (screen width) 100",
+                              "Minimum Y pixels is (screen height) 100"}) {
     host_.messages.clear();
     job_.Run();
-    EXPECT_EQ(host_.messages, (Messages{{"Quibran", e.message, MessageIcon::Information}}));
-    EXPECT_EQ(host_.field(e.field), e.text);
+    EXPECT_EQ(host_.messages, (Messages{{"Quibran", message, MessageIcon::Information}}));
     EXPECT_EQ(job_.outcome(), JobOutcome::NotStarted);
   }
-  EXPECT_EQ(settings_.NumOfFiles, 1);
-  EXPECT_EQ(settings_.CSVcolumnsX, 100);
-  EXPECT_EQ(settings_.NumOfNums, 100);
+  EXPECT_EQ(host_.fields, (std::map<JobField, std::string>{{JobField::NumOfFiles, "1"},
+                                                           {JobField::CSVcolumnsX, "100"},
+                                                           {JobField::NumOfNums, "100"}}));
+  EXPECT_EQ(std::tie(settings_.NumOfFiles, settings_.CSVcolumnsX, settings_.NumOfNums), std::make_tuple(1, 100, 100));
   EXPECT_EQ(std::count(host_.calls.begin(), host_.calls.end(), "SetRunning true"), 0);
 
   // Past the checks the bitmap job ends at once: its writer is not here yet.
   job_.Run();
   EXPECT_EQ(job_.outcome(), JobOutcome::Completed);
-  EXPECT_EQ(FilesInFolder(), 0u);
+  EXPECT_EQ(folder_.FileCount(), 0u);
 }
 
 }  // namespace

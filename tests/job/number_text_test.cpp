@@ -13,53 +13,37 @@
 namespace quibran {
 namespace {
 
-template <class Real>
-std::string ListText(Real value) {
-  char buffer[kMaxValueText];
-  return std::string(buffer, WriteListReal(buffer, value));
-}
-
 template <int NumType, class Value>
-std::string ListValue(Value value) {
+std::string ListText(Value value) {
   char buffer[kMaxValueText];
   return std::string(buffer, WriteListValue<NumType>(buffer, value));
 }
 
+// Checks the list-output texts of values of `NumType`, or their display box lines.
 template <int NumType, class Value>
-std::string DisplayLine(Value value) {
-  std::string text;
-  AppendDisplayLine<NumType>(text, value);
-  return text;
+void ExpectTexts(std::initializer_list<std::pair<Value, const char*>> cases, bool display = false) {
+  for (const auto& [value, expected] : cases) {
+    std::string text;
+    if (display) AppendDisplayLine<NumType>(text, value);
+    else text = ListText<NumType>(value);
+    EXPECT_EQ(text, expected) << "type " << NumType;
+  }
 }
 
 TEST(ListReal, PlainAndExponentForms) {
-  EXPECT_EQ(ListText(0.5f), ".5");
-  EXPECT_EQ(ListText(0.7055475f), ".7055475");
-  EXPECT_EQ(ListText(0.1f), ".1");
-  EXPECT_EQ(ListText(0.0f), "0");
-  EXPECT_EQ(ListText(1.0f), "1");
-  EXPECT_EQ(ListText(123.5f), "123.5");
-  EXPECT_EQ(ListText(1234567.0f), "1234567");
-  EXPECT_EQ(ListText(12345678.0f), "1.234568E+07");
-  EXPECT_EQ(ListText(static_cast<float>(std::ldexp(1.0, -32))), "2.328306E-10");
-  // The switch to exponent form goes by the value rounded to its digits:
-  // 0.0001f is 9.99999975e-05, which rounds up to 1E-04, still plain.
-  EXPECT_EQ(ListText(0.0001f), ".0001");
-  EXPECT_EQ(ListText(0.00012345678f), ".0001234568");
-  EXPECT_EQ(ListText(0.00009999999f), "9.999999E-05");
-  EXPECT_EQ(ListText(0.00001f), "1E-05");
-  // Exact binary values halfway between two 7-digit decimals go to the even one.
-  EXPECT_EQ(ListText(0.10546875f), ".1054688");
-  EXPECT_EQ(ListText(0.12109375f), ".1210938");
-  EXPECT_EQ(ListText(0.00048828125f), ".0004882812");
-
-  EXPECT_EQ(ListText(0.1), ".1");
-  EXPECT_EQ(ListText(0.123456789012345678), ".123456789012346");
-  EXPECT_EQ(ListText(std::ldexp(1.0, -32)), "2.3283064365387E-10");
-  EXPECT_EQ(ListText(0.999999999999999999), "1");
-  EXPECT_EQ(ListText(0.9999999999999), ".9999999999999");
-  EXPECT_EQ(ListText(1e-100), "1E-100");
-  EXPECT_EQ(ListText(0.000123), ".000123");
+  ExpectTexts<kNumSingle, float>({{0.5f, ".5"}, {0.7055475f, ".7055475"}, {0.1f, ".1"}, {0.0f, "0"}, {1.0f, "1"},
+                                  {123.5f, "123.5"}, {1234567.0f, "1234567"}, {12345678.0f, "1.234568E+07"},
+                                  {0x1p-32f, "2.328306E-10"},
+                                  // The switch to exponent form goes by the value rounded to its digits:
+                                  // 0.0001f is 9.99999975e-05, which rounds up to 1E-04, still plain.
+                                  {0.0001f, ".0001"}, {0.00012345678f, ".0001234568"},
+                                  {0.00009999999f, "9.999999E-05"}, {0.00001f, "1E-05"},
+                                  // Exact binary values halfway between two 7-digit decimals go to the even one.
+                                  {0.10546875f, ".1054688"}, {0.12109375f, ".1210938"},
+                                  {0.00048828125f, ".0004882812"}});
+  ExpectTexts<kNumDouble, double>({{0.1, ".1"}, {0.123456789012345678, ".123456789012346"},
+                                   {0x1p-32, "2.3283064365387E-10"}, {0.999999999999999999, "1"},
+                                   {0.9999999999999, ".9999999999999"}, {1e-100, "1E-100"}, {0.000123, ".000123"}});
 }
 
 // Every text reads back to the value rounded to 7 or 15 significant digits,
@@ -67,7 +51,7 @@ TEST(ListReal, PlainAndExponentForms) {
 template <class Real>
 void CheckReadsBack(Real value, int digits) {
   static const std::regex kForm(R"(0|[1-9]?\.[0-9]*[1-9]|[1-9][0-9]*|[1-9](\.[0-9]*[1-9])?E[-+][0-9]{2,3})");
-  const std::string text = ListText(value);
+  const std::string text = ListText<kNumDouble>(value);
   ASSERT_TRUE(std::regex_match(text, kForm)) << text;
   ASSERT_LE(text.size(), kMaxValueText - 2);
   double read = 0;
@@ -96,25 +80,20 @@ TEST(ListReal, ReadsBackToTheValueRoundedToItsDigits) {
   }
 }
 
-TEST(ListValue, WholeNumbersAreDigitsAndLong32IsQuoted) {
-  EXPECT_EQ(ListValue<kNumByte>(7u), "7");
-  EXPECT_EQ(ListValue<kNumInteger16>(65535u), "65535");
-  EXPECT_EQ(ListValue<kNumLong31>(2147483647u), "2147483647");
-  EXPECT_EQ(ListValue<kNumLong32>(4294967295u), "\"4294967295\"");
-  EXPECT_EQ(ListValue<kNumLong32>(0u), "\"0\"");
-  EXPECT_EQ(ListValue<kNumSingle>(0.25f), ".25");
-}
-
-TEST(DisplayLine, DecimalHexOctalColumnsAndPlainReals) {
-  EXPECT_EQ(DisplayLine<kNumByte>(10u), "010    0A    012\r\n");
-  EXPECT_EQ(DisplayLine<kNumByte>(255u), "255    FF    377\r\n");
-  EXPECT_EQ(DisplayLine<kNumInteger15>(1000u), "01000    03E8    01750\r\n");
-  EXPECT_EQ(DisplayLine<kNumInteger16>(65535u), "65535    FFFF    177777\r\n");
-  EXPECT_EQ(DisplayLine<kNumInteger16>(0u), "00000    0000    000000\r\n");
-  EXPECT_EQ(DisplayLine<kNumLong31>(12u), "12\r\n");
-  EXPECT_EQ(DisplayLine<kNumLong32>(4054246813u), "4054246813\r\n");
-  EXPECT_EQ(DisplayLine<kNumSingle>(0.7055475f), "0.7055475\r\n");
-  EXPECT_EQ(DisplayLine<kNumDouble>(2.5e-10), "2.5E-10\r\n");
+TEST(ListValue, WholeNumbersAreDigitsLong32IsQuotedAndDisplayLinesHaveColumns) {
+  ExpectTexts<kNumByte, uint32_t>({{7u, "7"}});
+  ExpectTexts<kNumInteger16, uint32_t>({{65535u, "65535"}});
+  ExpectTexts<kNumLong31, uint32_t>({{2147483647u, "2147483647"}});
+  ExpectTexts<kNumLong32, uint32_t>({{4294967295u, "\"4294967295\""}, {0u, "\"0\""}});
+  // Display box lines: decimal, hexadecimal and octal columns, or the plain value.
+  ExpectTexts<kNumByte, uint32_t>({{10u, "010    0A    012\r\n"}, {255u, "255    FF    377\r\n"}}, true);
+  ExpectTexts<kNumInteger15, uint32_t>({{1000u, "01000    03E8    01750\r\n"}}, true);
+  ExpectTexts<kNumInteger16, uint32_t>({{65535u, "65535    FFFF    177777\r\n"}, {0u, "00000    0000    000000\r\n"}},
+                                       true);
+  ExpectTexts<kNumLong31, uint32_t>({{12u, "12\r\n"}}, true);
+  ExpectTexts<kNumLong32, uint32_t>({{4054246813u, "4054246813\r\n"}}, true);
+  ExpectTexts<kNumSingle, float>({{0.7055475f, "0.7055475\r\n"}}, true);
+  ExpectTexts<kNumDouble, double>({{2.5e-10, "2.5E-10\r\n"}}, true);
 }
 
 }  // namespace

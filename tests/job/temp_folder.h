@@ -1,7 +1,5 @@
 #pragma once
 
-#include <sys/stat.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -29,6 +27,10 @@ class TempFolder {
   // The folder with its trailing separator, as DestDir holds it.
   std::string dir() const { return path_ + "/"; }
   std::string operator/(const std::string& name) const { return dir() + name; }
+  std::size_t FileCount() const {
+    using Files = std::filesystem::directory_iterator;
+    return static_cast<std::size_t>(std::distance(Files(path_), Files()));
+  }
 
  private:
   std::string path_;
@@ -38,7 +40,5 @@ inline std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
-
-inline bool Exists(const std::string& path) { return std::filesystem::exists(path); }
 
 }  // namespace quibran::test

@@ -4,8 +4,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
+
+#include "random/random_sources.h"
 
 namespace quibran::test {
 
@@ -26,6 +29,40 @@ inline double Rounded(double value, int digits) {
   char text[40];
   std::snprintf(text, sizeof text, "%.*e", digits - 1, value);
   return std::strtod(text, nullptr);
+}
+
+// Checks the written text of a drawn value: whole numbers as their digits,
+// Long (32 bits) between quotation marks, reals without a leading zero or a
+// small e, reading back as the value rounded to 7 (single) or 15 digits.
+inline void ExpectWritten(const std::string& text, double drawn, int num_type) {
+  if (num_type == kNumSingle || num_type == kNumDouble) {
+    EXPECT_FALSE(text.empty() || text.starts_with("0.") || text.find('e') != std::string::npos) << text;
+    EXPECT_EQ(std::strtod(text.c_str(), nullptr), Rounded(drawn, num_type == kNumSingle ? 7 : 15)) << text;
+  } else {
+    const std::string digits = std::to_string(static_cast<uint32_t>(drawn));
+    EXPECT_EQ(text, num_type == kNumLong32 ? "\"" + digits + "\"" : digits);
+  }
+}
+
+// Checks that `text` is rows of `columns` values, each row ended by CR LF
+// and its values separated by commas, the values those that `next` draws;
+// returns the number of rows.
+inline std::size_t ExpectRows(const std::string& text, int columns, int num_type, const std::function<double()>& next) {
+  const std::vector<std::string> rows = Split(text, "\r\n");
+  for (const std::string& row : rows) {
+    const std::vector<std::string> cells = Split(row + ",", ",");
+    EXPECT_EQ(cells.size(), static_cast<std::size_t>(columns)) << row;
+    for (const std::string& cell : cells) ExpectWritten(cell, next(), num_type);
+    if (::testing::Test::HasFailure()) break;
+  }
+  return rows.size();
+}
+
+// The next `count` Byte values of `source`.
+inline std::string DrawnBytes(RandomSources& sources, int source, std::size_t count) {
+  std::string bytes(count, '\0');
+  sources.DrawBytes(source, reinterpret_cast<uint8_t*>(bytes.data()), count);
+  return bytes;
 }
 
 }  // namespace quibran::test
