@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -109,16 +110,10 @@ int16_t ParseChoice(const std::string& option, const std::string& value, const s
 }
 
 int64_t ParseWhole(const std::string& option, const std::string& value, int64_t lowest, int64_t highest) {
-  const bool negative = !value.empty() && value[0] == '-';
-  const std::size_t first = negative ? 1 : 0;
   int64_t number = 0;
-  bool valid = value.size() > first && value.size() - first <= 12;
-  for (std::size_t i = first; valid && i < value.size(); ++i) {
-    valid = value[i] >= '0' && value[i] <= '9';
-    number = number * 10 + (value[i] - '0');
-  }
-  if (negative) number = -number;
-  if (!valid || number < lowest || number > highest) {
+  const char* end = value.data() + value.size();
+  const auto [stop, error] = std::from_chars(value.data(), end, number);
+  if (error != std::errc{} || stop != end || number < lowest || number > highest) {
     throw BadInput{option + ": '" + value + "' is not a whole number from " + std::to_string(lowest) + " to " +
                    std::to_string(highest)};
   }
