@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/vector_clones.h"
+
 namespace quibran {
 
 namespace {
@@ -28,10 +30,7 @@ void MersenneTwister::MTInit(int32_t seed) {
   MTSeeded = true;
 }
 
-// Plain loops over fixed bounds that the compiler vectorises; AVX2 copies are
-// picked at run time where the processor has it.
-#define QUIBRAN_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-
+// Plain loops over fixed bounds that the compiler vectorises.
 QUIBRAN_VECTOR_CLONES void MersenneTwister::Twist() {
   uint32_t* s = MTState.data();
   for (int kk = 0; kk < kN - kM; ++kk) s[kk] = TwistStep(s[kk], s[kk + 1], s[kk + kM]);

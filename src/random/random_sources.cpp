@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/clock.h"
+#include "platform/vector_clones.h"
 
 namespace quibran {
 
@@ -12,18 +13,23 @@ void ThrowNotOffered(int source, int num_type) {
                               std::to_string(num_type));
 }
 
-// Plain loops the compiler vectorises; AVX2 copies are picked at run time
-// where the processor has it.
-__attribute__((target_clones("avx2", "default"))) void TopBitsOfWords(const uint32_t* words, uint8_t* out,
-                                                                      std::size_t count, int bits) {
+namespace {
+
+template <class Out>
+inline __attribute__((always_inline)) void ShiftWords(const uint32_t* words, Out* out, std::size_t count,
+                                                      int bits) {
   const int shift = 32 - bits;
-  for (std::size_t i = 0; i < count; ++i) out[i] = static_cast<uint8_t>(words[i] >> shift);
+  for (std::size_t i = 0; i < count; ++i) out[i] = static_cast<Out>(words[i] >> shift);
 }
 
-__attribute__((target_clones("avx2", "default"))) void TopBitsOfWords(const uint32_t* words, uint32_t* out,
-                                                                      std::size_t count, int bits) {
-  const int shift = 32 - bits;
-  for (std::size_t i = 0; i < count; ++i) out[i] = words[i] >> shift;
+}  // namespace
+
+QUIBRAN_VECTOR_CLONES void TopBitsOfWords(const uint32_t* words, uint8_t* out, std::size_t count, int bits) {
+  ShiftWords(words, out, count, bits);
+}
+
+QUIBRAN_VECTOR_CLONES void TopBitsOfWords(const uint32_t* words, uint32_t* out, std::size_t count, int bits) {
+  ShiftWords(words, out, count, bits);
 }
 
 int32_t RandomSources::ClockSeed() const {

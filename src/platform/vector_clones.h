@@ -1,0 +1,5 @@
+#pragma once
+// Marks a function of plain loops for the compiler to vectorise twice: an
+// AVX2 copy and a baseline one, picked at run time by the processor. The
+// default build needs no -march flag.
+#define QUIBRAN_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
