@@ -369,26 +369,28 @@ void MainWindow::txtStartSequence_Change() {
 // The field shows the four digits that the change handler keeps.
 void MainWindow::txtStartSequence_LostFocus() { ui_->txtStartSequence->setText(Q(settings_.StartSequence)); }
 
+// The field's text when it holds no double quotation mark. A field that held
+// one gets its text without them (which runs its change handler again), the
+// user is told, and there is nothing more to store.
+std::optional<std::string> MainWindow::TextWithoutQuotes(QLineEdit* field, NameKind kind) {
+  const QuoteOutcome out = RefuseDoubleQuote(field->text().toStdString(), kind);
+  if (!out.message) return out.text;
+  field->setText(Q(out.text));
+  Tell(*out.message);
+  return std::nullopt;
+}
+
 // Runs on every change, so leaving the field has nothing left to do.
 void MainWindow::txtBaseFilename_Change() {
-  const QuoteOutcome out = RefuseDoubleQuote(ui_->txtBaseFilename->text().toStdString(), NameKind::File);
-  if (out.message) {
-    ui_->txtBaseFilename->setText(Q(out.text));  // runs this handler again
-    Tell(*out.message);
-    return;
-  }
-  settings_.BaseFilename = out.text;
+  const std::optional<std::string> text = TextWithoutQuotes(ui_->txtBaseFilename, NameKind::File);
+  if (!text) return;
+  settings_.BaseFilename = *text;
   RefreshFileName();
 }
 
 void MainWindow::txtDestDir_Change() {
-  const QuoteOutcome out = RefuseDoubleQuote(ui_->txtDestDir->text().toStdString(), NameKind::Folder);
-  if (out.message) {
-    ui_->txtDestDir->setText(Q(out.text));  // runs this handler again
-    Tell(*out.message);
-    return;
-  }
-  settings_.DestDir = TrimSpaces(out.text);
+  const std::optional<std::string> text = TextWithoutQuotes(ui_->txtDestDir, NameKind::Folder);
+  if (text) settings_.DestDir = TrimSpaces(*text);
 }
 
 void MainWindow::txtDestDir_LostFocus() {

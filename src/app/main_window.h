@@ -13,6 +13,7 @@
 class QCloseEvent;
 class QColor;
 class QLabel;
+class QLineEdit;
 class QRadioButton;
 
 namespace Ui {
@@ -23,6 +24,7 @@ namespace quibran {
 
 class RandomSources;
 struct FieldMessage;
+enum class NameKind;
 
 // The main window `frmMain`. Its handlers keep the shared job settings in step
 // with the controls; a value set from code runs the same handler as a user's
@@ -71,6 +73,7 @@ class MainWindow : public QMainWindow, public JobHost {
   void SetBackground(QWidget* field, std::optional<QColor> colour);
   void RefreshFileName();
   void Tell(const FieldMessage& message);
+  std::optional<std::string> TextWithoutQuotes(QLineEdit* field, NameKind kind);
 
   void cmbDevice_Click();
   void optFileType_Click();
