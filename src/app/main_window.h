@@ -8,7 +8,7 @@
 
 #include "job/generation_job.h"
 #include "job/job_host.h"
-#include "job/job_settings.h"
+#include "settings/job_settings.h"
 
 class QCloseEvent;
 class QColor;

@@ -6,7 +6,7 @@
 #include <QString>
 #include <functional>
 
-#include "job/job_host.h"
+#include "settings/message_icon.h"
 
 class QWidget;
 

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "job/job_host.h"
-#include "job/job_settings.h"
+#include "settings/job_settings.h"
 #include "random/random_sources.h"
 
 namespace quibran {

@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <string>
 
-namespace quibran {
+#include "settings/message_icon.h"
 
-enum class MessageIcon { None, Information, Exclamation, Critical };
+namespace quibran {
 
 // The fields the job reads or writes directly.
 enum class JobField {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "job/job_settings.h"
+#include "settings/job_settings.h"
 #include "random/random_sources.h"
 
 namespace quibran {

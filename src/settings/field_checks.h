@@ -13,8 +13,8 @@
 #include <string_view>
 #include <vector>
 
-#include "job/job_host.h"
-#include "job/job_settings.h"
+#include "settings/job_settings.h"
+#include "settings/message_icon.h"
 
 namespace quibran {
 
