@@ -15,11 +15,14 @@ namespace {
 
 constexpr int32_t kDay = 46000;  // a day in 2025
 
-// The platform generator's state whose next step gives `next`.
-int32_t StateBefore(uint32_t next) {
-  uint32_t inverse = 16598013u;  // Newton's iteration for the inverse mod 2^32
-  for (int i = 0; i < 5; ++i) inverse *= 2u - 16598013u * inverse;
-  return static_cast<int32_t>(((next - 12820163u) * inverse) & 0xFFFFFFu);
+// A platform generator whose next output is `output`: with the top five bits
+// clear the output is bits 27..58 of s ^ (s >> 18), and that xorshift is
+// undone by s = z ^ (z >> 18) ^ (z >> 36) ^ (z >> 54).
+PlatformRnd GivingNext(uint32_t output) {
+  const uint64_t z = uint64_t{output} << 27;
+  PlatformRnd rnd;
+  rnd.set_state(z ^ (z >> 18) ^ (z >> 36) ^ (z >> 54));
+  return rnd;
 }
 
 TEST(SeedSource, TwisterSeedIsRoundedSecondsPlusDayNumber) {
@@ -53,7 +56,7 @@ TEST(SeedSource, FromTheClockSeedsOnlyTheSourcesOwnGenerators) {
       wh.WHSeed(7);
       if (source == kSourceWichmannHill || mt_wh) wh.WHSeed(clock);
       PlatformRnd rnd;
-      rnd.set_state(7);
+      rnd.Seed(7);
       if (source == kSourceRnd || mt_wh) rnd.Randomize(clock);
       EXPECT_TRUE(!mt_wh || sources.UseWH == IsOdd(static_cast<int32_t>(std::nearbyint(rnd.Rnd() * 32768.0))));
       EXPECT_EQ(sources.rnd.state(), rnd.state()) << source << " " << seconds;
@@ -64,16 +67,18 @@ TEST(SeedSource, FromTheClockSeedsOnlyTheSourcesOwnGenerators) {
 }
 
 // From a number, the twister and Wichmann-Hill take the seed as it is (see
-// the next test); the platform generator takes seed mod 2^24, and source 3
-// leaves it alone.
-TEST(SeedSource, FromANumberSetsThePlatformStateToTheSeedMod2To24) {
+// the next test); the platform generator takes the seed's 32-bit pattern, and
+// source 3 leaves it alone.
+TEST(SeedSource, FromANumberSeedsThePlatformGeneratorFromItsBitPattern) {
   const test::FixedClock clock(kDay, 10.0f);
   RandomSources sources(clock);
-  for (const auto& [seed, state] : {std::pair<int32_t, uint32_t>{0, 0}, {1, 1}, {-7, 16777209}, {INT32_MIN, 0},
-                                    {INT32_MAX, 16777215}}) {
+  for (const auto& [seed, pattern] : {std::pair<int32_t, uint64_t>{0, 0}, {1, 1}, {-7, 0xFFFFFFF9u},
+                                      {INT32_MIN, 0x80000000u}, {INT32_MAX, 0x7FFFFFFFu}}) {
     sources.SeedSource(kSourceRnd, seed);
     sources.SeedSource(kSourceMtWh, seed);
-    EXPECT_EQ(sources.rnd.state(), state) << seed;
+    PlatformRnd rnd;
+    rnd.Seed(pattern);
+    EXPECT_EQ(sources.rnd.state(), rnd.state()) << seed;
   }
 }
 
@@ -104,7 +109,7 @@ TEST(DrawValue, EveryTypeIsMadeFromTheUnitValueOneByOneOrInBlocks) {
         RandomSources unit(clock);  // its generators give the unit values
         unit.mt.MTInit(seed);
         unit.wh.WHSeed(static_cast<double>(seed));
-        unit.rnd.set_state(static_cast<uint32_t>(seed));
+        unit.rnd.Seed(static_cast<uint32_t>(seed));
         bool from_wh = source == kSourceWichmannHill || (source == kSourceMtWh && seed == -7);
         const auto expected = [&] {
           const double x = source == kSourceRnd ? unit.rnd.Rnd() : from_wh ? unit.wh.WHNext(1) : unit.mt.MTReal();
@@ -132,21 +137,21 @@ TEST(DrawValue, EveryTypeIsMadeFromTheUnitValueOneByOneOrInBlocks) {
   }
 }
 
-// The unit value at 0, one half and just below 1: the platform generator
-// stepped backwards to exact fractions, and twister words found by search.
+// The unit value at 0, one half and just below 1: platform generator states
+// built for exact fractions, and twister words found by search.
 TEST(DrawValue, EdgesOfTheUnitValueForEveryType) {
   const test::FixedClock clock(kDay, 10.0f);
   constexpr double kNo = -1;  // not offered
   struct Edge {
     int source;
-    int32_t seed;
+    int64_t seed;  // the twister's seed, or the platform generator's next output
     int skip;
     double values[kNumTypeCount];  // Byte, Integer15, Integer16, Long31, Long32, Single, Double, Color
   };
   for (const Edge& e : {
-           Edge{kSourceRnd, StateBefore(0), 0, {0, 0, 0, kNo, kNo, 0, kNo, 0}},
-           Edge{kSourceRnd, StateBefore(0x800000), 0, {128, 16384, 32768, kNo, kNo, 0.5, kNo, 8388608}},  // tie: even
-           Edge{kSourceRnd, StateBefore(0xFFFFFF), 0, {255, 32767, 65535, kNo, kNo, 1 - 0x1p-24, kNo, 16777214}},
+           Edge{kSourceRnd, 0x000000FF, 0, {0, 0, 0, kNo, kNo, 0, kNo, 0}},
+           Edge{kSourceRnd, 0x80000000, 0, {128, 16384, 32768, kNo, kNo, 0.5, kNo, 8388608}},  // tie: even
+           Edge{kSourceRnd, 0xFFFFFFFF, 0, {255, 32767, 65535, kNo, kNo, 1 - 0x1p-24, kNo, 16777214}},
            // Word 36: x = 36 * 2^-32.
            Edge{kSourceMersenneTwister, 12837, 620, {0, 0, 0, 18, 36, 0x1p-32 * 36, 0x1p-32 * 36, 0}},
            // Word 4294967221: x = 1 - 75 * 2^-32, which Float (Single) rounds to 1.
@@ -156,22 +161,23 @@ TEST(DrawValue, EdgesOfTheUnitValueForEveryType) {
     for (int type = 0; type < kNumTypeCount; ++type) {
       if (e.values[type] == kNo) continue;
       RandomSources sources(clock);
-      sources.SeedSource(e.source, e.seed);
+      if (e.source == kSourceRnd) sources.rnd = GivingNext(static_cast<uint32_t>(e.seed));
+      else sources.SeedSource(e.source, static_cast<int32_t>(e.seed));
       for (int i = 0; i < e.skip; ++i) sources.mt.Next();
       EXPECT_EQ(sources.DrawValue(e.source, type), e.values[type]) << "seed " << e.seed << " type " << type;
     }
   }
 }
 
-TEST(PlatformRnd, WalksItsFullCycleBelowOne) {
+// PCG32's published demonstration (seed 42, sequence 54), and the program's
+// increment seeded from 1, as Rnd's 24 bits.
+TEST(PlatformRnd, GivesThePcg32ReferenceStreams) {
+  PlatformRnd demo((54u << 1) | 1u);
+  demo.Seed(42);
+  for (const uint32_t expected : {0xa15c02b7u, 0x7b47f409u, 0xba1d3330u}) EXPECT_EQ(demo.Next(), expected);
   PlatformRnd rnd;
-  rnd.set_state(0);
-  float max = 0;
-  uint32_t steps = 0;
-  do max = std::max(max, rnd.Rnd());
-  while (++steps <= 0x1000000u && rnd.state() != 0);
-  EXPECT_EQ(steps, 0x1000000u);
-  EXPECT_EQ(max, 1 - 0x1p-24f);
+  rnd.Seed(1);
+  for (const uint32_t expected : {5518637u, 6996482u, 485597u}) EXPECT_EQ(rnd.Next24(), expected);
 }
 
 TEST(DrawValue, ThrowsExactlyForTheCombinationsNoSourceOffers) {
@@ -189,21 +195,19 @@ TEST(DrawValue, ThrowsExactlyForTheCombinationsNoSourceOffers) {
   }
 }
 
-// Randomize mixes the time into the state and keeps its low byte; times
-// apart by half a second or by many seconds over the whole day seed
-// different states, hence different streams.
-TEST(Randomize, AnotherTimeGivesAnotherStream) {
-  test::FixedClock clock(kDay, 100.0f);  // 0x42C80000 as a single
-  PlatformRnd rnd;
-  rnd.set_state(0xABCD12);
-  rnd.Randomize(clock);
-  EXPECT_EQ(rnd.state(), 0x42C812u);
-  std::vector<float> firsts;
-  for (float seconds = 100.0f; seconds < 86400.0f; seconds += seconds < 101.0f ? 0.5f : 997.25f) {
-    clock.Set(kDay, seconds);
-    rnd.set_state(PlatformRnd::kInitialState);
-    rnd.Randomize(clock);
-    firsts.push_back(rnd.Rnd());
+// Randomize seeds from the timer's nanoseconds: a few microseconds apart,
+// from the fixed clock and from the system's, give different streams.
+TEST(Randomize, AnotherMomentGivesAnotherStream) {
+  test::FixedClock clock(kDay, 100.0f);
+  const SystemClock system;
+  std::vector<uint64_t> firsts;
+  for (int i = 0; i < 4; ++i) {
+    clock.SetNanoseconds(clock.TimerNanoseconds() + 3000u);
+    for (const Clock* c : {static_cast<const Clock*>(&clock), static_cast<const Clock*>(&system)}) {
+      PlatformRnd rnd;
+      rnd.Randomize(*c);
+      firsts.push_back(uint64_t{rnd.Next()} << 32 | rnd.Next());
+    }
   }
   std::sort(firsts.begin(), firsts.end());
   EXPECT_EQ(std::adjacent_find(firsts.begin(), firsts.end()), firsts.end());

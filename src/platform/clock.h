@@ -1,7 +1,8 @@
 #pragma once
 // The clock that seeds the generators: the time of day as a single-precision
-// count of seconds since midnight, and the date as a day count since
-// 30 December 1899. Tests hand in a fixed clock.
+// count of seconds since midnight, the date as a day count since
+// 30 December 1899, and the system timer in nanoseconds. Tests hand in a
+// fixed clock.
 
 #include <cstdint>
 
@@ -14,12 +15,15 @@ class Clock {
   virtual float SecondsSinceMidnight() const = 0;
   // Whole days since 30 December 1899 (local date).
   virtual int32_t DayNumber() const = 0;
+  // The system timer at its full resolution: nanoseconds since 1970.
+  virtual uint64_t TimerNanoseconds() const = 0;
 };
 
 class SystemClock final : public Clock {
  public:
   float SecondsSinceMidnight() const override;
   int32_t DayNumber() const override;
+  uint64_t TimerNanoseconds() const override;
 };
 
 // Days from 30 December 1899 to the given civil date.

@@ -45,4 +45,9 @@ int32_t SystemClock::DayNumber() const {
                      static_cast<unsigned>(now.tm.tm_mday));
 }
 
+uint64_t SystemClock::TimerNanoseconds() const {
+  return static_cast<uint64_t>(
+      std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch()).count());
+}
+
 }  // namespace quibran

@@ -1,8 +1,12 @@
 #pragma once
-// The platform generator behind `Randomize` and `Rnd`: the classic 24-bit
-// linear congruential generator x = (x * 16598013 + 12820163) mod 2^24, whose
-// value is x / 2^24 as a single.
+// The platform generator behind `Randomize` and `Rnd`: PCG32 (PCG XSH RR
+// 64/32, O'Neill 2014). A 64-bit state s steps as s = s * multiplier +
+// increment (mod 2^64); each step outputs a 32-bit permutation of the old
+// state. `Rnd` is the output's top 24 bits as a fraction, so its 2^24 values
+// in [0, 1) are exact in a single, and the stream repeats only after 2^64
+// steps.
 
+#include <bit>
 #include <cstdint>
 
 namespace quibran {
@@ -11,25 +15,41 @@ class Clock;
 
 class PlatformRnd {
  public:
-  static constexpr uint32_t kModulusMask = 0xFFFFFFu;
-  static constexpr uint32_t kInitialState = 0x50000u;
+  static constexpr uint64_t kMultiplier = 6364136223846793005u;
+  static constexpr uint64_t kIncrement = 1442695040888963407u;
 
-  // Mixes the time of day into the state, keeping its low byte.
+  // Another increment (it must be odd) gives another of PCG's streams; the
+  // program uses kIncrement only.
+  explicit PlatformRnd(uint64_t increment = kIncrement) : increment_(increment) { Seed(0); }
+
+  // The reference seeding from a number: s = 0, step, s = s + seed, step.
+  void Seed(uint64_t seed) {
+    state_ = 0;
+    Next();
+    state_ += seed;
+    Next();
+  }
+  // Seeds from the system timer at its full resolution.
   void Randomize(const Clock& clock);
 
-  // Steps the generator; the new state is the value's 24 bits of fraction.
-  uint32_t NextState() {
-    state_ = (state_ * 16598013u + 12820163u) & kModulusMask;
-    return state_;
+  // One step: the 32-bit output of the old state.
+  uint32_t Next() {
+    const uint64_t old = state_;
+    state_ = old * kMultiplier + increment_;
+    const auto xorshifted = static_cast<uint32_t>(((old >> 18) ^ old) >> 27);
+    return std::rotr(xorshifted, static_cast<int>(old >> 59));
   }
+  // The next value's 24 bits of fraction.
+  uint32_t Next24() { return Next() >> 8; }
   // The next value, 0 <= value < 1, exact in a single.
-  float Rnd() { return static_cast<float>(NextState()) * (1.0f / 16777216.0f); }
+  float Rnd() { return static_cast<float>(Next24()) * (1.0f / 16777216.0f); }
 
-  uint32_t state() const { return state_; }
-  void set_state(uint32_t state) { state_ = state & kModulusMask; }
+  uint64_t state() const { return state_; }
+  void set_state(uint64_t state) { state_ = state; }
 
  private:
-  uint32_t state_ = kInitialState;
+  uint64_t state_ = 0;
+  uint64_t increment_;
 };
 
 }  // namespace quibran

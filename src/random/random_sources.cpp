@@ -67,8 +67,7 @@ void RandomSources::SeedSource(int source, int32_t seed) {
       mt.MTInit(seed);
       break;
     case kSourceRnd:
-      // The two's complement pattern's low 24 bits are seed mod 2^24.
-      rnd.set_state(static_cast<uint32_t>(seed));
+      rnd.Seed(static_cast<uint32_t>(seed));
       break;
     case kSourceWichmannHill:
       wh.WHSeed(static_cast<double>(seed));

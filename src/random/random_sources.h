@@ -98,9 +98,9 @@ struct TwisterUnit {
 struct RndUnit {
   PlatformRnd& rnd;
   float Unit() { return rnd.Rnd(); }
-  // x is the state times 2^-24.
+  // x is the output's top 24 bits times 2^-24.
   template <int Bits>
-  uint32_t TopBits() { return rnd.NextState() >> (24 - Bits); }
+  uint32_t TopBits() { return rnd.Next24() >> (24 - Bits); }
 };
 
 struct WichmannHillUnit {
@@ -208,8 +208,8 @@ class RandomSources {
   // Seeds software source 0 to 3 once at the start of a job, from the clock.
   void SeedSource(int source);
   // Seeds software source 0 to 3 from a number instead, for reproducible
-  // output: 0 MTInit(seed); 1 the 24-bit state = seed mod 2^24; 2 WHSeed(seed);
-  // 3 MTInit(seed) and WHSeed(seed), the first value from Wichmann-Hill
+  // output: 0 MTInit(seed); 1 PCG32 seeded from the seed's 32-bit pattern;
+  // 2 WHSeed(seed); 3 MTInit(seed) and WHSeed(seed), the first value from Wichmann-Hill
   // exactly when the seed is odd.
   void SeedSource(int source, int32_t seed);
 
