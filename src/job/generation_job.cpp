@@ -152,12 +152,17 @@ void GenerationJob::Run() {
   const bool writes_files = job_.FileType == kFileAsc || job_.FileType == kFileCsv ||
                             (job_.FileType == kFileBin && job_.NumType == kNumByte);
   if (writes_files) {
+    file_incomplete_ = false;
     try {
       for (int i = 1; i <= job_.NumOfFiles; ++i) {
         if (!WriteFile(i)) return;
       }
     } catch (const RuntimeError& error) {
-      host_.ShowMessage(ErrorTitle(error), error.description(), MessageIcon::Critical);
+      // Which file, and whether it was made at all.
+      host_.ShowMessage(ErrorTitle(error),
+                        error.description() + "\n" + OutputFileName +
+                            (file_incomplete_ ? " was left incomplete." : ""),
+                        MessageIcon::Critical);
       JobFailed = true;
       outcome_ = JobOutcome::Failed;
       CommonEnding();
@@ -194,18 +199,27 @@ bool GenerationJob::WriteFile(int file_index) {
   OutputFile file(OutputFileName,
                   job_.FileType == kFileBin ? OutputFile::Existing::Delete : OutputFile::Existing::Truncate);
   bool completed = true;
-  if (job_.FileType == kFileBin) {
-    completed = WriteBinary(file);
-  } else if (!WriterOffers(job_.FileType, job_.DeviceIndex, job_.NumType)) {
-    // One message per file; the file stays empty.
-    host_.ShowMessage(kAppTitle, NotAvailableMessage(job_.FileType, job_.DeviceIndex), MessageIcon::None);
-  } else {
-    const int32_t columns = job_.FileType == kFileCsv ? job_.CSVcolumnsX : 1;
-    completed = sources_.WithDrawer(job_.DeviceIndex, job_.NumType,
-                                    [&](auto draw) { return WriteRows(file, draw, columns); });
+  try {
+    if (job_.FileType == kFileBin) {
+      completed = WriteBinary(file);
+    } else if (!WriterOffers(job_.FileType, job_.DeviceIndex, job_.NumType)) {
+      // One message per file; the file stays empty.
+      host_.ShowMessage(kAppTitle, NotAvailableMessage(job_.FileType, job_.DeviceIndex), MessageIcon::None);
+    } else {
+      const int32_t columns = job_.FileType == kFileCsv ? job_.CSVcolumnsX : 1;
+      completed = sources_.WithDrawer(job_.DeviceIndex, job_.NumType,
+                                      [&](auto draw) { return WriteRows(file, draw, columns); });
+    }
+    // The buffer's last bytes go out here: only a file closed without a
+    // failure counts as written.
+    file.Close();
+  } catch (const RuntimeError&) {
+    // Text and CSV files keep whole lines and rows, as after a stop.
+    if (job_.FileType != kFileBin) file.CutToLastLine();
+    file_incomplete_ = true;
+    throw;
   }
   if (!completed) {
-    file.Close();
     StopSequence();
     return false;
   }
@@ -215,7 +229,6 @@ bool GenerationJob::WriteFile(int file_index) {
   }
   if (job_.NumOfFiles > 1) host_.SetJobProgress(file_index);
   host_.SetFileProgress(file_progress_maximum_);
-  file.Close();
   AdvanceStartSequence(host_, OutputFileName);
   host_.FileCompleted(OutputFileName);
   return true;

@@ -77,6 +77,7 @@ class GenerationJob {
   bool JobFailed = false;
   std::string JobStartSequence;
   std::string OutputFileName;
+  bool file_incomplete_ = false;  // the failed file exists with part of its values
   std::string DisplayText;
   bool DisplayPending = false;
   int32_t progress_scale_ = 1;

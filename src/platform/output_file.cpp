@@ -42,20 +42,31 @@ OutputFile::~OutputFile() {
 }
 
 void OutputFile::Flush() {
-  const char* data = buffer_.get();
-  std::size_t left = used_;
-  while (left > 0) {
-    const ssize_t written = WriteSome(data, left);
+  for (sent_ = 0; sent_ < used_;) {
+    const ssize_t written = WriteSome(buffer_.get() + sent_, used_ - sent_);
     if (written < 0) {
       if (errno == EINTR) continue;
       ThrowFromErrno(errno, false);
     }
     // A write that takes nothing has run out of room.
     if (written == 0) throw RuntimeError(kErrDiskFull);
-    data += written;
-    left -= static_cast<std::size_t>(written);
+    sent_ += static_cast<std::size_t>(written);
+    written_ += written;
   }
   used_ = 0;
+  sent_ = 0;
+}
+
+bool OutputFile::CutToLastLine() {
+  const char* const start = buffer_.get();
+  const char* end = start + sent_;
+  while (end > start && end[-1] != '\n') --end;
+  const off_t length = written_ - static_cast<off_t>(start + sent_ - end);
+  used_ = 0;
+  sent_ = 0;
+  if (fd_ < 0 || ::ftruncate(fd_, length) != 0) return false;
+  written_ = length;
+  return true;
 }
 
 ssize_t OutputFile::WriteSome(const char* data, std::size_t size) {

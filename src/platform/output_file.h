@@ -48,6 +48,13 @@ class OutputFile {
   // Flushes and closes; a failure of either is reported.
   void Close();
 
+  // After a failed write of a text file: cuts the file back to the end of its
+  // last whole line and drops what the buffer still holds. A writer commits
+  // whole lines only, so the buffer always starts at a line's start and the
+  // file ends at one until the write that failed. False when the file cannot
+  // be cut (it then holds what the failed write left).
+  bool CutToLastLine();
+
  private:
   // One write of up to `size` bytes, uncached while the file takes it.
   ssize_t WriteSome(const char* data, std::size_t size);
@@ -56,6 +63,8 @@ class OutputFile {
   bool uncached_ = true;  // until the kernel or the file refuses it
   std::unique_ptr<char[]> buffer_;
   std::size_t used_ = 0;
+  off_t written_ = 0;     // bytes in the file
+  std::size_t sent_ = 0;  // bytes of the buffer written by the flush under way
 };
 
 }  // namespace quibran

@@ -161,7 +161,7 @@ TEST_F(JobTest, RefusalsAreReportedAndWriteNothing) {
       {kFileBmp, kSourceRnd, "txtCSVcolumnsX", "50", "100",
        AppMessage("Minimum X pixels is (screen width) 100", MessageIcon::Information)},
       {kFileAsc, kSourceRnd, "txtDestDir", folder.path() + "/missing/", folder.path() + "/missing/",
-       {"Error Number 76", "Path not found", MessageIcon::Critical}},
+       {"Error Number 76", "Path not found\n" + folder.path() + "/missing/RAND0001.ASC", MessageIcon::Critical}},
   };
   for (const Refusal& r : refusals) {
     SCOPED_TRACE(qPrintable(r.message.text));

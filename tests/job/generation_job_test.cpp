@@ -1,10 +1,12 @@
 #include "job/generation_job.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -290,43 +292,91 @@ TEST_F(JobTest, StopInTheSecondFileKeepsWhatIsWrittenAndTheStartFieldOneOn) {
   }
 }
 
-// A file that cannot be written is reported and ends the job: no further
-// file, the start field as it was, the file bar never full. The next job
-// runs normally.
+// A file that cannot be written is reported with its name and ends the job:
+// no further file, the start field as it was, the file bar never full, the
+// job bar counting only the files written whole (the last failing only when
+// it is closed). The next job runs normally.
 TEST_F(JobTest, WriteFailuresAreReportedAndEndTheJob) {
   settings_.FileType = kFileAsc;
   settings_.NumType = kNumInteger16;
-  settings_.NumOfNums = 300000;  // more than the output buffer holds
-  settings_.NumOfFiles = 2;
+  settings_.NumOfFiles = 3;
   StartSequence() = "0007";
-  std::filesystem::create_symlink("/dev/full", folder_ / "RAND0007.ASC");
   const auto critical = MessageIcon::Critical;
-  for (const auto& [dir, message] : {std::pair<std::string, test::RecordedMessage>{
-                                         folder_ / "missing/", {"Error Number 76", "Path not found", critical}},
-                                     {folder_.dir(), {"Error Number 61", "Disk full", critical}}}) {
+  const std::string incomplete = " was left incomplete.";
+  struct Case {
+    std::string dir;
+    int32_t values;   // 300000 fail while writing, 100 only when the file is closed
+    std::string full;  // the file that is a full disk
+    test::RecordedMessage message;
+    std::size_t written;
+  };
+  for (const Case& c : {Case{folder_ / "missing/", 100, "",
+                             {"Error Number 76", "Path not found\n" + folder_ / "missing/RAND0007.ASC", critical}, 0},
+                        Case{folder_.dir(), 300000, "RAND0007.ASC",
+                             {"Error Number 61", "Disk full\n" + folder_ / "RAND0007.ASC" + incomplete, critical}, 0},
+                        Case{folder_.dir(), 100, "RAND0009.ASC",
+                             {"Error Number 61", "Disk full\n" + folder_ / "RAND0009.ASC" + incomplete, critical}, 2}}) {
+    SCOPED_TRACE(c.message.text);
+    for (const char* name : {"RAND0007.ASC", "RAND0008.ASC", "RAND0009.ASC"}) std::filesystem::remove(folder_ / name);
+    if (!c.full.empty()) std::filesystem::create_symlink("/dev/full", folder_ / c.full);
     host_.messages.clear();
     host_.file_values.clear();
-    settings_.DestDir = dir;
+    host_.completed.clear();
+    host_.job_value = -1;
+    settings_.DestDir = c.dir;
+    settings_.NumOfNums = c.values;
     job_.Run();
-    EXPECT_EQ(host_.messages, Messages{message});
+    EXPECT_EQ(host_.messages, Messages{c.message});
     EXPECT_EQ(job_.outcome(), JobOutcome::Failed);
-    EXPECT_TRUE(host_.completed.empty());
+    EXPECT_EQ(host_.completed.size(), c.written);
+    EXPECT_EQ(host_.job_value, static_cast<int32_t>(c.written));
     EXPECT_EQ(StartSequence(), "0007");
     EXPECT_EQ(host_.calls.back(), "SetRunning false");
     EXPECT_EQ(host_.file_value(), 0);
-    EXPECT_EQ(std::count(host_.file_values.begin(), host_.file_values.end(), host_.file_maximum), 0);
+    // A file that fails while it is written never fills its bar.
+    if (c.written == 0) {
+      EXPECT_EQ(std::count(host_.file_values.begin(), host_.file_values.end(), host_.file_maximum), 0);
+    }
   }
-  EXPECT_FALSE(std::filesystem::exists(folder_ / "RAND0008.ASC"));
-
-  std::filesystem::remove(folder_ / "RAND0007.ASC");
+  std::filesystem::remove(folder_ / "RAND0009.ASC");
+  host_.completed.clear();
   job_.Run();
   EXPECT_EQ(job_.outcome(), JobOutcome::Completed);
-  EXPECT_EQ(host_.completed.size(), 2u);
+  EXPECT_EQ(host_.completed.size(), 3u);
+}
+
+// A disk that fills in the middle of a text or CSV file leaves it with whole
+// lines or rows only, as a stop does. The limit on the file size (a child
+// process's own) fills it at a byte that is no line's end.
+TEST_F(JobTest, AFullDiskLeavesWholeRowsOnly) {
+  constexpr rlim_t kLimit = 100001;
+  for (const int16_t file_type : {kFileAsc, kFileCsv}) {
+    settings_.FileType = file_type;
+    settings_.NumType = kNumDouble;
+    settings_.CSVcolumnsX = 3;
+    settings_.NumOfNums = 100000;
+    const std::string path = folder_ / (file_type == kFileAsc ? "RAND0001.ASC" : "RAND0001.CSV");
+    const auto run_limited = [&] {
+      ::signal(SIGXFSZ, SIG_IGN);
+      const rlimit limit{kLimit, kLimit};
+      ::setrlimit(RLIMIT_FSIZE, &limit);
+      job_.Run();
+      const bool named = host_.messages.size() == 1 &&
+                         host_.messages[0].text == "Disk full\n" + path + " was left incomplete.";
+      std::_Exit(named && job_.outcome() == JobOutcome::Failed ? 0 : 1);
+    };
+    EXPECT_EXIT(run_limited(), ::testing::ExitedWithCode(0), "");
+    twin_.SeedSource(settings_.DeviceIndex);
+    const std::string text = test::ReadFile(path);
+    EXPECT_GT(text.size(), kLimit - 100);
+    EXPECT_LE(text.size(), kLimit);
+    EXPECT_GT(ExpectNextValues(path), 1000u);
+  }
 }
 
 TEST_F(JobTest, FolderWithoutWritePermissionIsReported) {
   ::chmod(folder_.dir().c_str(), 0555);
-  const Messages expected = {{"Error Number 70", "Permission denied", MessageIcon::Critical}};
+  const Messages expected = {{"Error Number 70", "Permission denied\n" + folder_ / "RAND0001.BIN", MessageIcon::Critical}};
   const auto run_unprivileged = [&] {
     if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) std::_Exit(3);
     job_.Run();
