@@ -6,10 +6,12 @@
 #include <unistd.h>
 
 #include <array>
+#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -51,19 +53,27 @@ Options (a value follows as "--count 10" or "--count=10"):
   --count N                 numbers per file, rows for CSV (default 1024;
                             at most 2147483646 bin, 1073741824 asc, 65536 csv)
   --columns N               values per CSV row, 1 to 256 (default 2)
-  --files N                 files to write, 1 to 9999 (default 1)
+  --files N                 files to write, 0 to 9999; 0 writes one file
+                            (default 1)
   --dir DIR                 destination folder (default the current folder)
   --stem STEM               file name stem (default RAND)
   --start NNNN              first sequence number, 0 to 9999 (default 1)
-  --seed N                  seed the source from N (a signed 32-bit number,
-                            negative as --seed=-7) for output that can be made
-                            again; without it the source is seeded from the clock
+  --seed N                  seed the source from N (a 32-bit number, signed
+                            or not) for output that can be made again; without
+                            it the source is seeded from the clock:
+                              mt    MTInit(N)
+                              wh    WHSeed(N), so N and -N give the same stream
+                              rnd   PCG32 seeded from N's 32-bit pattern
+                              mtwh  MTInit(N) and WHSeed(N), the first value
+                                    from Wichmann-Hill exactly when N is odd
   --quiet                   no progress line on standard error
   --help                    this text
 
 Ctrl-C stops: the file being written is closed with what it holds (whole
 lines, whole rows) and the exit status is 130. Exit status 1: a file could
-not be written; 2: bad options (nothing is written).
+not be written (a text or CSV file is cut back to its last whole line or row,
+and the message names it) or the file names could not be printed; 2: bad
+options (nothing is written).
 
 Examples:
   quibran-batch --source mt --count 1048576 --files 10 --stem PAD --dir /media/usb
@@ -135,9 +145,9 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args) {
       value = name.substr(equals + 1);
       name.resize(equals);
     }
-    if (name == "--help") return std::nullopt;
-    if (name == "--quiet") {
-      if (value) throw BadInput{"--quiet takes no value"};
+    if (name == "--help" || name == "--quiet") {
+      if (value) throw BadInput{name + " takes no value"};
+      if (name == "--help") return std::nullopt;
       options.quiet = true;
       continue;
     }
@@ -148,8 +158,13 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args) {
     for (const std::string_view option : kValued) known = known || name == option;
     if (!known) throw BadInput{"unknown option '" + args[i] + "' (see --help)"};
     if (!value) {
-      if (i + 1 == args.size()) throw BadInput{name + " needs a value"};
+      // The next word is the value unless it is another option.
+      if (i + 1 == args.size() || args[i + 1].rfind("--", 0) == 0) throw BadInput{name + " needs a value"};
       value = args[++i];
+    }
+    if ((name == "--stem" || name == "--dir") && value->find_first_of("\"\r\n") != std::string::npos) {
+      // The window refuses these too: the defaults file cannot store them.
+      throw BadInput{name + ": a double quotation mark or a line break cannot be part of a name"};
     }
     if (name == "--source") s.DeviceIndex = ParseChoice(name, *value, kSources);
     else if (name == "--file-type") s.FileType = ParseChoice(name, *value, kFileTypes);
@@ -178,7 +193,8 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args) {
     } else if (name == "--columns") {
       s.CSVcolumnsX = static_cast<int16_t>(ParseWhole(name, value, 1, kMaxCsvColumns));
     } else if (name == "--files") {
-      s.NumOfFiles = static_cast<int16_t>(ParseWhole(name, value, 1, kMaxFiles));
+      // Zero files runs one, as in the window.
+      s.NumOfFiles = static_cast<int16_t>(ParseWhole(name, value, 0, kMaxFiles));
       s.NumOfFilesText = std::to_string(s.NumOfFiles);
     } else {
       s.StartSequence = std::to_string(ParseWhole(name, value, 0, kMaxStartSequence));
@@ -242,9 +258,12 @@ class TerminalHost final : public JobHost {
   void FileCompleted(const std::string& file_name) override {
     EndProgressLine();
     ++completed_;
-    std::printf("%s\n", file_name.c_str());
-    std::fflush(stdout);
+    if ((std::printf("%s\n", file_name.c_str()) < 0 || std::fflush(stdout) != 0) && !names_error_) {
+      names_error_ = errno;
+    }
   }
+  // The errno of the first failure to print a file name, 0 when none failed.
+  int names_error() const { return names_error_; }
 
   void EndProgressLine() {
     if (progress_shown_) std::fputs("\r\033[K", stderr);
@@ -257,6 +276,7 @@ class TerminalHost final : public JobHost {
   int64_t completed_ = 0;
   bool show_progress_;
   bool progress_shown_ = false;
+  int names_error_ = 0;
   int32_t file_maximum_ = 0;
   int32_t file_value_ = 0;
   std::chrono::steady_clock::time_point last_progress_{};
@@ -277,6 +297,12 @@ int RunBatch(Options& options) {
   if (options.seed) job.SetSeed(*options.seed);
   job.Run();
   host.EndProgressLine();
+  if (host.names_error() != 0) {
+    // The files are written; the list of them is not.
+    std::fprintf(stderr, "quibran-batch: cannot write the file names to standard output: %s\n",
+                 std::strerror(host.names_error()));
+    return kExitDestination;
+  }
   switch (job.outcome()) {
     case JobOutcome::Completed: return kExitOk;
     case JobOutcome::Stopped: return kExitInterrupted;

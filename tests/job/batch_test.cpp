@@ -3,12 +3,14 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
 #include <cstdio>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -27,17 +29,30 @@ struct Result {
   std::string err;
 };
 
+// How the tool is started: where its standard output goes ("" a log file),
+// and a limit on the size of the files it writes (0 none).
+struct Launch {
+  std::string out{};
+  rlim_t file_size_limit = 0;
+};
+
 class BatchTest : public ::testing::Test {
  protected:
   // Starts quibran-batch in the test's folder, its output streams going to
   // files in another, so that the folder holds only what the tool writes.
-  pid_t Start(const std::vector<std::string>& args) {
+  pid_t Start(const std::vector<std::string>& args, const Launch& launch = {}) {
     std::vector<const char*> argv = {QUIBRAN_BATCH_PATH};
     for (const std::string& arg : args) argv.push_back(arg.c_str());
     argv.push_back(nullptr);
-    const std::string out = logs_ / "stdout", err = logs_ / "stderr";
+    const std::string out = launch.out.empty() ? logs_ / "stdout" : launch.out, err = logs_ / "stderr";
+    std::ofstream(logs_ / "stdout").flush();
     const pid_t pid = ::fork();
     if (pid == 0) {
+      if (launch.file_size_limit > 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{launch.file_size_limit, launch.file_size_limit};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+      }
       if (::chdir(folder_.dir().c_str()) == 0 && std::freopen(out.c_str(), "w", stdout) &&
           std::freopen(err.c_str(), "w", stderr)) {
         ::execv(QUIBRAN_BATCH_PATH, const_cast<char* const*>(argv.data()));
@@ -52,7 +67,7 @@ class BatchTest : public ::testing::Test {
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, test::ReadFile(logs_ / "stdout"),
             test::ReadFile(logs_ / "stderr")};
   }
-  Result Batch(const std::vector<std::string>& args) { return Wait(Start(args)); }
+  Result Batch(const std::vector<std::string>& args, const Launch& launch = {}) { return Wait(Start(args, launch)); }
 
   test::TempFolder folder_;
   test::TempFolder logs_;
@@ -91,11 +106,32 @@ TEST_F(BatchTest, TextAndCsvFilesHoldTheSeededValues) {
             20u);
 }
 
+// The platform generator's stream does not come round again after 2^24
+// values, as a 24-bit generator's would: neither within a file nor in the
+// seventeenth file of 1 MiB.
+TEST_F(BatchTest, PlatformGeneratorBytesDoNotRepeat) {
+  ASSERT_EQ(Batch({"--source", "rnd", "--count", "67108864", "--seed", "1", "--stem", "BIG", "--quiet"}).status, 0);
+  const std::string big = test::ReadFile(folder_ / "BIG0001.BIN");
+  ASSERT_EQ(big.size(), 67108864u);
+  core_.SeedSource(kSourceRnd, 1);
+  EXPECT_EQ(big.substr(0, 1 << 20), test::DrawnBytes(core_, kSourceRnd, 1 << 20));
+  for (const std::size_t offset : {1u << 24, 1u << 25, 3u << 24}) {
+    EXPECT_NE(big.compare(offset, 4096, big, 0, 4096), 0) << offset;
+  }
+  ASSERT_EQ(Batch({"--source", "rnd", "--count", "1048576", "--files", "17", "--seed", "2", "--quiet"}).status, 0);
+  EXPECT_NE(test::ReadFile(folder_ / "RAND0017.BIN"), test::ReadFile(folder_ / "RAND0001.BIN"));
+}
+
 TEST_F(BatchTest, DefaultsWriteOneFileOf1024BytesIntoTheCurrentFolderAndHelpNamesEveryOption) {
   Result result = Batch({});
   EXPECT_EQ(result.status, 0) << result.err;
   EXPECT_EQ(result.out, "./RAND0001.BIN\n");
   EXPECT_EQ(test::ReadFile(folder_ / "RAND0001.BIN").size(), 1024u);
+
+  // Zero files, as in the window, write one.
+  result = Batch({"--files", "0", "--start", "5"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out, "./RAND0005.BIN\n");
 
   result = Batch({"--help"});
   EXPECT_EQ(result.status, 0);
@@ -116,6 +152,12 @@ TEST_F(BatchTest, BadInputAndUnwritableDestinationWriteNothing) {
   for (const Case& c : std::vector<Case>{
            {{"--colour", "red"}, 2, "unknown option"},
            {{"--count"}, 2, "needs a value"},
+           {{"--count", "--quiet"}, 2, "--count needs a value"},
+           {{"--help=1"}, 2, "--help takes no value"},
+           {{"--quiet=yes"}, 2, "--quiet takes no value"},
+           {{"--stem", "A\"B"}, 2, "--stem: a double quotation mark or a line break"},
+           {{"--stem=A\nB"}, 2, "--stem: a double quotation mark or a line break"},
+           {{"--dir", folder_ / "x\"y"}, 2, "--dir: a double quotation mark or a line break"},
            {{"--count", "0"}, 2, "--count"},
            {{"--count", "12x"}, 2, "--count"},
            {{"--file-type", "csv", "--count", "65537"}, 2, "65536"},
@@ -130,7 +172,8 @@ TEST_F(BatchTest, BadInputAndUnwritableDestinationWriteNothing) {
            {{"--source", "rnd", "--file-type", "asc", "--number-type", "long31"}, 2, "Not Available [GB003]"},
            {{"--source", "mt", "--file-type", "csv", "--number-type", "long32"}, 2, "Not Available [GB002]"},
            {{"--source", "wh", "--file-type", "csv", "--number-type", "long32"}, 2, "Not Available [GB006]"},
-           {{"--dir", folder_ / "missing", "--count", "10"}, 1, "Error Number 76: Path not found"},
+           {{"--dir", folder_ / "missing", "--count", "10"}, 1,
+            "Error Number 76: Path not found\n" + folder_ / "missing/RAND0001.BIN\n"},
        }) {
     const Result result = Batch(c.args);
     EXPECT_EQ(result.status, c.status) << c.args[0] << " " << c.reason;
@@ -138,6 +181,26 @@ TEST_F(BatchTest, BadInputAndUnwritableDestinationWriteNothing) {
     EXPECT_EQ(result.out, "");
   }
   EXPECT_EQ(folder_.FileCount(), 0u);
+}
+
+// Output that cannot be written ends with status 1 and says what is lost: a
+// full disk cuts a CSV file back to its last whole row and names it; a full
+// standard output loses the list of names, not the files.
+TEST_F(BatchTest, FullDiskOrFullStandardOutputExit1) {
+  Result result = Batch({"--file-type", "csv", "--number-type", "single", "--count", "60000", "--columns", "7",
+                         "--seed", "9", "--quiet"},
+                        {.file_size_limit = 300001});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, "quibran-batch: Error Number 61: Disk full\n./RAND0001.CSV was left incomplete.\n");
+  core_.SeedSource(kSourceRnd, 9);
+  EXPECT_GT(test::ExpectRows(test::ReadFile(folder_ / "RAND0001.CSV"), 7, kNumSingle,
+                             [&] { return core_.DrawValue(kSourceRnd, kNumSingle); }),
+            1000u);
+
+  result = Batch({"--files", "3", "--quiet"}, {.out = "/dev/full"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, "quibran-batch: cannot write the file names to standard output: No space left on device\n");
+  EXPECT_EQ(test::ReadFile(folder_ / "RAND0003.BIN").size(), 1024u);
 }
 
 TEST_F(BatchTest, InterruptClosesTheFileWithWhatItHoldsAndExits130) {
