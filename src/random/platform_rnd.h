@@ -7,6 +7,7 @@
 // steps.
 
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 
 namespace quibran {
@@ -36,9 +37,10 @@ class PlatformRnd {
   uint32_t Next() {
     const uint64_t old = state_;
     state_ = old * kMultiplier + increment_;
-    const auto xorshifted = static_cast<uint32_t>(((old >> 18) ^ old) >> 27);
-    return std::rotr(xorshifted, static_cast<int>(old >> 59));
+    return Output(old);
   }
+  // The next `count` outputs, the same as `count` calls of Next give.
+  void Fill(uint32_t* out, std::size_t count);
   // The next value's 24 bits of fraction.
   uint32_t Next24() { return Next() >> 8; }
   // The next value, 0 <= value < 1, exact in a single.
@@ -48,6 +50,11 @@ class PlatformRnd {
   void set_state(uint64_t state) { state_ = state; }
 
  private:
+  static uint32_t Output(uint64_t old) {
+    const auto xorshifted = static_cast<uint32_t>(((old >> 18) ^ old) >> 27);
+    return std::rotr(xorshifted, static_cast<int>(old >> 59));
+  }
+
   uint64_t state_ = 0;
   uint64_t increment_;
 };

@@ -91,6 +91,7 @@ struct TwisterUnit {
   }
   template <int Bits>
   uint32_t TopBits() { return TopBitsOf<Bits>(mt.Next()); }
+  void Words(uint32_t* out, std::size_t count) { mt.Fill(out, count); }
   // MTLong31: the word without its lowest bit.
   uint32_t Long31() { return TopBits<31>(); }
 };
@@ -98,9 +99,11 @@ struct TwisterUnit {
 struct RndUnit {
   PlatformRnd& rnd;
   float Unit() { return rnd.Rnd(); }
-  // x is the output's top 24 bits times 2^-24.
+  // x is the output's top 24 bits times 2^-24, so its top bits are the
+  // output's.
   template <int Bits>
   uint32_t TopBits() { return rnd.Next24() >> (24 - Bits); }
+  void Words(uint32_t* out, std::size_t count) { rnd.Fill(out, count); }
 };
 
 struct WichmannHillUnit {
@@ -154,7 +157,8 @@ class Drawer {
   // `Out` (a narrower type only where the values fit it: bytes in uint8_t).
   template <class Out>
   void Fill(Out* out, std::size_t count) {
-    if constexpr (std::is_same_v<Unit, TwisterUnit> && NumType <= kNumLong32) {
+    if constexpr ((std::is_same_v<Unit, TwisterUnit> && NumType <= kNumLong32) ||
+                  (std::is_same_v<Unit, RndUnit> && NumType <= kNumInteger16)) {
       // Whole blocks of words, shifted in bulk.
       constexpr int kBits = NumType == kNumByte ? 8 : NumType == kNumInteger15 ? 15
                           : NumType == kNumInteger16 ? 16 : NumType == kNumLong31 ? 31 : 32;
@@ -162,7 +166,7 @@ class Drawer {
       uint32_t words[kWords];
       while (count > 0) {
         const std::size_t take = count < kWords ? count : kWords;
-        unit_.mt.Fill(words, take);
+        unit_.Words(words, take);
         TopBitsOfWords(words, out, take, kBits);
         out += take;
         count -= take;
