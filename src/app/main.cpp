@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QIcon>
 
 #include "app/main_window.h"
 #include "platform/clock.h"
@@ -8,6 +9,9 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("Quibran");
+  QIcon icon;
+  for (const char* size : {"48", "256"}) icon.addFile(QStringLiteral(":/icons/quibran-%1.png").arg(size));
+  QApplication::setWindowIcon(icon);
   const quibran::SystemClock clock;
   quibran::RandomSources sources(clock);  // every job continues the same generators
   quibran::JobSettings settings = quibran::BuiltInDefaults();
