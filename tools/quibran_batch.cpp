@@ -15,10 +15,12 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "job/generation_job.h"
 #include "platform/clock.h"
+#include "platform/version.h"
 #include "settings/defaults.h"
 #include "settings/field_limits.h"
 
@@ -68,6 +70,7 @@ Options (a value follows as "--count 10" or "--count=10"):
                                     from Wichmann-Hill exactly when N is odd
   --quiet                   no progress line on standard error
   --help                    this text
+  --version                 the program's name and version
 
 Ctrl-C stops: the file being written is closed with what it holds (whole
 lines, whole rows) and the exit status is 130. Exit status 1: a file could
@@ -130,9 +133,9 @@ int64_t ParseWhole(const std::string& option, const std::string& value, int64_t 
   return number;
 }
 
-// Reads the options over the built-in defaults; returns nothing when --help
-// was asked for.
-std::optional<Options> ParseOptions(const std::vector<std::string>& args) {
+// Reads the options over the built-in defaults; returns the text to print
+// instead of running when --help or --version was asked for.
+std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& args) {
   Options options;
   JobSettings& s = options.settings;
   s = BuiltInDefaults();
@@ -145,9 +148,10 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args) {
       value = name.substr(equals + 1);
       name.resize(equals);
     }
-    if (name == "--help" || name == "--quiet") {
+    if (name == "--help" || name == "--version" || name == "--quiet") {
       if (value) throw BadInput{name + " takes no value"};
-      if (name == "--help") return std::nullopt;
+      if (name == "--help") return std::string(kHelp);
+      if (name == "--version") return "quibran-batch " + std::string(kVersion) + "\n";
       options.quiet = true;
       continue;
     }
@@ -316,12 +320,12 @@ int RunBatch(Options& options) {
 int main(int argc, char** argv) {
   using namespace quibran;
   try {
-    std::optional<Options> options = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
-    if (!options) {
-      std::fputs(kHelp, stdout);
+    std::variant<Options, std::string> parsed = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (const std::string* text = std::get_if<std::string>(&parsed)) {
+      std::fputs(text->c_str(), stdout);
       return kExitOk;
     }
-    return RunBatch(*options);
+    return RunBatch(std::get<Options>(parsed));
   } catch (const BadInput& bad) {
     std::fprintf(stderr, "quibran-batch: %s\n", bad.message.c_str());
     return kExitBadInput;

@@ -1,12 +1,14 @@
 #include <QApplication>
 #include <QIcon>
 
+#include "app/command_line.h"
 #include "app/main_window.h"
 #include "platform/clock.h"
 #include "random/random_sources.h"
 #include "settings/defaults.h"
 
 int main(int argc, char** argv) {
+  if (const std::optional<int> status = quibran::HandleCommandLine(argc, argv)) return *status;
   QApplication app(argc, argv);
   QApplication::setApplicationName("Quibran");
   QIcon icon;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "fixed_clock.h"
+#include "platform/version.h"
 #include "random/random_sources.h"
 #include "temp_folder.h"
 #include "text_checks.h"
@@ -123,7 +124,13 @@ TEST_F(BatchTest, PlatformGeneratorBytesDoNotRepeat) {
 }
 
 TEST_F(BatchTest, DefaultsWriteOneFileOf1024BytesIntoTheCurrentFolderAndHelpNamesEveryOption) {
-  Result result = Batch({});
+  // --version answers alone, whatever else the line asks for.
+  Result result = Batch({"--count", "5", "--version"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, "quibran-batch " + std::string(kVersion) + "\n");
+  EXPECT_TRUE(std::filesystem::is_empty(folder_.dir()));
+
+  result = Batch({});
   EXPECT_EQ(result.status, 0) << result.err;
   EXPECT_EQ(result.out, "./RAND0001.BIN\n");
   EXPECT_EQ(test::ReadFile(folder_ / "RAND0001.BIN").size(), 1024u);
@@ -136,7 +143,7 @@ TEST_F(BatchTest, DefaultsWriteOneFileOf1024BytesIntoTheCurrentFolderAndHelpName
   result = Batch({"--help"});
   EXPECT_EQ(result.status, 0);
   for (const char* option : {"--source", "--file-type", "--number-type", "--count", "--columns", "--files", "--dir",
-                             "--stem", "--start", "--seed", "--quiet", "--help", "Examples"}) {
+                             "--stem", "--start", "--seed", "--quiet", "--help", "--version", "Examples"}) {
     EXPECT_NE(result.out.find(option), std::string::npos) << option;
   }
 }
@@ -154,6 +161,7 @@ TEST_F(BatchTest, BadInputAndUnwritableDestinationWriteNothing) {
            {{"--count"}, 2, "needs a value"},
            {{"--count", "--quiet"}, 2, "--count needs a value"},
            {{"--help=1"}, 2, "--help takes no value"},
+           {{"--version=2"}, 2, "--version takes no value"},
            {{"--quiet=yes"}, 2, "--quiet takes no value"},
            {{"--stem", "A\"B"}, 2, "--stem: a double quotation mark or a line break"},
            {{"--stem=A\nB"}, 2, "--stem: a double quotation mark or a line break"},
