@@ -8,6 +8,9 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   openssl coreutils time
+  # Installing: the Debian package (dpkg-shlibdeps, file) and the checks of
+  # the desktop entry, the AppStream metadata and the manual pages.
+  dpkg-dev file desktop-file-utils appstream mandoc man-db groff-base
 )
 
 missing=()

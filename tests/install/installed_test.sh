@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# The installed program, checked as a user's system reads it. CTest runs one
+# step per test: installed_test.sh STEP, with BUILD_DIR, PREFIX, VERSION,
+# APP_ID, CMAKE and CPACK in the environment. "install" installs the build
+# into PREFIX afresh; the other steps check that install.
+set -euo pipefail
+
+failed=0
+fail() {
+  echo "FAIL: $*" >&2
+  failed=1
+}
+# No display: the programs must answer --help and --version without one.
+headless() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$@"; }
+installed_files() { (cd "$PREFIX" && find . -type f -printf '%P\n' | sort); }
+
+case $1 in
+  install)
+    rm -rf "$PREFIX"
+    "$CMAKE" --install "$BUILD_DIR" --prefix "$PREFIX" >/dev/null
+    ;;
+
+  files)
+    # The window program's files, every program with its manual page and
+    # every manual page with its program, udev rules; nothing else.
+    fixed=("share/applications/$APP_ID.desktop" "share/metainfo/$APP_ID.metainfo.xml"
+      "share/icons/hicolor/48x48/apps/$APP_ID.png" "share/icons/hicolor/256x256/apps/$APP_ID.png"
+      "share/icons/hicolor/scalable/apps/$APP_ID.svg")
+    for file in bin/quibran bin/quibran-batch "${fixed[@]}"; do
+      [[ -f $PREFIX/$file ]] || fail "not installed: $file"
+    done
+    while read -r file; do
+      case $file in
+        bin/*) [[ -f $PREFIX/share/man/man1/${file#bin/}.1.gz ]] || fail "no manual page for $file" ;;
+        share/man/man1/*.1.gz)
+          page=${file#share/man/man1/}
+          [[ -x $PREFIX/bin/${page%.1.gz} ]] || fail "manual page of no program: $file"
+          ;;
+        lib/udev/rules.d/*.rules) ;;
+        *) printf '%s\n' "${fixed[@]}" | grep -qxF "$file" || fail "installed but not used: $file" ;;
+      esac
+    done < <(installed_files)
+    ;;
+
+  programs)
+    for program in "$PREFIX"/bin/*; do
+      answer=$(headless "$program" --version) || fail "${program##*/} --version: exit status $?"
+      [[ $answer == "${program##*/} $VERSION" ]] || fail "${program##*/} --version said '$answer'"
+    done
+    help=$(headless "$PREFIX/bin/quibran" --help) || fail "quibran --help: exit status $?"
+    [[ $help == *--version* ]] || fail "quibran --help: $help"
+    # A small job from the installed tool, in a folder of its own.
+    work=$(mktemp -d)
+    trap 'rm -rf "$work"' EXIT
+    names=$(cd "$work" && "$PREFIX/bin/quibran-batch" --source mt --file-type asc --number-type int16 --count 100 \
+      --files 2 --seed 1 --quiet)
+    [[ $names == $'./RAND0001.ASC\n./RAND0002.ASC' ]] || fail "quibran-batch wrote '$names'"
+    for file in RAND0001.ASC RAND0002.ASC; do
+      lines=$(grep -cE '^[0-9]+'$'\r''$' "$work/$file") || true
+      [[ $lines == 100 && $(wc -l <"$work/$file") == 100 ]] || fail "$file: not 100 lines of whole numbers"
+    done
+    ;;
+
+  desktop-entry)
+    entry=$PREFIX/share/applications/$APP_ID.desktop
+    report=$(desktop-file-validate "$entry" 2>&1) || fail "desktop-file-validate failed"
+    [[ -z $report ]] || fail "desktop-file-validate: $report"
+    exec=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry")
+    [[ -x $PREFIX/bin/$exec ]] || fail "Exec=$exec is no installed program"
+    icon=$(sed -n 's/^Icon=//p' "$entry")
+    [[ $icon == "$APP_ID" && -f $PREFIX/share/icons/hicolor/scalable/apps/$icon.svg ]] || fail "Icon=$icon"
+    ;;
+
+  appstream)
+    appstreamcli validate-tree --no-net "$PREFIX" || fail "appstreamcli validate-tree"
+    ;;
+
+  man-pages)
+    for page in "$PREFIX"/share/man/man1/*.1.gz; do
+      name=$(basename "$page" .1.gz)
+      mandoc -T lint -W warning "$page" || fail "mandoc -T lint: $name"
+      warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)
+      [[ -z $warnings ]] || fail "man -l $name: $warnings"
+      # The page documents every option that the program's --help names.
+      text=$(mandoc -T ascii "$page" | sed 's/.\x08//g')
+      for option in $(headless "$PREFIX/bin/$name" --help | grep -oE -- '--[a-z][a-z-]*' | sort -u); do
+        grep -qF -- "$option" <<<"$text" || fail "$name.1 does not document $option"
+      done
+    done
+    ;;
+
+  debian-package)
+    # The package holds what cmake --install installs, under /usr, and
+    # depends on the packages of the libraries the programs link.
+    out=$(mktemp -d)
+    trap 'rm -rf "$out"' EXIT
+    "$CPACK" -G DEB -B "$out" --config "$BUILD_DIR/CPackConfig.cmake" >/dev/null
+    deb=$out/quibran_${VERSION}_$(dpkg --print-architecture).deb
+    [[ -f $deb ]] || fail "no $deb"
+    depends=", $(dpkg-deb -f "$deb" Depends)"
+    for package in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6; do
+      [[ $depends == *", $package "* ]] || fail "Depends has no $package: $depends"
+    done
+    diff <(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's#^\./usr/##' | sort) <(installed_files) ||
+      fail "the package's files differ from the install's"
+    ;;
+
+  *)
+    echo "unknown step: $1" >&2
+    exit 2
+    ;;
+esac
+exit "$failed"
