@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <charconv>
@@ -18,8 +19,10 @@
 #include <variant>
 #include <vector>
 
+#include "job/bitmap_picture.h"
 #include "job/generation_job.h"
 #include "platform/clock.h"
+#include "platform/picture.h"
 #include "platform/version.h"
 #include "settings/defaults.h"
 #include "settings/field_limits.h"
@@ -48,8 +51,9 @@ Options (a value follows as "--count 10" or "--count=10"):
   --source mt|rnd|wh|mtwh   random source: Mersenne Twister, the platform's
                             Rnd, Wichmann-Hill, or MT and WH alternating
                             (default rnd)
-  --file-type bin|asc|csv   raw bytes, one number per line, or CSV rows
-                            (default bin)
+  --file-type bin|asc|csv|bmp
+                            raw bytes, one number per line, CSV rows, or a
+                            bitmap of random 24-bit colours (default bin)
   --number-type byte|int15|int16|long31|long32|single|double
                             (default byte; .BIN files hold bytes only)
   --count N                 numbers per file, rows for CSV (default 1024;
@@ -60,6 +64,9 @@ Options (a value follows as "--count 10" or "--count=10"):
   --dir DIR                 destination folder (default the current folder)
   --stem STEM               file name stem (default RAND)
   --start NNNN              first sequence number, 0 to 9999 (default 1)
+  --width N, --height N     bitmap size in pixels, 100 to 9999 (default 100)
+  --monochrome              bitmap of black and white pixels, drawn from the
+                            platform's Rnd whatever the source
   --seed N                  seed the source from N (a 32-bit number, signed
                             or not) for output that can be made again; without
                             it the source is seeded from the clock:
@@ -68,20 +75,23 @@ Options (a value follows as "--count 10" or "--count=10"):
                               rnd   PCG32 seeded from N's 32-bit pattern
                               mtwh  MTInit(N) and WHSeed(N), the first value
                                     from Wichmann-Hill exactly when N is odd
+                            A bitmap's drawing reseeds rnd from N too (from
+                            the clock without --seed), whatever the source
   --quiet                   no progress line on standard error
   --help                    this text
   --version                 the program's name and version
 
 Ctrl-C stops: the file being written is closed with what it holds (whole
-lines, whole rows) and the exit status is 130. Exit status 1: a file could
-not be written (a text or CSV file is cut back to its last whole line or row,
-and the message names it) or the file names could not be printed; 2: bad
-options (nothing is written).
+lines, whole rows; a bitmap is not written) and the exit status is 130. Exit
+status 1: a file could not be written (a text or CSV file is cut back to its
+last whole line or row, and the message names it) or the file names could not
+be printed; 2: bad options (nothing is written).
 
 Examples:
   quibran-batch --source mt --count 1048576 --files 10 --stem PAD --dir /media/usb
   quibran-batch --source wh --file-type asc --number-type int16 --count 1000 --seed 42
   quibran-batch --source mtwh --file-type csv --number-type double --count 65536 --columns 256
+  quibran-batch --source mt --file-type bmp --width 1920 --height 1080 --seed 7
 )";
 
 struct Choice {
@@ -92,7 +102,8 @@ constexpr std::array<Choice, 4> kSources = {{{"mt", kSourceMersenneTwister},
                                              {"rnd", kSourceRnd},
                                              {"wh", kSourceWichmannHill},
                                              {"mtwh", kSourceMtWh}}};
-constexpr std::array<Choice, 3> kFileTypes = {{{"bin", kFileBin}, {"asc", kFileAsc}, {"csv", kFileCsv}}};
+constexpr std::array<Choice, 4> kFileTypes = {
+    {{"bin", kFileBin}, {"asc", kFileAsc}, {"bmp", kFileBmp}, {"csv", kFileCsv}}};
 constexpr std::array<Choice, 7> kNumTypes = {{{"byte", kNumByte},
                                               {"int15", kNumInteger15},
                                               {"int16", kNumInteger16},
@@ -141,6 +152,7 @@ std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& 
   s = BuiltInDefaults();
   s.DestDir = std::string(".") + kPathSeparator;
   std::vector<std::string> numbers;  // --count, --columns, ... checked once the file type is known
+  std::vector<std::string> given;    // every option's name
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string name = args[i];
     std::optional<std::string> value;
@@ -148,16 +160,18 @@ std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& 
       value = name.substr(equals + 1);
       name.resize(equals);
     }
-    if (name == "--help" || name == "--version" || name == "--quiet") {
+    given.push_back(name);
+    if (name == "--help" || name == "--version" || name == "--quiet" || name == "--monochrome") {
       if (value) throw BadInput{name + " takes no value"};
       if (name == "--help") return std::string(kHelp);
       if (name == "--version") return "quibran-batch " + std::string(kVersion) + "\n";
-      options.quiet = true;
+      if (name == "--monochrome") s.MonochromeOn = 1;
+      if (name == "--quiet") options.quiet = true;
       continue;
     }
-    static constexpr std::array<std::string_view, 10> kValued = {"--source", "--file-type", "--number-type", "--count",
-                                                                 "--columns", "--files", "--dir", "--stem",
-                                                                 "--start", "--seed"};
+    static constexpr std::array<std::string_view, 12> kValued = {
+        "--source", "--file-type", "--number-type", "--count", "--columns", "--files",
+        "--dir",    "--stem",      "--start",       "--seed",  "--width",   "--height"};
     bool known = false;
     for (const std::string_view option : kValued) known = known || name == option;
     if (!known) throw BadInput{"unknown option '" + args[i] + "' (see --help)"};
@@ -185,6 +199,21 @@ std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& 
       numbers.push_back(*value);
     }
   }
+  const auto has = [&](std::string_view option) { return std::find(given.begin(), given.end(), option) != given.end(); };
+  if (s.FileType == kFileBmp) {
+    // As the window lays out a bitmap: 100 x 100 pixels of Color (24 bits).
+    for (const char* option : {"--count", "--columns", "--number-type"}) {
+      if (has(option)) throw BadInput{std::string(option) + ": a bitmap takes --width and --height, in 24-bit colours"};
+    }
+    s.NumType = kNumColor;
+    s.CSVcolumnsX = kMinBitmapPixels;
+    s.NumOfNums = kMinBitmapPixels;
+    s.NumOfNumsText = std::to_string(s.NumOfNums);
+  } else {
+    for (const char* option : {"--width", "--height", "--monochrome"}) {
+      if (has(option)) throw BadInput{std::string(option) + ": only for --file-type bmp"};
+    }
+  }
   const int32_t max_count = s.FileType == kFileBin ? kMaxBinQuantity
                             : s.FileType == kFileAsc ? kMaxAscQuantity
                                                      : kMaxCsvRows;
@@ -196,6 +225,11 @@ std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& 
       s.NumOfNumsText = std::to_string(s.NumOfNums);
     } else if (name == "--columns") {
       s.CSVcolumnsX = static_cast<int16_t>(ParseWhole(name, value, 1, kMaxCsvColumns));
+    } else if (name == "--width") {
+      s.CSVcolumnsX = static_cast<int16_t>(ParseWhole(name, value, kMinBitmapPixels, kMaxBitmapPixels));
+    } else if (name == "--height") {
+      s.NumOfNums = static_cast<int32_t>(ParseWhole(name, value, kMinBitmapPixels, kMaxBitmapPixels));
+      s.NumOfNumsText = std::to_string(s.NumOfNums);
     } else if (name == "--files") {
       // Zero files runs one, as in the window.
       s.NumOfFiles = static_cast<int16_t>(ParseWhole(name, value, 0, kMaxFiles));
@@ -205,6 +239,10 @@ std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& 
     }
   }
   if (s.BaseFilename.find(kPathSeparator) != std::string::npos) throw BadInput{"--stem: a stem cannot hold a folder"};
+  if (s.FileType == kFileBmp) {
+    if (s.NumOfFiles > 1) throw BadInput{"--files: Only one bitmap can be generated at a time."};
+    return options;
+  }
   if (s.FileType == kFileBin && s.NumType != kNumByte) {
     throw BadInput{".BIN files hold Byte values only (--number-type byte)"};
   }
@@ -224,6 +262,9 @@ class TerminalHost final : public JobHost {
   TerminalHost(const JobSettings& settings, bool show_progress)
       : files_(settings.NumOfFiles), show_progress_(show_progress) {
     fields_[static_cast<int>(JobField::StartSequence)] = settings.StartSequence;
+    fields_[static_cast<int>(JobField::NumOfNums)] = settings.NumOfNumsText;
+    fields_[static_cast<int>(JobField::CSVcolumnsX)] = std::to_string(settings.CSVcolumnsX);
+    fields_[static_cast<int>(JobField::NumOfFiles)] = std::to_string(settings.NumOfFiles);
   }
   void set_job(GenerationJob* job) { job_ = job; }
   bool progress_shown() const { return progress_shown_; }
@@ -257,6 +298,21 @@ class TerminalHost final : public JobHost {
     std::fprintf(stderr, "\rfile %lld of %lld: %3.0f%% ", static_cast<long long>(completed_ + 1),
                  static_cast<long long>(files_), percent);
     progress_shown_ = true;
+  }
+
+  // No window: the whole picture is drawn and saved, unless Ctrl-C stopped
+  // the drawing (a stopped picture's undrawn columns stay black, unsaved).
+  bool RunBitmapWindow(BitmapDrawing& drawing) override {
+    const BitmapRequest& request = drawing.request();
+    Picture picture(request.width, request.height, qRgb(0, 0, 0));
+    file_maximum_ = request.width;
+    drawing.Draw(picture.pixels(), picture.stride(), [this](int x) {
+      file_value_ = x + 1;
+      ProcessEvents();
+    });
+    if (g_interrupted) return false;
+    picture.Save(request.OutputFileName);
+    return true;
   }
 
   void FileCompleted(const std::string& file_name) override {
@@ -308,7 +364,7 @@ int RunBatch(Options& options) {
     return kExitDestination;
   }
   switch (job.outcome()) {
-    case JobOutcome::Completed: return kExitOk;
+    case JobOutcome::Completed: return g_interrupted ? kExitInterrupted : kExitOk;  // a bitmap stopped unsaved
     case JobOutcome::Stopped: return kExitInterrupted;
     default: return kExitDestination;
   }

@@ -8,6 +8,7 @@
 #include <QSignalBlocker>
 #include <algorithm>
 
+#include "app/bitmap_window.h"
 #include "app/message_box.h"
 #include "random/random_sources.h"
 #include "settings/defaults.h"
@@ -419,6 +420,7 @@ void MainWindow::cmdStop_Click() {
 void MainWindow::cmdExit_Click() { close(); }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  if (bitmap_window_) bitmap_window_->CloseDiscarding();
   if (job_.running()) job_.RequestStop();
   QMainWindow::closeEvent(event);
 }
@@ -498,5 +500,13 @@ void MainWindow::ShowMessage(const std::string& title, const std::string& text, 
 }
 
 void MainWindow::ProcessEvents() { QCoreApplication::processEvents(); }
+
+bool MainWindow::RunBitmapWindow(BitmapDrawing& drawing) {
+  BitmapWindow window(drawing, this);
+  bitmap_window_ = &window;
+  const bool saved = window.Run();
+  bitmap_window_ = nullptr;
+  return saved;
+}
 
 }  // namespace quibran

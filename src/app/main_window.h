@@ -22,6 +22,7 @@ class frmMain;
 
 namespace quibran {
 
+class BitmapWindow;
 class RandomSources;
 struct FieldMessage;
 enum class NameKind;
@@ -55,11 +56,13 @@ class MainWindow : public QMainWindow, public JobHost {
   void SetDisplayText(const std::string& text) override;
   void ShowMessage(const std::string& title, const std::string& text, MessageIcon icon) override;
   void ProcessEvents() override;
+  bool RunBitmapWindow(BitmapDrawing& drawing) override;
 
  protected:
   // Digit key filters and the fields' leave checks.
   bool eventFilter(QObject* watched, QEvent* event) override;
-  // Closing the window during a job stops the job first.
+  // Closing the window during a job stops the job first; an open bitmap
+  // window closes, its picture discarded.
   void closeEvent(QCloseEvent* event) override;
 
  private:
@@ -98,6 +101,7 @@ class MainWindow : public QMainWindow, public JobHost {
   std::array<QRadioButton*, kFileTypeCount> optFileType_{};
   std::array<QRadioButton*, 8> optNumType_{};
   GenerationJob job_;
+  BitmapWindow* bitmap_window_ = nullptr;  // while one is open
 };
 
 }  // namespace quibran

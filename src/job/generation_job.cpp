@@ -5,6 +5,7 @@
 #include <limits>
 #include <vector>
 
+#include "job/bitmap_picture.h"
 #include "job/number_text.h"
 #include "platform/output_file.h"
 #include "platform/runtime_error.h"
@@ -41,8 +42,6 @@ std::string LastFourOfPadded(const std::string& text) {
 
 // The integer value of a field's text: the number its leading digits make.
 int64_t IntegerValue(const std::string& text) { return DigitsValue(LeadingDigits(text)); }
-
-std::string ErrorTitle(const RuntimeError& error) { return "Error Number " + std::to_string(error.number()); }
 
 // Creates the hardware source's device object. There is no device backend
 // yet, so creation fails as it does where the device's component is missing.
@@ -147,15 +146,18 @@ void GenerationJob::Run() {
   } else {
     sources_.SeedSource(job_.DeviceIndex);
   }
-  // The bitmap writer and its window come later: after its checks the bitmap
-  // job takes the normal end. The binary writer writes Byte values only.
-  const bool writes_files = job_.FileType == kFileAsc || job_.FileType == kFileCsv ||
+  // The binary writer writes Byte values only.
+  const bool writes_files = job_.FileType == kFileAsc || job_.FileType == kFileCsv || job_.FileType == kFileBmp ||
                             (job_.FileType == kFileBin && job_.NumType == kNumByte);
   if (writes_files) {
     file_incomplete_ = false;
     try {
-      for (int i = 1; i <= job_.NumOfFiles; ++i) {
-        if (!WriteFile(i)) return;
+      if (job_.FileType == kFileBmp) {
+        WriteBitmap();
+      } else {
+        for (int i = 1; i <= job_.NumOfFiles; ++i) {
+          if (!WriteFile(i)) return;
+        }
       }
     } catch (const RuntimeError& error) {
       // Which file, and whether it was made at all.
@@ -192,10 +194,14 @@ bool GenerationJob::PassesBitmapChecks() {
   return false;
 }
 
+std::string GenerationJob::FileNameOf(int file_index) const {
+  return BuildOutputFileName(job_.DestDir, job_.BaseFilename,
+                             static_cast<int16_t>(IntegerValue(JobStartSequence) + file_index),
+                             std::string(FileExtensions[job_.FileType]));
+}
+
 bool GenerationJob::WriteFile(int file_index) {
-  OutputFileName = BuildOutputFileName(job_.DestDir, job_.BaseFilename,
-                                       static_cast<int16_t>(IntegerValue(JobStartSequence) + file_index),
-                                       std::string(FileExtensions[job_.FileType]));
+  OutputFileName = FileNameOf(file_index);
   OutputFile file(OutputFileName,
                   job_.FileType == kFileBin ? OutputFile::Existing::Delete : OutputFile::Existing::Truncate);
   bool completed = true;
@@ -232,6 +238,18 @@ bool GenerationJob::WriteFile(int file_index) {
   AdvanceStartSequence(host_, OutputFileName);
   host_.FileCompleted(OutputFileName);
   return true;
+}
+
+void GenerationJob::WriteBitmap() {
+  OutputFileName = FileNameOf(1);  // the picture carries the start sequence itself
+  BitmapDrawing drawing(sources_,
+                        {job_.DeviceIndex, job_.CSVcolumnsX, static_cast<int16_t>(job_.NumOfNums),
+                         job_.MonochromeOn != 0, seed_, OutputFileName},
+                        StopRequested);
+  BitmapDiscarded = !host_.RunBitmapWindow(drawing);
+  if (BitmapDiscarded) return;
+  AdvanceStartSequence(host_, OutputFileName);
+  host_.FileCompleted(OutputFileName);
 }
 
 bool GenerationJob::WriteBinary(OutputFile& file) {

@@ -49,9 +49,14 @@ class GenerationJob {
 
  private:
   bool PassesBitmapChecks();
+  // The name of file i of the job, from the sequence the job started with.
+  std::string FileNameOf(int file_index) const;
   // Writes file i of the job; false when the job was stopped in it.
   bool WriteFile(int file_index);
   bool WriteBinary(OutputFile& file);
+  // The bitmap writer: one picture, drawn, saved or discarded by the bitmap
+  // window; the start sequence advances only when it was saved.
+  void WriteBitmap();
   template <class Draw>
   bool WriteRows(OutputFile& file, Draw& draw, int32_t columns);
   // The per-value (per-row) step after value or row j: progress, the yield
@@ -75,6 +80,8 @@ class GenerationJob {
 
   bool StopRequested = false;
   bool JobFailed = false;
+  // Whether the last bitmap window closed without saving; false at first.
+  bool BitmapDiscarded = false;
   std::string JobStartSequence;
   std::string OutputFileName;
   bool file_incomplete_ = false;  // the failed file exists with part of its values

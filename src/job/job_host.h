@@ -1,7 +1,7 @@
 #pragma once
 // What the generation job needs from its window: the Start and Stop buttons,
-// the two progress bars, the display box, a few fields, message boxes and the
-// event-loop yield. The main window implements it with real widgets, the
+// the two progress bars, the display box, a few fields, message boxes, the
+// event-loop yield and the bitmap window. The main window implements it with real widgets, the
 // batch tool on a terminal, and the tests with a recording fake.
 
 #include <cstdint>
@@ -18,6 +18,8 @@ enum class JobField {
   CSVcolumnsX,    // txtCSVcolumnsX (columns, width)
   NumOfFiles,     // txtNumOfFiles
 };
+
+class BitmapDrawing;
 
 class JobHost {
  public:
@@ -58,6 +60,13 @@ class JobHost {
 
   // Lets the window handle pending events; Stop is seen after this returns.
   virtual void ProcessEvents() = 0;
+
+  // The bitmap window (frmBMP), owned by this window: draws the picture while
+  // it is watched (Stop still acts), then waits, modal, until the user saves
+  // it to the request's OutputFileName or discards it. Returns true when it
+  // was saved. A host that saves without asking may throw the RuntimeError
+  // of a failed save, which the job reports as for any file.
+  virtual bool RunBitmapWindow(BitmapDrawing& drawing) = 0;
 
   // A file of the job has been written whole and closed (the batch tool
   // lists it); the window has nothing to do here.

@@ -9,6 +9,8 @@ RuntimeError::RuntimeError(int number, std::string description)
 
 RuntimeError::RuntimeError(int number) : RuntimeError(number, ErrorDescription(number)) {}
 
+std::string ErrorTitle(const RuntimeError& error) { return "Error Number " + std::to_string(error.number()); }
+
 std::string ErrorDescription(int number) {
   switch (number) {
     case kErrOverflow: return "Overflow";

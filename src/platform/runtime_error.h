@@ -37,6 +37,9 @@ class RuntimeError : public std::runtime_error {
   std::string description_;
 };
 
+// The title of a failure's message box: "Error Number " and the number.
+std::string ErrorTitle(const RuntimeError& error);
+
 // The runtime's description for an error number ("Disk full" for 61).
 std::string ErrorDescription(int number);
 

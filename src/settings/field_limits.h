@@ -12,6 +12,7 @@ inline constexpr int32_t kMaxCsvRows = 65536;
 inline constexpr int16_t kMinCsvColumns = 2;
 inline constexpr int16_t kMaxCsvColumns = 256;
 inline constexpr int16_t kMinBitmapPixels = 100;
+inline constexpr int16_t kMaxBitmapPixels = 9999;  // four digits: the bitmap fields' limit without a screen
 inline constexpr int16_t kMaxFiles = 9999;
 inline constexpr int16_t kMaxStartSequence = 9999;
 

@@ -2,10 +2,12 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "job/bitmap_picture.h"
 #include "job/job_host.h"
 
 namespace quibran::test {
@@ -54,6 +56,12 @@ class RecordingHost final : public JobHost {
     if (on_yield) on_yield();
   }
   void FileCompleted(const std::string& file_name) override { completed.push_back(file_name); }
+  // Keeps the request; on_bitmap draws and answers whether it saved.
+  bool RunBitmapWindow(BitmapDrawing& drawing) override {
+    calls.push_back("RunBitmapWindow");
+    bitmap = drawing.request();
+    return on_bitmap && on_bitmap(drawing);
+  }
 
   int32_t file_value() const { return file_values.back(); }
 
@@ -67,6 +75,8 @@ class RecordingHost final : public JobHost {
   int yields = 0;
   std::function<void()> on_yield;
   std::function<void()> on_check_quantity;
+  std::optional<BitmapRequest> bitmap;
+  std::function<bool(BitmapDrawing&)> on_bitmap;
 };
 
 }  // namespace quibran::test

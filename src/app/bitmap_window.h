@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QDialog>
+#include <memory>
+
+#include "platform/picture.h"
+
+class QPaintEvent;
+
+namespace Ui {
+class frmBMP;
+}
+
+namespace quibran {
+
+class BitmapDrawing;
+
+// The bitmap window `frmBMP`, owned by the main window. It shows the picture
+// while the drawing makes it, yielding after every column so that its Stop
+// and the main window's Stop act; then, topmost and modal, it writes the
+// picture to the job's file ("Save && Close") or discards it ("Close"). Its
+// close box (and Escape) acts as Stop while drawing and as Close afterwards.
+class BitmapWindow : public QDialog {
+  Q_OBJECT
+ public:
+  BitmapWindow(BitmapDrawing& drawing, QWidget* owner);
+  ~BitmapWindow() override;
+
+  // Form_Load, then waits until the window has closed; true when it saved.
+  bool Run();
+  // Shows the window and draws the picture. Returns once the drawing has
+  // ended, the window then waiting for a button, or when it was closed
+  // meanwhile by CloseDiscarding.
+  void Form_Load();
+  // For the owner that is closing: ends the drawing after its column and
+  // closes the window, the picture discarded.
+  void CloseDiscarding();
+
+  const Picture& picture() const { return picture_; }
+
+  // The close box and Escape.
+  void reject() override;
+
+ signals:
+  // Column x is complete and shown, and the events pending then were handled.
+  void columnDrawn(int x);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  void cmdCloseBMP_Click();
+  void cmdSaveBMPandClose_Click();
+
+  std::unique_ptr<Ui::frmBMP> ui_;
+  BitmapDrawing& drawing_;
+  Picture picture_;
+  bool closing_ = false;
+};
+
+}  // namespace quibran
