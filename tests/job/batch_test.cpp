@@ -182,6 +182,13 @@ TEST_F(BatchTest, BadInputAndUnwritableDestinationWriteNothing) {
            {{"--source", "wh", "--file-type", "csv", "--number-type", "long32"}, 2, "Not Available [GB006]"},
            {{"--dir", folder_ / "missing", "--count", "10"}, 1,
             "Error Number 76: Path not found\n" + folder_ / "missing/RAND0001.BIN\n"},
+           {{"--file-type", "bmp", "--width", "99"}, 2, "100 to 9999"},
+           {{"--file-type", "bmp", "--height", "10000"}, 2, "100 to 9999"},
+           {{"--file-type", "bmp", "--files", "2"}, 2, "Only one bitmap can be generated at a time."},
+           {{"--file-type", "bmp", "--count", "200"}, 2, "--width and --height"},
+           {{"--monochrome"}, 2, "only for --file-type bmp"},
+           {{"--file-type", "bmp", "--dir", folder_ / "missing"}, 1,
+            "Error Number 76: Path not found\n" + folder_ / "missing/RAND0001.BMP\n"},
        }) {
     const Result result = Batch(c.args);
     EXPECT_EQ(result.status, c.status) << c.args[0] << " " << c.reason;

@@ -402,11 +402,36 @@ TEST_F(JobTest, BitmapChecksCorrectOneFieldEachAndStartNothing) {
                                                            {JobField::NumOfNums, "100"}}));
   EXPECT_EQ(std::tie(settings_.NumOfFiles, settings_.CSVcolumnsX, settings_.NumOfNums), std::make_tuple(1, 100, 100));
   EXPECT_EQ(std::count(host_.calls.begin(), host_.calls.end(), "SetRunning true"), 0);
+}
 
-  // Past the checks the bitmap job ends at once: its writer is not here yet.
-  job_.Run();
-  EXPECT_EQ(job_.outcome(), JobOutcome::Completed);
-  EXPECT_EQ(folder_.FileCount(), 0u);
+// One picture named like the job's first file, drawn from the job's source
+// until the job's Stop; the start sequence advances only when the window
+// saved it, and stays advanced only with Save Seq.
+TEST_F(JobTest, BitmapJobHandsOnePictureToItsWindow) {
+  settings_.FileType = kFileBmp;
+  settings_.DeviceIndex = kSourceWichmannHill;
+  settings_.CSVcolumnsX = 120;
+  settings_.MonochromeOn = 1;
+  std::vector<uint32_t> pixels(120 * 100);
+  for (const auto& [saved, save_seq, after] : {std::tuple{true, 1, "0002"}, {true, 0, "0001"}, {false, 1, "0001"}}) {
+    host_.fields = {{JobField::NumOfFiles, "1"}, {JobField::CSVcolumnsX, "120"}, {JobField::NumOfNums, "100"},
+                    {JobField::StartSequence, "0001"}};
+    settings_.SaveLastSeq = static_cast<int16_t>(save_seq);
+    host_.completed.clear();
+    host_.on_bitmap = [&, saved = saved](BitmapDrawing& drawing) {
+      EXPECT_EQ(drawing.Draw(pixels.data(), 120, [&](int) { job_.RequestStop(); }), 1);
+      return saved;
+    };
+    job_.Run();
+    ASSERT_TRUE(host_.bitmap);
+    EXPECT_EQ(std::tie(host_.bitmap->DeviceIndex, host_.bitmap->width, host_.bitmap->height,
+                       host_.bitmap->booMonochrome, host_.bitmap->OutputFileName),
+              std::make_tuple(kSourceWichmannHill, 120, 100, true, folder_ / "RAND0001.BMP"));
+    EXPECT_EQ(StartSequence(), after);
+    EXPECT_EQ(host_.completed, saved ? Names{folder_ / "RAND0001.BMP"} : Names{});
+    EXPECT_EQ(job_.outcome(), JobOutcome::Completed);
+    EXPECT_FALSE(job_.running());
+  }
 }
 
 }  // namespace

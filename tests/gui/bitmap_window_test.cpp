@@ -1,0 +1,156 @@
+// The bitmap window: drawn column by column, then saved or discarded; and
+// bitmap jobs started from the main window.
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <functional>
+
+#include "app/bitmap_window.h"
+#include "job/bitmap_picture.h"
+#include "window_fixture.h"
+
+namespace quibran::test {
+namespace {
+
+class BitmapWindowTest : public WindowTest {
+ protected:
+  static constexpr int kW = 120, kH = 100;
+
+  // A window of a twister picture seeded from 5, owned by the main window,
+  // drawn whole unless at_column(x), run after each column, stops it.
+  void Open(bool monochrome, const QString& name, const std::function<void(int)>& at_column = {}) {
+    bmp.reset();
+    sources.SeedSource(kSourceMersenneTwister, 5);
+    drawing.emplace(sources, BitmapRequest{kSourceMersenneTwister, kW, kH, monochrome, 5, Path(name)}, stop);
+    bmp.emplace(*drawing, &window);
+    if (at_column) QObject::connect(&*bmp, &BitmapWindow::columnDrawn, at_column);
+    bmp->Form_Load();
+  }
+  QPushButton* Button(BitmapWindow& w, const char* name) { return w.findChild<QPushButton*>(name); }
+  QString Captions(BitmapWindow& w) {
+    return Button(w, "cmdCloseBMP")->text() + " | " + Button(w, "cmdSaveBMPandClose")->text();
+  }
+  std::string Path(const QString& name) { return folder.filePath(name).toStdString(); }
+  // Whether columns `first` onwards show the window's background colour only.
+  bool UndrawnFrom(const BitmapWindow& w, int first) {
+    const QImage& image = w.picture().image();
+    QImage background(image.width() - first, image.height(), QImage::Format_RGB32);
+    background.fill(w.palette().color(QPalette::Window));
+    return image.copy(first, 0, background.width(), background.height()) == background;
+  }
+  // Runs at_column(window, x) after each column of the bitmap window that the next job opens.
+  void OnColumns(const std::function<void(BitmapWindow&, int)>& at_column) {
+    QTimer::singleShot(0, &window, [this, at_column] {
+      auto* opened = window.findChild<BitmapWindow*>();
+      ASSERT_NE(opened, nullptr);
+      QObject::connect(opened, &BitmapWindow::columnDrawn, [opened, at_column](int x) { at_column(*opened, x); });
+    });
+  }
+
+  QTemporaryDir folder;
+  bool stop = false;
+  std::optional<BitmapDrawing> drawing;
+  std::optional<BitmapWindow> bmp;
+};
+
+TEST_F(BitmapWindowTest, StopsAfterTheColumnThenWaitsOnTopAndModalAndSaves) {
+  QStringList during;
+  Open(false, "A.BMP", [&](int x) {
+    if (x != 30) return;
+    during << Captions(*bmp) << QString::number(bmp->isModal());
+    Click(Button(*bmp, "cmdSaveBMPandClose"));  // "Working..." ignores it
+    Click(Button(*bmp, "cmdCloseBMP"));         // Stop
+  });
+  EXPECT_EQ(during, QStringList({"Stop | Working...", "0"}));
+  EXPECT_TRUE(bmp->isVisible() && bmp->windowTitle().trimmed().isEmpty());
+  EXPECT_EQ(bmp->size(), QSize(kW, kH));
+  EXPECT_EQ(Button(*bmp, "cmdSaveBMPandClose")->geometry(), QRect(8, 8, 89, 25));
+  EXPECT_EQ(Button(*bmp, "cmdCloseBMP")->geometry(), QRect(8, 40, 89, 25));
+  EXPECT_EQ(Captions(*bmp), "Close | Save && Close");
+  EXPECT_EQ(bmp->focusWidget(), Button(*bmp, "cmdSaveBMPandClose"));
+  EXPECT_TRUE(bmp->windowModality() == Qt::ApplicationModal && bmp->windowFlags() & Qt::WindowStaysOnTopHint);
+  EXPECT_FALSE(stop);
+  EXPECT_TRUE(UndrawnFrom(*bmp, 31));
+  EXPECT_FALSE(UndrawnFrom(*bmp, 30));
+
+  Click(Button(*bmp, "cmdSaveBMPandClose"));
+  EXPECT_FALSE(bmp->isVisible());
+  EXPECT_EQ(bmp->result(), QDialog::Accepted);
+  EXPECT_TRUE(QImage(folder.filePath("A.BMP")) == bmp->picture().image());  // undrawn columns included
+}
+
+TEST_F(BitmapWindowTest, CloseBoxStopsWhileDrawingAndDiscardsAfterwards) {
+  Open(false, "B.BMP", [&](int x) { if (x == 10) bmp->close(); });
+  EXPECT_TRUE(bmp->isVisible());
+  EXPECT_TRUE(UndrawnFrom(*bmp, 11));
+  bmp->close();
+  EXPECT_FALSE(bmp->isVisible());
+  EXPECT_EQ(bmp->result(), QDialog::Rejected);
+  EXPECT_FALSE(QFile::exists(folder.filePath("B.BMP")));
+}
+
+TEST_F(BitmapWindowTest, FailedSaveIsReportedAndTheWindowStillCloses) {
+  Open(false, "missing/C.BMP");
+  Click(Button(*bmp, "cmdSaveBMPandClose"));
+  EXPECT_EQ(messages, Messages({{"Error Number 76", "Path not found", MessageIcon::Critical}}));
+  EXPECT_TRUE(bmp->isVisible());
+  Click(Button(*bmp, "cmdCloseBMP"));
+  EXPECT_FALSE(bmp->isVisible());
+}
+
+TEST_F(BitmapWindowTest, SavesTheBytesThatQuibranBatchWritesForTheSameSeed) {
+  for (const bool monochrome : {false, true}) {
+    Open(monochrome, "W.BMP");
+    Click(Button(*bmp, "cmdSaveBMPandClose"));
+    QProcess batch;
+    batch.setWorkingDirectory(folder.path());
+    QStringList args = {"--source", "mt", "--file-type", "bmp", "--width", "120", "--height", "100", "--seed", "5",
+                        "--stem", "Q", "--quiet"};
+    if (monochrome) args << "--monochrome";
+    batch.start(QUIBRAN_BATCH_PATH, args);
+    ASSERT_TRUE(batch.waitForFinished() && batch.exitCode() == 0) << batch.readAllStandardError().toStdString();
+    QFile saved(folder.filePath("W.BMP")), made(folder.filePath("Q0001.BMP"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly) && made.open(QIODevice::ReadOnly));
+    const QByteArray bytes = saved.readAll();
+    EXPECT_EQ(bytes.size(), 54 + kW * 3 * kH) << monochrome;
+    EXPECT_TRUE(bytes == made.readAll()) << monochrome;
+  }
+}
+
+// Save && Close advances the start sequence (kept with Save Seq); the main
+// window's Stop ends the drawing and Close discards; closing the main window
+// closes the bitmap window and ends the job.
+TEST_F(BitmapWindowTest, BitmapJobsFromTheMainWindow) {
+  ChooseDevice(kSourceMersenneTwister);
+  ChooseFileType(kFileBmp);
+  TypeAndLeave(Edit("txtDestDir"), folder.path());
+  TypeAndLeave(Edit("txtStartSequence"), "1");
+  Click("chkSaveLastSeq");
+  const auto click_later = [](QPushButton* button) { QTimer::singleShot(0, button, &QPushButton::click); };
+  OnColumns([&](BitmapWindow& w, int x) {
+    if (x == 99) click_later(Button(w, "cmdSaveBMPandClose"));
+  });
+  Click("cmdStart");
+  EXPECT_EQ(QImage(folder.filePath("RAND0001.BMP")).size(), QSize(100, 100));
+  EXPECT_EQ(Text("txtStartSequence"), "0002");
+
+  OnColumns([&](BitmapWindow& w, int x) {
+    if (x != 5) return;
+    Click("cmdStop");
+    click_later(Button(w, "cmdCloseBMP"));
+  });
+  Click("cmdStart");
+  OnColumns([&](BitmapWindow&, int x) { if (x == 5) window.close(); });
+  Click("cmdStart");
+  EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"RAND0001.BMP"});
+  EXPECT_EQ(Text("txtStartSequence"), "0002");
+  EXPECT_TRUE(Get("cmdStart")->isEnabled() && !Get("cmdStop")->isEnabled());
+  EXPECT_FALSE(window.isVisible() || window.findChild<BitmapWindow*>());
+  EXPECT_TRUE(messages.empty());
+}
+
+}  // namespace
+}  // namespace quibran::test
