@@ -2,3 +2,8 @@
 # repaints and the time from a Stop click to the job's end.
 add_executable(quibran_gui_responsiveness gui_responsiveness.cpp)
 target_link_libraries(quibran_gui_responsiveness PRIVATE quibran_gui)
+
+# The bitmap window drawing a picture against the same drawing headless, and
+# how many columns Stop takes to act.
+add_executable(quibran_bitmap_window_bench bitmap_window_bench.cpp)
+target_link_libraries(quibran_bitmap_window_bench PRIVATE quibran_gui)
