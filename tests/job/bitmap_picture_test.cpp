@@ -36,12 +36,11 @@ class BitmapDrawingTest : public ::testing::Test {
   static constexpr int kW = 100, kH = 100, kStride = kW + 3;
   static constexpr uint32_t kUnset = 0x12345678;
 
-  // Draws into a fresh image with room beside each row; after_column(x) runs
-  // after column x.
-  int Draw(const BitmapRequest& request, const std::function<void(int)>& after_column = [](int) {}) {
+  // Draws into a fresh image with room beside each row.
+  int Draw(const BitmapRequest& request) {
     image_.assign(kStride * kH, kUnset);
     BitmapDrawing drawing(sources_, request, stop_);
-    return drawing.Draw(image_.data(), kStride, after_column);
+    return drawing.Draw(image_.data(), kStride, [](int) {});
   }
   // The next colour of `source` drawn from the twin by the rules themselves.
   uint32_t NextColour(int source, bool monochrome) {
@@ -83,23 +82,6 @@ TEST_F(BitmapDrawingTest, EveryPixelIsOneDrawInColumnOrder) {
       EXPECT_EQ(sources_.rnd.Rnd(), twin_.rnd.Rnd());
       EXPECT_EQ(sources_.wh.WHNext(1), twin_.wh.WHNext(1));
     }
-  }
-}
-
-TEST_F(BitmapDrawingTest, StopAfterAColumnEndsTheDrawingThereAndClearsTheFlag) {
-  std::vector<int> columns;
-  EXPECT_EQ(Draw({kSourceMersenneTwister, kW, kH, false, 1, "x.BMP"},
-                 [&](int x) {
-                   columns.push_back(x);
-                   if (x == 30) stop_ = true;
-                 }),
-            31);
-  EXPECT_EQ(columns.size(), 31u);
-  EXPECT_EQ(columns.back(), 30);
-  EXPECT_FALSE(stop_);
-  for (int y = 0; y < kH; ++y) {
-    EXPECT_NE(image_[y * kStride + 30], kUnset);
-    EXPECT_EQ(image_[y * kStride + 31], kUnset);
   }
 }
 
