@@ -1,5 +1,7 @@
 #include "platform/picture.h"
 
+#include <unistd.h>
+
 #include <QIODevice>
 #include <QImageWriter>
 #include <algorithm>
@@ -63,13 +65,19 @@ Picture::Picture(int width, int height, QRgb background) : image_(width, height,
 // the image holds them, so its own writer does the whole job.
 void Picture::Save(const std::string& path) const {
   OutputFile file(path, OutputFile::Existing::Truncate);
-  OutputFileDevice device(file);
-  QImageWriter writer(&device, "bmp");
-  if (!writer.write(image_)) {
-    if (device.failure()) throw *device.failure();
-    throw RuntimeError(kErrPathFileAccess, writer.errorString().toStdString());
+  try {
+    OutputFileDevice device(file);
+    QImageWriter writer(&device, "bmp");
+    if (!writer.write(image_)) {
+      if (device.failure()) throw *device.failure();
+      throw RuntimeError(kErrPathFileAccess, writer.errorString().toStdString());
+    }
+    file.Close();
+  } catch (const RuntimeError&) {
+    // A picture cut short still carries a whole one's header: leave none.
+    ::unlink(path.c_str());
+    throw;
   }
-  file.Close();
 }
 
 }  // namespace quibran

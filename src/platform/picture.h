@@ -23,7 +23,8 @@ class Picture {
 
   // Writes the whole picture to `path` as an uncompressed 24-bit Windows
   // bitmap, every pixel its exact colour; a file of the name is overwritten.
-  // Failures are RuntimeErrors with the runtime's numbers.
+  // Failures are RuntimeErrors with the runtime's numbers; a file that could
+  // not be written whole is removed.
   void Save(const std::string& path) const;
 
  private:

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -83,13 +84,14 @@ TEST_F(BitmapWindowTest, StopsAfterTheColumnThenWaitsOnTopAndModalAndSaves) {
 }
 
 // The close box acts as Stop while drawing and as Close afterwards; a save
-// that fails is reported and leaves the window open.
+// that fails is reported, leaves no file and the window open.
 TEST_F(BitmapWindowTest, CloseBoxStopsThenDiscardsAndAFailedSaveIsReported) {
-  Open(false, "missing/B.BMP", [&](int x) { if (x == 10) bmp->close(); });
+  QFile::link("/dev/full", folder.filePath("B.BMP"));
+  Open(false, "B.BMP", [&](int x) { if (x == 10) bmp->close(); });
   EXPECT_TRUE(bmp->isVisible() && UndrawnFrom(*bmp, 11));
   Click(Button(*bmp, "cmdSaveBMPandClose"));
-  EXPECT_EQ(messages, Messages({{"Error Number 76", "Path not found", MessageIcon::Critical}}));
-  EXPECT_TRUE(bmp->isVisible());
+  EXPECT_EQ(messages, Messages({{"Error Number 61", "Disk full", MessageIcon::Critical}}));
+  EXPECT_TRUE(bmp->isVisible() && !QFileInfo::exists(folder.filePath("B.BMP")));
   bmp->close();
   EXPECT_FALSE(bmp->isVisible());
   EXPECT_EQ(bmp->result(), QDialog::Rejected);
