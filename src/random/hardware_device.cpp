@@ -1,0 +1,7 @@
+#include "random/hardware_device.h"
+
+namespace quibran {
+
+std::unique_ptr<RandomDevice> CreateDeviceObject(const std::string& node) { return std::make_unique<AleaDevice>(node); }
+
+}  // namespace quibran
