@@ -19,11 +19,14 @@ namespace {
 
 constexpr const char* kAppTitle = "Quibran";
 
-// Bytes drawn per block of a binary file, and values per block of a text or
-// CSV file: small enough for a quick yield, large enough that the time check
-// and the buffer bookkeeping vanish in the work.
+// The most bytes drawn per block of a binary file, and values per block of a
+// text or CSV file: small enough for a quick yield, large enough that the time
+// check and the buffer bookkeeping vanish in the work. Blocks start small and
+// grow to these while they take little time (BlockSizer), so a slow device
+// still lets the job yield every few milliseconds.
 constexpr int32_t kBinaryBlock = 65536;
 constexpr int32_t kTextBlock = 4096;
+constexpr int32_t kFirstBlock = 64;
 
 // A block of text values, and a CSV row as wide as a 16-bit column count
 // allows, fit the output buffer at their longest.
@@ -43,9 +46,7 @@ std::string LastFourOfPadded(const std::string& text) {
 // The integer value of a field's text: the number its leading digits make.
 int64_t IntegerValue(const std::string& text) { return DigitsValue(LeadingDigits(text)); }
 
-// Creates the hardware source's device object. There is no device backend
-// yet, so creation fails as it does where the device's component is missing.
-void CreateDeviceObject() { throw RuntimeError(kErrCantCreateObject); }
+constexpr const char* kDeviceMessage = "Alea Device:  ";
 
 }  // namespace
 
@@ -92,11 +93,16 @@ bool GenerationJob::running() const { return running_; }
 
 void GenerationJob::Run() {
   outcome_ = JobOutcome::NotStarted;
+  // The device object lives until the handler returns, whichever way.
+  struct ReleaseDevice {
+    std::unique_ptr<RandomDevice>& device;
+    ~ReleaseDevice() { device.reset(); }
+  } release{device_};
   if (settings_.DeviceIndex == kSourceHardware) {
     try {
-      CreateDeviceObject();
+      device_ = device_factory_();
     } catch (const RuntimeError& error) {
-      host_.ShowMessage(ErrorTitle(error), "Alea Device:  " + error.description(), MessageIcon::Critical);
+      ShowFailure(error, true, false);
       return;
     }
   }
@@ -116,10 +122,9 @@ void GenerationJob::Run() {
   JobStartSequence = host_.FieldText(JobField::StartSequence);
   progress_scale_ = ProgressScale(settings_.NumOfNums);
   update_interval_ = UpdateInterval(settings_.NumOfNums);
-  const int64_t file_values = settings_.FileType == kFileCsv
-                                  ? int64_t{settings_.CSVcolumnsX} * settings_.NumOfNums
-                                  : int64_t{settings_.NumOfNums};
-  file_progress_maximum_ = static_cast<int32_t>(file_values / progress_scale_);
+  file_values_ = settings_.FileType == kFileCsv ? int64_t{settings_.CSVcolumnsX} * settings_.NumOfNums
+                                                : int64_t{settings_.NumOfNums};
+  file_progress_maximum_ = static_cast<int32_t>(file_values_ / progress_scale_);
   host_.SetFileProgressMaximum(file_progress_maximum_);
   host_.SetFileProgress(0);
   host_.SetJobProgress(0);
@@ -134,44 +139,54 @@ void GenerationJob::Run() {
   DisplayText.clear();
   host_.SetDisplayText("");
   job_ = settings_;
+  block_ = BlockSizer(1, kFirstBlock, job_.FileType == kFileBin ? kBinaryBlock : kTextBlock);
+  bytes_done_ = 0;
 
-  // The hardware source never gets here until it has a device backend.
-  if (job_.DeviceIndex < kSourceMersenneTwister || job_.DeviceIndex > kSourceMtWh) {
+  if (job_.DeviceIndex < kSourceMersenneTwister || job_.DeviceIndex > kSourceHardware) {
     outcome_ = JobOutcome::Completed;
     CommonEnding();
     return;
   }
-  if (seed_) {
-    sources_.SeedSource(job_.DeviceIndex, *seed_);
-  } else {
-    sources_.SeedSource(job_.DeviceIndex);
-  }
-  // The binary writer writes Byte values only.
-  const bool writes_files = job_.FileType == kFileAsc || job_.FileType == kFileCsv || job_.FileType == kFileBmp ||
-                            (job_.FileType == kFileBin && job_.NumType == kNumByte);
-  if (writes_files) {
-    file_incomplete_ = false;
-    try {
-      if (job_.FileType == kFileBmp) {
-        WriteBitmap();
-      } else {
-        for (int i = 1; i <= job_.NumOfFiles; ++i) {
-          if (!WriteFile(i)) return;
+  const bool hardware = job_.DeviceIndex == kSourceHardware;
+  file_incomplete_ = false;
+  writing_file_ = false;
+  try {
+    if (hardware) {
+      device_->Open();
+    } else if (seed_) {
+      sources_.SeedSource(job_.DeviceIndex, *seed_);
+    } else {
+      sources_.SeedSource(job_.DeviceIndex);
+    }
+    if (job_.FileType == kFileBmp) {
+      // The bitmap window draws from a device object of its own.
+      if (hardware) device_->Close();
+      WriteBitmap();
+    } else if (job_.FileType != kFileBin || job_.NumType == kNumByte) {
+      // The binary writer writes Byte values only.
+      for (int i = 1; i <= job_.NumOfFiles; ++i) {
+        if (!WriteFile(i)) {
+          if (hardware) device_->Close();
+          return;
         }
       }
-    } catch (const RuntimeError& error) {
-      // Which file, and whether it was made at all.
-      host_.ShowMessage(ErrorTitle(error),
-                        error.description() + "\n" + OutputFileName +
-                            (file_incomplete_ ? " was left incomplete." : ""),
-                        MessageIcon::Critical);
-      JobFailed = true;
-      outcome_ = JobOutcome::Failed;
-      CommonEnding();
-      return;
     }
+    NormalEnd();
+  } catch (const RuntimeError& error) {
+    const bool file_failed = writing_file_ && dynamic_cast<const DrawFailure*>(&error) == nullptr;
+    // The device's "File already open" goes unreported.
+    if (!hardware || error.number() != kErrFileAlreadyOpen) ShowFailure(error, hardware, file_failed);
+    JobFailed = true;
+    outcome_ = JobOutcome::Failed;
+    CommonEnding();
   }
-  NormalEnd();
+}
+
+void GenerationJob::ShowFailure(const RuntimeError& error, bool hardware, bool file_failed) {
+  std::string text = (hardware ? kDeviceMessage : "") + error.description();
+  // Which file, and whether it was made at all.
+  if (file_failed) text += "\n" + OutputFileName + (file_incomplete_ ? " was left incomplete." : "");
+  host_.ShowMessage(ErrorTitle(error), text, MessageIcon::Critical);
 }
 
 bool GenerationJob::PassesBitmapChecks() {
@@ -201,30 +216,43 @@ std::string GenerationJob::FileNameOf(int file_index) const {
 }
 
 bool GenerationJob::WriteFile(int file_index) {
+  current_file_ = file_index;
+  writing_file_ = true;
   OutputFileName = FileNameOf(file_index);
   OutputFile file(OutputFileName,
                   job_.FileType == kFileBin ? OutputFile::Existing::Delete : OutputFile::Existing::Truncate);
   bool completed = true;
   try {
     if (job_.FileType == kFileBin) {
-      completed = WriteBinary(file);
+      completed = WithDrawer<kNumByte>([&](auto draw) { return WriteBinary(file, draw); });
     } else if (!WriterOffers(job_.FileType, job_.DeviceIndex, job_.NumType)) {
       // One message per file; the file stays empty.
       host_.ShowMessage(kAppTitle, NotAvailableMessage(job_.FileType, job_.DeviceIndex), MessageIcon::None);
     } else {
       const int32_t columns = job_.FileType == kFileCsv ? job_.CSVcolumnsX : 1;
-      completed = sources_.WithDrawer(job_.DeviceIndex, job_.NumType,
-                                      [&](auto draw) { return WriteRows(file, draw, columns); });
+      completed = WithNumType(job_.NumType, [&](auto type) {
+        return WithDrawer<decltype(type)::value>([&](auto draw) { return WriteRows(file, draw, columns); });
+      });
     }
     // The buffer's last bytes go out here: only a file closed without a
     // failure counts as written.
     file.Close();
+  } catch (const DrawFailure&) {
+    // The file keeps the whole values drawn before the device failed. Should
+    // writing them fail as well, the device's failure is still the one told.
+    try {
+      file.Close();
+    } catch (const RuntimeError&) {
+      if (job_.FileType != kFileBin) file.CutToLastLine();
+    }
+    throw;
   } catch (const RuntimeError&) {
     // Text and CSV files keep whole lines and rows, as after a stop.
     if (job_.FileType != kFileBin) file.CutToLastLine();
     file_incomplete_ = true;
     throw;
   }
+  writing_file_ = false;
   if (!completed) {
     StopSequence();
     return false;
@@ -246,19 +274,41 @@ void GenerationJob::WriteBitmap() {
                         {job_.DeviceIndex, job_.CSVcolumnsX, static_cast<int16_t>(job_.NumOfNums),
                          job_.MonochromeOn != 0, seed_, OutputFileName},
                         StopRequested);
+  writing_file_ = true;  // a host that saves at once may fail to
   BitmapDiscarded = !host_.RunBitmapWindow(drawing);
+  writing_file_ = false;
   if (BitmapDiscarded) return;
   AdvanceStartSequence(host_, OutputFileName);
   host_.FileCompleted(OutputFileName);
 }
 
-bool GenerationJob::WriteBinary(OutputFile& file) {
+template <int NumType, class Fn>
+bool GenerationJob::WithDrawer(Fn&& fn) {
+  if (job_.DeviceIndex != kSourceHardware) return sources_.WithDrawer<NumType>(job_.DeviceIndex, fn);
+  if constexpr (NumType == kNumColor) {
+    ThrowNotOffered(kSourceHardware, NumType);
+  } else {
+    return WithDeviceDrawer<NumType>(*device_, fn);
+  }
+}
+
+template <class Draw>
+bool GenerationJob::WriteBinary(OutputFile& file, Draw& draw) {
   for (int32_t j = 0; j < job_.NumOfNums;) {
-    const int32_t take = std::min(kBinaryBlock, job_.NumOfNums - j);
+    const auto start = std::chrono::steady_clock::now();
+    const int32_t take = static_cast<int32_t>(std::min<int64_t>(block_.size(), job_.NumOfNums - j));
     char* const out = file.Reserve(static_cast<std::size_t>(take));
-    sources_.DrawBytes(job_.DeviceIndex, reinterpret_cast<uint8_t*>(out), static_cast<std::size_t>(take));
+    try {
+      draw.Fill(reinterpret_cast<uint8_t*>(out), static_cast<std::size_t>(take));
+    } catch (const DrawFailure& failure) {
+      file.Commit(out + failure.drawn());
+      bytes_done_ += static_cast<int64_t>(failure.drawn());
+      throw;
+    }
     file.Commit(out + take);
+    bytes_done_ += take;
     j += take;
+    block_.Took(std::chrono::steady_clock::now() - start);
     if (!Step(j, j == job_.NumOfNums)) return false;
   }
   return true;
@@ -271,29 +321,42 @@ bool GenerationJob::WriteRows(OutputFile& file, Draw& draw, int32_t columns) {
   constexpr int kNumType = Draw::kNumType;
   using Value = typename Draw::Value;
   const int32_t rows = columns >= 1 ? job_.NumOfNums : 0;
-  const int32_t rows_per_block = std::max(1, kTextBlock / std::max(columns, 1));
-  std::vector<Value> values(static_cast<std::size_t>(rows_per_block) * static_cast<std::size_t>(columns));
+  const int32_t most_rows = std::max(1, kTextBlock / std::max(columns, 1));
+  std::vector<Value> values(static_cast<std::size_t>(most_rows) * static_cast<std::size_t>(columns));
   const bool collect_display = job_.FileType == kFileAsc && job_.DisplayOn == 1 && DisplayPending;
   for (int32_t j = 0; j < rows;) {
-    const int32_t take = std::min(rows_per_block, rows - j);
+    const auto start = std::chrono::steady_clock::now();
+    const int32_t take = std::min(rows - j, std::max(1, static_cast<int32_t>(block_.size()) / columns));
     const std::size_t count = static_cast<std::size_t>(take) * static_cast<std::size_t>(columns);
-    draw.Fill(values.data(), count);
-    char* out = file.Reserve(count * kMaxValueText);
-    const Value* value = values.data();
-    for (int32_t row = 0; row < take; ++row) {
-      for (int32_t column = 1; column < columns; ++column) {
+    // Writes the block's first `whole` rows.
+    const auto write = [&](int32_t whole) {
+      char* const begin = file.Reserve(count * kMaxValueText);
+      char* out = begin;
+      const Value* value = values.data();
+      for (int32_t row = 0; row < whole; ++row) {
+        for (int32_t column = 1; column < columns; ++column) {
+          out = WriteListValue<kNumType>(out, *value++);
+          *out++ = ',';
+        }
         out = WriteListValue<kNumType>(out, *value++);
-        *out++ = ',';
+        *out++ = '\r';
+        *out++ = '\n';
       }
-      out = WriteListValue<kNumType>(out, *value++);
-      *out++ = '\r';
-      *out++ = '\n';
+      file.Commit(out);
+      bytes_done_ += out - begin;
+      if (collect_display) {
+        for (int32_t k = 0; k < whole && j + k < kDisplayLines; ++k) AppendDisplayLine<kNumType>(DisplayText, values[k]);
+      }
+    };
+    try {
+      draw.Fill(values.data(), count);
+    } catch (const DrawFailure& failure) {
+      write(static_cast<int32_t>(failure.drawn() / static_cast<std::size_t>(columns)));
+      throw;
     }
-    file.Commit(out);
-    if (collect_display) {
-      for (int32_t k = 0; k < take && j + k < kDisplayLines; ++k) AppendDisplayLine<kNumType>(DisplayText, values[k]);
-    }
+    write(take);
     j += take;
+    block_.Took(std::chrono::steady_clock::now() - start);
     if (!Step(j, j == rows)) return false;
   }
   return true;
@@ -310,6 +373,8 @@ bool GenerationJob::Step(int32_t j, bool last) {
             : reached / progress_scale_);
     if (job_.NumOfFiles == 1) host_.SetJobProgress(reached / progress_scale_);
   }
+  const int64_t per_row = job_.FileType == kFileCsv ? job_.CSVcolumnsX : 1;
+  host_.JobAdvanced({(current_file_ - 1) * file_values_ + j * per_row, job_.NumOfFiles * file_values_, bytes_done_});
   host_.ProcessEvents();
   last_yield_ = std::chrono::steady_clock::now();
   return !StopRequested;
@@ -326,6 +391,7 @@ void GenerationJob::StopSequence() {
 void GenerationJob::NormalEnd() {
   host_.SetFileProgress(file_progress_maximum_);
   host_.SetJobProgress(job_progress_maximum_);
+  if (device_) device_->Close();
   outcome_ = JobOutcome::Completed;
   CommonEnding();
 }

@@ -7,15 +7,25 @@
 // buffer and yields to its window by time (every yield interval of work and
 // after each file's last value), checking the stop flag after each yield.
 // Text files hold whole lines and CSV files whole rows, stopped or not.
+//
+// For the hardware source (4) the job creates a device object first thing
+// and opens it once the job runs; every value is one member call on it, made
+// by the table of random/hardware_device.h. A failure from Open on ends the
+// job: its message ("Alea Device:  " and the description, titled with the
+// number; none for 55), the file closed with the whole values drawn before,
+// the common ending, and no Close, no further file, no other source.
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "job/job_host.h"
-#include "settings/job_settings.h"
+#include "platform/block_sizer.h"
+#include "random/hardware_device.h"
 #include "random/random_sources.h"
+#include "settings/job_settings.h"
 
 namespace quibran {
 
@@ -26,7 +36,7 @@ enum class JobOutcome {
   NotStarted,  // a check or the device object kept the job from starting
   Completed,   // the normal end
   Stopped,     // the stop sequence
-  Failed,      // a file could not be written; reported, then the common ending
+  Failed,      // a file could not be written or the device failed; reported, then the common ending
 };
 
 class GenerationJob {
@@ -46,6 +56,9 @@ class GenerationJob {
   void SetSeed(int32_t seed) { seed_ = seed; }
   // The most work between two yields to the window.
   void SetYieldInterval(std::chrono::nanoseconds interval) { yield_interval_ = interval; }
+  // Where the hardware source's device objects come from (by default
+  // CreateDeviceObject: the first Alea plugged in).
+  void SetDeviceFactory(DeviceFactory factory) { device_factory_ = std::move(factory); }
 
  private:
   bool PassesBitmapChecks();
@@ -53,10 +66,14 @@ class GenerationJob {
   std::string FileNameOf(int file_index) const;
   // Writes file i of the job; false when the job was stopped in it.
   bool WriteFile(int file_index);
-  bool WriteBinary(OutputFile& file);
   // The bitmap writer: one picture, drawn, saved or discarded by the bitmap
   // window; the start sequence advances only when it was saved.
   void WriteBitmap();
+  // Calls fn(drawer) with the drawer of `NumType` from the job's source.
+  template <int NumType, class Fn>
+  bool WithDrawer(Fn&& fn);
+  template <class Draw>
+  bool WriteBinary(OutputFile& file, Draw& draw);
   template <class Draw>
   bool WriteRows(OutputFile& file, Draw& draw, int32_t columns);
   // The per-value (per-row) step after value or row j: progress, the yield
@@ -66,6 +83,10 @@ class GenerationJob {
   void StopSequence();
   void NormalEnd();
   void CommonEnding();
+  // The critical message of a failure, titled with its number: on the
+  // hardware source's path its text starts "Alea Device:  "; a file's
+  // failure names the file and says whether it was left incomplete.
+  void ShowFailure(const RuntimeError& error, bool hardware, bool file_failed);
 
   JobSettings& settings_;
   RandomSources& sources_;
@@ -73,6 +94,9 @@ class GenerationJob {
 
   JobSettings job_;  // the snapshot the job runs from
   std::optional<int32_t> seed_;
+  DeviceFactory device_factory_ = [] { return CreateDeviceObject(); };
+  std::unique_ptr<RandomDevice> device_;  // source 4's, while a job runs
+  BlockSizer block_{1, 1, 1};             // values (bytes) per block, set per job
   std::chrono::nanoseconds yield_interval_ = kDefaultYieldInterval;
   std::chrono::steady_clock::time_point last_yield_;
   JobOutcome outcome_ = JobOutcome::NotStarted;
@@ -85,12 +109,16 @@ class GenerationJob {
   std::string JobStartSequence;
   std::string OutputFileName;
   bool file_incomplete_ = false;  // the failed file exists with part of its values
+  bool writing_file_ = false;     // from a file's opening to its close: a failure not the device's is the file's
   std::string DisplayText;
   bool DisplayPending = false;
   int32_t progress_scale_ = 1;
   int32_t update_interval_ = 1;
   int32_t file_progress_maximum_ = 0;
   int32_t job_progress_maximum_ = 0;
+  int64_t file_values_ = 0;  // values (CSV cells) per file
+  int current_file_ = 0;
+  int64_t bytes_done_ = 0;
 };
 
 // folder & stem & the last four digits of "0000" & (sequence - 1) & extension.

@@ -21,6 +21,14 @@ enum class JobField {
 
 class BitmapDrawing;
 
+// How far a job has got: the values drawn (CSV cells) out of all its files'
+// values, and the bytes written to its files.
+struct JobProgress {
+  int64_t values_done = 0;
+  int64_t values_total = 0;
+  int64_t bytes_done = 0;
+};
+
 class JobHost {
  public:
   virtual ~JobHost() = default;
@@ -60,6 +68,9 @@ class JobHost {
 
   // Lets the window handle pending events; Stop is seen after this returns.
   virtual void ProcessEvents() = 0;
+  // Right before each yield: how far the job has got. The batch tool shows
+  // the bytes, the rate and the time left; the window's bars need no more.
+  virtual void JobAdvanced(const JobProgress& progress) { (void)progress; }
 
   // The bitmap window (frmBMP), owned by this window: draws the picture while
   // it is watched (Stop still acts), then waits, modal, until the user saves

@@ -27,14 +27,15 @@ char* WriteListReal(char* out, float value);
 char* WriteListReal(char* out, double value);
 
 // One value in list-output form: whole numbers as their digits, Long (32 bits)
-// between double quotation marks, reals as above.
+// between double quotation marks (the hardware source's with their sign),
+// reals as above.
 template <int NumType, class Value>
 char* WriteListValue(char* out, Value value) {
   if constexpr (std::is_floating_point_v<Value>) {
     return WriteListReal(out, value);
   } else if constexpr (NumType == kNumLong32) {
     *out++ = '"';
-    out = std::to_chars(out, out + 10, value).ptr;
+    out = std::to_chars(out, out + 11, value).ptr;
     *out++ = '"';
     return out;
   } else {

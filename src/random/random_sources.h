@@ -52,6 +52,24 @@ enum NumTypeIndex : int16_t {
 };
 inline constexpr int kNumTypeCount = 8;
 
+// Calls fn(std::integral_constant<int, T>{}) for number type T = `num_type`,
+// so that fn picks its loop for the type at compile time. Precondition:
+// 0 <= num_type < kNumTypeCount.
+template <class Fn>
+decltype(auto) WithNumType(int num_type, Fn&& fn) {
+  switch (num_type) {
+    case kNumByte: return fn(std::integral_constant<int, kNumByte>{});
+    case kNumInteger15: return fn(std::integral_constant<int, kNumInteger15>{});
+    case kNumInteger16: return fn(std::integral_constant<int, kNumInteger16>{});
+    case kNumLong31: return fn(std::integral_constant<int, kNumLong31>{});
+    case kNumLong32: return fn(std::integral_constant<int, kNumLong32>{});
+    case kNumSingle: return fn(std::integral_constant<int, kNumSingle>{});
+    case kNumDouble: return fn(std::integral_constant<int, kNumDouble>{});
+    case kNumColor:
+    default: return fn(std::integral_constant<int, kNumColor>{});
+  }
+}
+
 // True when x Mod 2 is not 0, negative odd values included.
 constexpr bool IsOdd(int32_t x) { return x % 2 != 0; }
 
@@ -278,17 +296,8 @@ decltype(auto) RandomSources::WithDrawer(int source, Fn&& fn) {
 
 template <class Fn>
 decltype(auto) RandomSources::WithDrawer(int source, int num_type, Fn&& fn) {
-  switch (num_type) {
-    case kNumByte: return WithDrawer<kNumByte>(source, fn);
-    case kNumInteger15: return WithDrawer<kNumInteger15>(source, fn);
-    case kNumInteger16: return WithDrawer<kNumInteger16>(source, fn);
-    case kNumLong31: return WithDrawer<kNumLong31>(source, fn);
-    case kNumLong32: return WithDrawer<kNumLong32>(source, fn);
-    case kNumSingle: return WithDrawer<kNumSingle>(source, fn);
-    case kNumDouble: return WithDrawer<kNumDouble>(source, fn);
-    case kNumColor: return WithDrawer<kNumColor>(source, fn);
-    default: ThrowNotOffered(source, num_type);
-  }
+  if (num_type < kNumByte || num_type >= kNumTypeCount) ThrowNotOffered(source, num_type);
+  return WithNumType(num_type, [&](auto type) -> decltype(auto) { return WithDrawer<decltype(type)::value>(source, fn); });
 }
 
 }  // namespace quibran

@@ -120,16 +120,6 @@ TEST_F(JobTest, EmptyQuantityAsksForItAndStartsNothing) {
   EXPECT_EQ(folder_.FileCount(), 0u);
 }
 
-TEST_F(JobTest, HardwareSourceWithoutItsDeviceDoesNotStart) {
-  settings_.DeviceIndex = kSourceHardware;
-  job_.Run();
-  const std::string text = "Alea Device:  Can't create the device object";
-  EXPECT_EQ(host_.calls, Names{"ShowMessage " + text});
-  EXPECT_EQ(host_.messages, (Messages{{"Error Number 429", text, MessageIcon::Critical}}));
-  EXPECT_EQ(job_.outcome(), JobOutcome::NotStarted);
-  EXPECT_EQ(folder_.FileCount(), 0u);
-}
-
 TEST_F(JobTest, NoFilesMeansOneAndTheJobRunsFromTheSettingsAsTheChecksLeftThem) {
   settings_.NumOfNums = 10;
   settings_.NumOfFiles = 0;
