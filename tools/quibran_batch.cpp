@@ -48,9 +48,13 @@ does: DIR/STEM0001.EXT, DIR/STEM0002.EXT, ... Each completed file's name is
 printed on standard output, one per line.
 
 Options (a value follows as "--count 10" or "--count=10"):
-  --source mt|rnd|wh|mtwh   random source: Mersenne Twister, the platform's
-                            Rnd, Wichmann-Hill, or MT and WH alternating
-                            (default rnd)
+  --source mt|rnd|wh|mtwh|alea
+                            random source: Mersenne Twister, the platform's
+                            Rnd, Wichmann-Hill, MT and WH alternating, or the
+                            Araneus Alea I hardware generator (default rnd)
+  --device PATH             with --source alea: the node to read instead of
+                            the Alea's /dev/chaoskeyN (for instance another
+                            ChaosKey-driven generator's, or /dev/hwrng)
   --file-type bin|asc|csv|bmp
                             raw bytes, one number per line, CSV rows, or a
                             bitmap of random 24-bit colours (default bin)
@@ -77,31 +81,35 @@ Options (a value follows as "--count 10" or "--count=10"):
                                     from Wichmann-Hill exactly when N is odd
                             A bitmap's drawing reseeds rnd from N too (from
                             the clock without --seed), whatever the source
-  --quiet                   no progress line on standard error
+                            (alea, the hardware generator, takes no seed)
+  --quiet                   no progress line (bytes written, rate, time left)
+                            on standard error, which shows only on a terminal
   --help                    this text
   --version                 the program's name and version
 
 Ctrl-C stops: the file being written is closed with what it holds (whole
 lines, whole rows; a bitmap is not written) and the exit status is 130. Exit
 status 1: a file could not be written (a text or CSV file is cut back to its
-last whole line or row, and the message names it) or the file names could not
-be printed; 2: bad options (nothing is written).
+last whole line or row, and the message names it), the device failed or the
+file names could not be printed; 2: bad options (nothing is written).
 
 Examples:
   quibran-batch --source mt --count 1048576 --files 10 --stem PAD --dir /media/usb
   quibran-batch --source wh --file-type asc --number-type int16 --count 1000 --seed 42
   quibran-batch --source mtwh --file-type csv --number-type double --count 65536 --columns 256
   quibran-batch --source mt --file-type bmp --width 1920 --height 1080 --seed 7
+  quibran-batch --source alea --count 65536 --files 4 --stem OTP
 )";
 
 struct Choice {
   std::string_view name;
   int16_t index;
 };
-constexpr std::array<Choice, 4> kSources = {{{"mt", kSourceMersenneTwister},
+constexpr std::array<Choice, 5> kSources = {{{"mt", kSourceMersenneTwister},
                                              {"rnd", kSourceRnd},
                                              {"wh", kSourceWichmannHill},
-                                             {"mtwh", kSourceMtWh}}};
+                                             {"mtwh", kSourceMtWh},
+                                             {"alea", kSourceHardware}}};
 constexpr std::array<Choice, 4> kFileTypes = {
     {{"bin", kFileBin}, {"asc", kFileAsc}, {"bmp", kFileBmp}, {"csv", kFileCsv}}};
 constexpr std::array<Choice, 7> kNumTypes = {{{"byte", kNumByte},
@@ -115,6 +123,7 @@ constexpr std::array<Choice, 7> kNumTypes = {{{"byte", kNumByte},
 struct Options {
   JobSettings settings;
   std::optional<int32_t> seed;
+  std::optional<std::string> device;
   bool quiet = false;
 };
 
@@ -169,9 +178,9 @@ std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& 
       if (name == "--quiet") options.quiet = true;
       continue;
     }
-    static constexpr std::array<std::string_view, 12> kValued = {
-        "--source", "--file-type", "--number-type", "--count", "--columns", "--files",
-        "--dir",    "--stem",      "--start",       "--seed",  "--width",   "--height"};
+    static constexpr std::array<std::string_view, 13> kValued = {
+        "--source", "--file-type", "--number-type", "--count", "--columns", "--files", "--dir",
+        "--stem",   "--start",     "--seed",        "--width", "--height",  "--device"};
     bool known = false;
     for (const std::string_view option : kValued) known = known || name == option;
     if (!known) throw BadInput{"unknown option '" + args[i] + "' (see --help)"};
@@ -188,6 +197,10 @@ std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& 
     else if (name == "--file-type") s.FileType = ParseChoice(name, *value, kFileTypes);
     else if (name == "--number-type") s.NumType = ParseChoice(name, *value, kNumTypes);
     else if (name == "--stem") s.BaseFilename = *value;
+    else if (name == "--device") {
+      if (value->empty()) throw BadInput{"--device: empty node name"};
+      options.device = *value;
+    }
     else if (name == "--dir") {
       if (value->empty()) throw BadInput{"--dir: empty folder name"};
       s.DestDir = value->back() == kPathSeparator ? *value : *value + kPathSeparator;
@@ -239,6 +252,8 @@ std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& 
     }
   }
   if (s.BaseFilename.find(kPathSeparator) != std::string::npos) throw BadInput{"--stem: a stem cannot hold a folder"};
+  if (options.device && s.DeviceIndex != kSourceHardware) throw BadInput{"--device goes with --source alea"};
+  if (options.seed && s.DeviceIndex == kSourceHardware) throw BadInput{"--seed: the hardware source takes no seed"};
   if (s.FileType == kFileBmp) {
     if (s.NumOfFiles > 1) throw BadInput{"--files: Only one bitmap can be generated at a time."};
     return options;
@@ -253,6 +268,24 @@ std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& 
                    (s.FileType == kFileCsv ? "CSV" : "ASC") + " files"};
   }
   return options;
+}
+
+// A count of bytes in decimal units: "950 B", "12.3 kB", "4.7 GB".
+std::string Bytes(double bytes) {
+  static constexpr const char* kUnits[] = {"B", "kB", "MB", "GB", "TB"};
+  std::size_t unit = 0;
+  for (; bytes >= 999.95 && unit + 1 < std::size(kUnits); ++unit) bytes /= 1000;
+  char text[32];
+  std::snprintf(text, sizeof text, unit == 0 ? "%.0f %s" : "%.1f %s", bytes, kUnits[unit]);
+  return text;
+}
+
+// Seconds as hours, minutes and seconds: "0:01:34", "27:46:40".
+std::string Duration(double seconds) {
+  const auto whole = static_cast<long long>(seconds + 0.5);
+  char text[32];
+  std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", whole / 3600, whole / 60 % 60, whole % 60);
+  return text;
 }
 
 // The window the job talks to, on a terminal: messages go to standard
@@ -276,9 +309,11 @@ class TerminalHost final : public JobHost {
   std::string FieldText(JobField field) override { return fields_[static_cast<int>(field)]; }
   void SetFieldText(JobField field, const std::string& text) override { fields_[static_cast<int>(field)] = text; }
   void FocusThroughStartSequence() override {}
-  void SetRunning(bool) override {}
-  void SetFileProgressMaximum(int32_t maximum) override { file_maximum_ = maximum; }
-  void SetFileProgress(int32_t value) override { file_value_ = value; }
+  void SetRunning(bool running) override {
+    if (running) started_ = std::chrono::steady_clock::now();
+  }
+  void SetFileProgressMaximum(int32_t) override {}
+  void SetFileProgress(int32_t) override {}
   void SetJobProgressMaximum(int32_t) override {}
   void SetJobProgress(int32_t) override {}
   void SetDisplayText(const std::string&) override {}
@@ -290,13 +325,20 @@ class TerminalHost final : public JobHost {
 
   void ProcessEvents() override {
     if (g_interrupted) job_->RequestStop();
+  }
+
+  // "file 2 of 4: 1.2 MB written, 12.5 kB/s, 0:01:34 left", five times a second.
+  void JobAdvanced(const JobProgress& progress) override {
     if (!show_progress_) return;
     const auto now = std::chrono::steady_clock::now();
     if (now - last_progress_ < std::chrono::milliseconds(200)) return;
     last_progress_ = now;
-    const double percent = file_maximum_ > 0 ? 100.0 * file_value_ / file_maximum_ : 0.0;
-    std::fprintf(stderr, "\rfile %lld of %lld: %3.0f%% ", static_cast<long long>(completed_ + 1),
-                 static_cast<long long>(files_), percent);
+    const double seconds = std::chrono::duration<double>(now - started_).count();
+    const double done = progress.values_total > 0 ? static_cast<double>(progress.values_done) / progress.values_total : 0;
+    const std::string left = done > 0 ? Duration(seconds * (1 - done) / done) : "-:--:--";
+    std::fprintf(stderr, "\rfile %lld of %lld: %s written, %s/s, %s left\033[K", static_cast<long long>(completed_ + 1),
+                 static_cast<long long>(files_), Bytes(static_cast<double>(progress.bytes_done)).c_str(),
+                 Bytes(seconds > 0 ? progress.bytes_done / seconds : 0).c_str(), left.c_str());
     progress_shown_ = true;
   }
 
@@ -305,9 +347,11 @@ class TerminalHost final : public JobHost {
   bool RunBitmapWindow(BitmapDrawing& drawing) override {
     const BitmapRequest& request = drawing.request();
     Picture picture(request.width, request.height, qRgb(0, 0, 0));
-    file_maximum_ = request.width;
-    drawing.Draw(picture.pixels(), picture.stride(), [this](int x) {
-      file_value_ = x + 1;
+    const int64_t pixels = int64_t{request.width} * request.height;
+    drawing.Draw(picture.pixels(), picture.stride(), [&](int x) {
+      // The picture's three bytes a pixel stand for what is written.
+      const int64_t done = int64_t{x + 1} * request.height;
+      JobAdvanced({done, pixels, 3 * done});
       ProcessEvents();
     });
     if (g_interrupted) return false;
@@ -337,8 +381,7 @@ class TerminalHost final : public JobHost {
   bool show_progress_;
   bool progress_shown_ = false;
   int names_error_ = 0;
-  int32_t file_maximum_ = 0;
-  int32_t file_value_ = 0;
+  std::chrono::steady_clock::time_point started_{};
   std::chrono::steady_clock::time_point last_progress_{};
   GenerationJob* job_ = nullptr;
 };
@@ -355,6 +398,7 @@ int RunBatch(Options& options) {
   GenerationJob job(options.settings, sources, host);
   host.set_job(&job);
   if (options.seed) job.SetSeed(*options.seed);
+  if (options.device) job.SetDeviceFactory([node = *options.device] { return CreateDeviceObject(node); });
   job.Run();
   host.EndProgressLine();
   if (host.names_error() != 0) {

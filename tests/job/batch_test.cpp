@@ -1,16 +1,19 @@
 // End-to-end runs of quibran-batch; its files are checked against values
 // drawn from the core with the same seed.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <stdlib.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <filesystem>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -30,10 +33,11 @@ struct Result {
   std::string err;
 };
 
-// How the tool is started: where its standard output goes ("" a log file),
-// and a limit on the size of the files it writes (0 none).
+// How the tool is started: where its standard output and standard error go
+// ("" a log file), and a limit on the size of the files it writes (0 none).
 struct Launch {
   std::string out{};
+  std::string err{};
   rlim_t file_size_limit = 0;
 };
 
@@ -45,7 +49,8 @@ class BatchTest : public ::testing::Test {
     std::vector<const char*> argv = {QUIBRAN_BATCH_PATH};
     for (const std::string& arg : args) argv.push_back(arg.c_str());
     argv.push_back(nullptr);
-    const std::string out = launch.out.empty() ? logs_ / "stdout" : launch.out, err = logs_ / "stderr";
+    const std::string out = launch.out.empty() ? logs_ / "stdout" : launch.out;
+    const std::string err = launch.err.empty() ? logs_ / "stderr" : launch.err;
     std::ofstream(logs_ / "stdout").flush();
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -175,7 +180,11 @@ TEST_F(BatchTest, BadInputAndUnwritableDestinationWriteNothing) {
            {{"--files", "10000"}, 2, "9999"},
            {{"--start", "10000"}, 2, "9999"},
            {{"--seed", "seven"}, 2, "--seed"},
-           {{"--source", "alea"}, 2, "mt|rnd|wh|mtwh"},
+           {{"--source", "os"}, 2, "mt|rnd|wh|mtwh|alea"},
+           {{"--device", "/dev/urandom"}, 2, "--device goes with --source alea"},
+           {{"--source", "alea", "--seed", "1"}, 2, "takes no seed"},
+           {{"--source", "alea", "--device", folder_ / "none"}, 1,
+            "Error Number 68: Alea Device:  Device unavailable: cannot open " + folder_ / "none"},
            {{"--number-type", "int16"}, 2, "Byte"},
            {{"--source", "rnd", "--file-type", "asc", "--number-type", "long31"}, 2, "Not Available [GB003]"},
            {{"--source", "mt", "--file-type", "csv", "--number-type", "long32"}, 2, "Not Available [GB002]"},
@@ -216,6 +225,32 @@ TEST_F(BatchTest, FullDiskOrFullStandardOutputExit1) {
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.err, "quibran-batch: cannot write the file names to standard output: No space left on device\n");
   EXPECT_EQ(test::ReadFile(folder_ / "RAND0003.BIN").size(), 1024u);
+}
+
+// --source alea reads the node that --device names. On a terminal, standard
+// error shows how far the job has got; elsewhere nothing.
+TEST_F(BatchTest, AleaReadsTheNamedNodeAndShowsProgressOnlyOnATerminal) {
+  std::ofstream(logs_ / "node", std::ios::binary) << std::string("\x01\x00\x00\x00\xFF\xFF\xFF\xFF", 8);
+  const std::vector<std::string> args = {"--source", "alea", "--device", logs_ / "node", "--file-type", "asc",
+                                         "--number-type", "long32", "--count", "2"};
+  // The test holds the terminal's other end open too, so that what the tool
+  // showed stays readable after it has ended.
+  const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_TRUE(terminal >= 0 && ::grantpt(terminal) == 0 && ::unlockpt(terminal) == 0);
+  const int other_end = ::open(::ptsname(terminal), O_RDWR | O_NOCTTY);
+  Result result = Batch(args, {.err = ::ptsname(terminal)});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(test::ReadFile(folder_ / "RAND0001.ASC"), "\"1\"\r\n\"-1\"\r\n");
+  char shown[4096];
+  const std::string line(shown, static_cast<std::size_t>(std::max<ssize_t>(::read(terminal, shown, sizeof shown), 0)));
+  ::close(other_end);
+  ::close(terminal);
+  EXPECT_TRUE(std::regex_search(line, std::regex("\rfile 1 of 1: 11 B written, [0-9.]+ [kMG]?B/s, 0:00:00 left")))
+      << line;
+
+  result = Batch(args);
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, "");
 }
 
 TEST_F(BatchTest, InterruptClosesTheFileWithWhatItHoldsAndExits130) {
