@@ -5,6 +5,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <functional>
+#include <vector>
+
+#include "platform/alea_node.h"
 
 #include "window_fixture.h"
 
@@ -155,7 +158,7 @@ TEST_F(JobTest, RefusalsAreReportedAndWriteNothing) {
     QString after;  // the field's text afterwards
     Message message;
   };
-  const Refusal refusals[] = {
+  std::vector<Refusal> refusals = {
       {kFileCsv, kSourceRnd, "cmbNumOfNums", "0", "",
        AppMessage("You must enter how many numbers you want generated", MessageIcon::Exclamation)},
       {kFileBmp, kSourceRnd, "txtCSVcolumnsX", "50", "100",
@@ -163,6 +166,13 @@ TEST_F(JobTest, RefusalsAreReportedAndWriteNothing) {
       {kFileAsc, kSourceRnd, "txtDestDir", folder.path() + "/missing/", folder.path() + "/missing/",
        {"Error Number 76", "Path not found\n" + folder.path() + "/missing/RAND0001.ASC", MessageIcon::Critical}},
   };
+  if (!FindAleaNode()) {  // the hardware source on a machine without its device
+    refusals.push_back({kFileAsc, kSourceHardware, "txtNumOfFiles", "1", "1",
+                        {"Error Number 68",
+                         "Alea Device:  Device unavailable: no Alea USB random number generator found (is it "
+                         "plugged in?)",
+                         MessageIcon::Critical}});
+  }
   for (const Refusal& r : refusals) {
     SCOPED_TRACE(qPrintable(r.message.text));
     Prepare(r.file_type, r.source, "100", "1");
