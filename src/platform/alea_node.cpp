@@ -58,8 +58,9 @@ RuntimeError OpenFailure(int err, const std::string& node) {
     case EPERM:
       return RuntimeError(kErrPermissionDenied,
                           "Permission denied: cannot open " + node + ". The udev rule " + kAleaUdevRule +
-                              " in Quibran's packaging folder gives the desktop user access: install it in "
-                              "/etc/udev/rules.d, then plug the device in again.");
+                              " gives the desktop user access: the package installs it; otherwise copy it "
+                              "from Quibran's packaging folder to /etc/udev/rules.d. Then plug the device in "
+                              "again.");
     default: {
       const int number = ErrorNumberFromErrno(err, false);
       return RuntimeError(number, ErrorDescription(number) + ": cannot open " + node + ": " + reason);
