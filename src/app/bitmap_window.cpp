@@ -53,11 +53,26 @@ void BitmapWindow::Form_Load() {
   ui_->cmdCloseBMP->setText(kStop);
   ui_->cmdSaveBMPandClose->setText(kWorking);
   show();
-  drawing_.Draw(picture_.pixels(), picture_.stride(), [this, height](int x) {
-    update(x, 0, 1, height);
-    QCoreApplication::processEvents();
-    emit columnDrawn(x);
-  });
+  try {
+    drawing_.Draw(picture_.pixels(), picture_.stride(), [this, height](int x) {
+      update(x, 0, 1, height);
+      QCoreApplication::processEvents();
+      emit columnDrawn(x);
+    });
+  } catch (const RuntimeError& error) {
+    // The device failed. An input/output failure closes the window and ends
+    // the job through its failure path, which reports it; any other is
+    // reported here and leaves what was drawn, the window to be closed.
+    if (error.number() == kErrDeviceIO) {
+      QDialog::reject();
+      throw;
+    }
+    ShowMessage(this, QString::fromStdString(ErrorTitle(error)),
+                QString::fromStdString("Alea Device:  " + error.description()), MessageIcon::Critical);
+    ui_->cmdCloseBMP->setText("Close");
+    ui_->cmdSaveBMPandClose->setEnabled(false);
+    return;
+  }
   if (closing_) {
     QDialog::reject();
     return;

@@ -504,9 +504,12 @@ void MainWindow::ProcessEvents() { QCoreApplication::processEvents(); }
 bool MainWindow::RunBitmapWindow(BitmapDrawing& drawing) {
   BitmapWindow window(drawing, this);
   bitmap_window_ = &window;
-  const bool saved = window.Run();
-  bitmap_window_ = nullptr;
-  return saved;
+  // Forgotten however the window ends: a device failure leaves it as an exception.
+  const struct Forget {
+    BitmapWindow*& window;
+    ~Forget() { window = nullptr; }
+  } forget{bitmap_window_};
+  return window.Run();
 }
 
 }  // namespace quibran

@@ -1,7 +1,10 @@
 #include "job/bitmap_picture.h"
 
+#include <memory>
 #include <utility>
 
+#include "platform/runtime_error.h"
+#include "random/hardware_device.h"
 #include "random/random_sources.h"
 
 namespace quibran {
@@ -20,31 +23,45 @@ BitmapDrawing::BitmapDrawing(RandomSources& sources, BitmapRequest request, bool
     : sources_(sources), request_(std::move(request)), stop_requested_(stop_requested) {}
 
 int BitmapDrawing::Draw(uint32_t* pixels, std::ptrdiff_t stride, const std::function<void(int)>& after_column) {
-  if (request_.seed) {
-    sources_.SeedSource(kSourceRnd, *request_.seed);
-  } else {
-    sources_.SeedSource(kSourceRnd);  // Randomize, as a source-1 job seeds
-  }
-  const auto columns = [&](auto colour) {
-    int x = 0;
-    while (x < request_.width) {
-      uint32_t* pixel = pixels + x;
-      for (int y = 0; y < request_.height; ++y, pixel += stride) *pixel = PixelOf(colour());
-      after_column(x++);
-      if (stop_requested_) {
-        stop_requested_ = false;
-        break;
-      }
+  int x = 0;  // the columns complete
+  std::unique_ptr<RandomDevice> device;
+  try {
+    if (request_.DeviceIndex == kSourceHardware) {
+      device = request_.device_factory();
+      device->Open();
     }
-    return x;
-  };
-  if (request_.booMonochrome) return columns(MonochromeColour{sources_.rnd});
-  // Colour (24 bits) is Round(x × 16777215), halves to even; source 3 sends
-  // the next draw to Wichmann-Hill after an odd colour. Source 4 draws from the
-  // window's own device object (GetRandomDouble × 16777215 in double), which
-  // comes with the device layer; until then WithDrawer refuses it, and the job
-  // never gets this far for it.
-  return sources_.WithDrawer<kNumColor>(request_.DeviceIndex, columns);
+    if (request_.seed) {
+      sources_.SeedSource(kSourceRnd, *request_.seed);
+    } else {
+      sources_.SeedSource(kSourceRnd);  // Randomize, as a source-1 job seeds
+    }
+    const auto columns = [&](auto colour) {
+      while (x < request_.width) {
+        uint32_t* pixel = pixels + x;
+        for (int y = 0; y < request_.height; ++y, pixel += stride) *pixel = PixelOf(colour());
+        after_column(x++);
+        if (stop_requested_) {
+          stop_requested_ = false;
+          break;
+        }
+      }
+    };
+    // Colour (24 bits) is Round(x × 16777215), halves to even; source 3
+    // sends the next draw to Wichmann-Hill after an odd colour, and source 4
+    // multiplies the device's GetRandomDouble in double precision.
+    if (request_.booMonochrome) {
+      columns(MonochromeColour{sources_.rnd});
+    } else if (device) {
+      columns([&] { return static_cast<uint32_t>(RoundToLong(device->GetRandomDouble() * 16777215.0)); });
+    } else {
+      sources_.WithDrawer<kNumColor>(request_.DeviceIndex, columns);
+    }
+    if (device) device->Close();
+  } catch (const RuntimeError& error) {
+    if (request_.DeviceIndex != kSourceHardware) throw;
+    throw DrawFailure(error, static_cast<std::size_t>(x) * static_cast<std::size_t>(request_.height));
+  }
+  return x;
 }
 
 }  // namespace quibran

@@ -11,6 +11,8 @@
 #include <optional>
 #include <string>
 
+#include "random/hardware_device.h"
+
 namespace quibran {
 
 class RandomSources;
@@ -36,6 +38,8 @@ struct BitmapRequest {
   // the clock before the drawing (quibran-batch --seed).
   std::optional<int32_t> seed;
   std::string OutputFileName;  // where a save writes the picture
+  // Source 4: makes the window's own device object.
+  DeviceFactory device_factory = [] { return CreateDeviceObject(); };
 };
 
 class BitmapDrawing {
@@ -49,10 +53,14 @@ class BitmapDrawing {
   // The bitmap window's Stop: the drawing ends after the column being drawn.
   void RequestStop() { stop_requested_ = true; }
 
-  // Reseeds the platform generator (for every source), then sets pixel (x, y)
-  // at pixels[y * stride + x] for each column x, calling after_column(x) once
+  // For source 4 makes its own device object and opens it; reseeds the
+  // platform generator (for every source), then sets pixel (x, y) at
+  // pixels[y * stride + x] for each column x, calling after_column(x) once
   // the column is complete. A stop request seen after a column is cleared
-  // and ends the drawing. Returns the number of columns drawn.
+  // and ends the drawing. Then closes the device object. Returns the number
+  // of columns drawn. A failure of the device object ends the drawing as a
+  // DrawFailure (with the pixels of the columns complete before it), the
+  // object released without Close.
   int Draw(uint32_t* pixels, std::ptrdiff_t stride, const std::function<void(int)>& after_column);
 
  private:

@@ -272,7 +272,7 @@ void GenerationJob::WriteBitmap() {
   OutputFileName = FileNameOf(1);  // the picture carries the start sequence itself
   BitmapDrawing drawing(sources_,
                         {job_.DeviceIndex, job_.CSVcolumnsX, static_cast<int16_t>(job_.NumOfNums),
-                         job_.MonochromeOn != 0, seed_, OutputFileName},
+                         job_.MonochromeOn != 0, seed_, OutputFileName, device_factory_},
                         StopRequested);
   writing_file_ = true;  // a host that saves at once may fail to
   BitmapDiscarded = !host_.RunBitmapWindow(drawing);

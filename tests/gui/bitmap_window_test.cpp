@@ -11,6 +11,7 @@
 
 #include "app/bitmap_window.h"
 #include "job/bitmap_picture.h"
+#include "scripted_device.h"
 #include "window_fixture.h"
 
 namespace quibran::test {
@@ -113,6 +114,36 @@ TEST_F(BitmapWindowTest, SavesTheBytesThatQuibranBatchWritesForTheSameSeed) {
     const QByteArray bytes = saved.readAll();
     EXPECT_EQ(bytes.size(), 54 + kW * 3 * kH) << monochrome;
     EXPECT_TRUE(bytes == made.readAll()) << monochrome;
+  }
+}
+
+// Source 4: a device failure is reported in the job's form. An input/output
+// failure closes the window (the job then ends through its failure path);
+// any other leaves it open with what was drawn, to be closed.
+TEST_F(BitmapWindowTest, DeviceFailuresInTheWindow) {
+  for (const auto& [fail_at, failure] : {std::pair{1 + 2 * kH + 5, RuntimeError(kErrDeviceIO)},
+                                         {0, RuntimeError(kErrDeviceUnavailable, "Device unavailable: none")}}) {
+    DeviceScript script;
+    script.fail_at = fail_at;
+    script.failure = failure;
+    BitmapRequest request{kSourceHardware, kW, kH, false, std::nullopt, Path("D.BMP")};
+    request.device_factory = script.Factory();
+    drawing.emplace(sources, request, stop);
+    bmp.emplace(*drawing, &window);
+    messages.clear();
+    if (failure.number() == kErrDeviceIO) {
+      EXPECT_THROW(bmp->Form_Load(), RuntimeError);
+      EXPECT_TRUE(messages.empty());
+      EXPECT_FALSE(bmp->isVisible());
+      EXPECT_TRUE(UndrawnFrom(*bmp, 3) && !UndrawnFrom(*bmp, 2));  // five pixels of column 2
+      continue;
+    }
+    bmp->Form_Load();
+    EXPECT_EQ(messages, Messages({{"Error Number 68", "Alea Device:  Device unavailable: none", MessageIcon::Critical}}));
+    EXPECT_EQ(script.calls, std::vector<std::string>{"1 Open"});
+    EXPECT_TRUE(bmp->isVisible() && !Button(*bmp, "cmdSaveBMPandClose")->isEnabled());
+    Click(Button(*bmp, "cmdCloseBMP"));
+    EXPECT_FALSE(bmp->isVisible());
   }
 }
 

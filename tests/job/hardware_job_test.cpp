@@ -10,8 +10,10 @@
 #include <climits>
 #include <cstring>
 #include <thread>
+#include <tuple>
 
 #include "fixed_clock.h"
+#include "job/bitmap_picture.h"
 #include "job/generation_job.h"
 #include "recording_host.h"
 #include "scripted_device.h"
@@ -60,8 +62,7 @@ class HardwareJobTest : public ::testing::Test {
 };
 
 // One call per value (per CSV cell) by the number type's table, between Open
-// and Close; none for a type the writer does not write, and none from the
-// job's object for a bitmap, which closes it before its window and at the end.
+// and Close; none for a type the writer does not write.
 TEST_F(HardwareJobTest, EachValueIsOneCallByTheNumberTypeTable) {
   struct Case {
     int16_t file_type, num_type, count;
@@ -87,7 +88,6 @@ TEST_F(HardwareJobTest, EachValueIsOneCallByTheNumberTypeTable) {
       {kFileBin, kNumInteger15, 10, {}, {"1 Open", "1 Close"}, nullptr},
       {kFileAsc, kNumColor, 10, {}, {"1 Open", "1 Close"}, "", "Not Available [GB007]"},
       {kFileCsv, kNumColor, 10, {}, {"1 Open", "1 Close"}, "", "Not Available [GB008]"},
-      {kFileBmp, kNumColor, 100, {}, {"1 Open", "1 Close x2"}, nullptr},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.calls[1]);
@@ -182,6 +182,50 @@ TEST_F(HardwareJobTest, FailuresEndTheJobWithTheirMessage) {
   const std::string text = "Alea Device:  Can't create the device object";
   EXPECT_EQ(host_.calls, Names{"ShowMessage " + text});
   EXPECT_EQ(job_.outcome(), JobOutcome::NotStarted);
+}
+
+// A bitmap job: the job's object opened and closed before the window, which
+// draws one GetRandomDouble per pixel, Round(r x 16777215), from its own
+// object until done or stopped and closes it; then the job's object closes
+// again. A device failure in the window ends the job through its failure
+// path: no second Close, the start field not advanced.
+TEST_F(HardwareJobTest, BitmapWindowDrawsFromItsOwnObject) {
+  struct Case {
+    int stop_after_column;
+    int64_t fail_at;
+    Names calls;
+  };
+  const Case cases[] = {
+      {-1, -1, {"1 Open", "1 Close", "2 Open", "2 GetRandomDouble x10000", "2 Close", "1 Close"}},
+      {30, -1, {"1 Open", "1 Close", "2 Open", "2 GetRandomDouble x3100", "2 Close", "1 Close"}},
+      {-1, 3 + 50, {"1 Open", "1 Close", "2 Open", "2 GetRandomDouble x51"}},
+  };
+  settings_.FileType = kFileBmp;
+  settings_.CSVcolumnsX = settings_.NumOfNums = 100;
+  settings_.SaveLastSeq = 1;
+  std::vector<uint32_t> pixels(100 * 100);
+  for (const Case& c : cases) {
+    Script({0.5, 0, 0x563412 / 16777215.0});
+    script_.fail_at = c.fail_at;
+    host_.fields[JobField::StartSequence] = "0001";
+    host_.messages.clear();
+    host_.on_bitmap = [&](BitmapDrawing& drawing) {
+      drawing.Draw(pixels.data(), 100, [&](int x) { if (x == c.stop_after_column) job_.RequestStop(); });
+      return true;
+    };
+    job_.Run();
+    EXPECT_EQ(script_.calls, c.calls);
+    EXPECT_EQ(std::tie(pixels[0], pixels[100], pixels[200]),
+              std::make_tuple(PixelOf(8388608), PixelOf(0), PixelOf(0x563412)));  // column 0, top down
+    const bool failed = c.fail_at >= 0;
+    EXPECT_EQ(job_.outcome(), failed ? JobOutcome::Failed : JobOutcome::Completed);
+    EXPECT_EQ(host_.messages.size(), failed ? 1u : 0u);
+    if (failed) {
+      EXPECT_EQ(host_.messages[0], (test::RecordedMessage{"Error Number 57", "Alea Device:  Device I/O error",
+                                                          MessageIcon::Critical}));
+    }
+    EXPECT_EQ(host_.fields[JobField::StartSequence], failed ? "0001" : "0002");
+  }
 }
 
 // The Alea's node end to end: a FIFO that gives 100000 bytes and then ends,
