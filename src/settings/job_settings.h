@@ -36,6 +36,8 @@ struct JobSettings {
   int16_t LastDeviceIndex = 0;
   int16_t ScreenWidthPixels = 0;
   int16_t ScreenHeightPixels = 0;
+
+  bool operator==(const JobSettings&) const = default;
 };
 
 }  // namespace quibran
