@@ -2,10 +2,7 @@
 #include <QIcon>
 
 #include "app/command_line.h"
-#include "app/main_window.h"
-#include "platform/clock.h"
-#include "random/random_sources.h"
-#include "settings/defaults.h"
+#include "app/start_up.h"
 
 int main(int argc, char** argv) {
   if (const std::optional<int> status = quibran::HandleCommandLine(argc, argv)) return *status;
@@ -15,10 +12,7 @@ int main(int argc, char** argv) {
   QIcon icon;
   for (const char* size : {"48", "256"}) icon.addFile(QStringLiteral(":/icons/quibran-%1.png").arg(size));
   QApplication::setWindowIcon(icon);
-  const quibran::SystemClock clock;
-  quibran::RandomSources sources(clock);  // every job continues the same generators
-  quibran::JobSettings settings = quibran::BuiltInDefaults();
-  quibran::MainWindow window(settings, sources);
-  window.show();
+  quibran::Program program;
+  program.SubMain();
   return QApplication::exec();
 }

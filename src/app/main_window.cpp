@@ -4,14 +4,21 @@
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QScreen>
+#include <QSettings>
 #include <QSignalBlocker>
+#include <QWindow>
 #include <algorithm>
 
 #include "app/bitmap_window.h"
 #include "app/message_box.h"
+#include "app/qt_text.h"
+#include "app/start_up.h"
+#include "platform/version.h"
 #include "random/random_sources.h"
 #include "settings/defaults.h"
+#include "settings/defaults_file.h"
 #include "settings/field_checks.h"
 #include "ui_main_window.h"
 
@@ -23,10 +30,12 @@ namespace quibran {
 
 namespace {
 
-// The window's fixed size: 10900 x 8400 twips at 15 twips per pixel.
-constexpr int kTwipsPerPixel = 15;
-constexpr int kWindowWidth = (10900 + kTwipsPerPixel / 2) / kTwipsPerPixel;
-constexpr int kWindowHeight = 8400 / kTwipsPerPixel;
+// The window's fixed size, and the size it is centred by when the settings
+// store holds none.
+constexpr int kWindowWidthTwips = 10900;
+constexpr int kWindowHeightTwips = 8400;
+constexpr int kStoredWidthDefault = 8000;
+constexpr int kStoredHeightDefault = 10000;
 
 const QColor kBitmapColour(255, 192, 192);
 const QColor kLockedColour(255, 255, 128);
@@ -34,7 +43,26 @@ const QColor kCsvColour(128, 255, 128);
 
 constexpr int kCsvRowsOffered = 999;
 
-QString Q(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+// Twips (1/1440 inch) per pixel on the screen, by axis: 15 at 96 dots per inch.
+QPointF TwipsPerPixel(const QScreen& screen) {
+  return {1440.0 / screen.logicalDotsPerInchX(), 1440.0 / screen.logicalDotsPerInchY()};
+}
+
+// The per-user settings store's section of the window position.
+class PositionStore {
+ public:
+  PositionStore() : store_(Q(kCompanyName), kAppTitle) { store_.beginGroup("Settings"); }
+  // A value that is missing or not a number gives `fallback`.
+  int Twips(const char* key, int fallback) const {
+    bool ok = false;
+    const int value = store_.value(key).toString().trimmed().toInt(&ok);
+    return ok ? value : fallback;
+  }
+  void SetTwips(const char* key, double twips) { store_.setValue(key, QString::number(qRound(twips))); }
+
+ private:
+  QSettings store_;
+};
 
 QStringList QuantityEntries(int last) {
   QStringList entries;
@@ -72,7 +100,6 @@ MainWindow::MainWindow(JobSettings& settings, RandomSources& sources, QWidget* p
   optFileType_ = {ui_->optFileType0, ui_->optFileType1, ui_->optFileType2, ui_->optFileType3};
   optNumType_ = {ui_->optNumType0, ui_->optNumType1, ui_->optNumType2, ui_->optNumType3,
                  ui_->optNumType4, ui_->optNumType5, ui_->optNumType6, ui_->optNumType7};
-  setFixedSize(kWindowWidth, kWindowHeight);
 
   ui_->picQuibranGrn->hide();
   ui_->picQuibranRed->hide();
@@ -84,17 +111,70 @@ MainWindow::MainWindow(JobSettings& settings, RandomSources& sources, QWidget* p
     bar->setSizePolicy(policy);
     bar->hide();
   }
+  ConnectHandlers();
+  Form_Load();
+}
 
+MainWindow::~MainWindow() = default;
+
+void MainWindow::Form_Load() {
+  PlaceWindow();
   const QSize screen = this->screen()->geometry().size();
   settings_.ScreenWidthPixels = static_cast<int16_t>(std::min(screen.width(), 32767));
   settings_.ScreenHeightPixels = static_cast<int16_t>(std::min(screen.height(), 32767));
-
-  ConnectHandlers();
   ui_->cmdStop->setEnabled(false);
   ApplyDefaults();
 }
 
-MainWindow::~MainWindow() = default;
+// The stored left and top give way to centring by the stored size, and the
+// fixed size then keeps the top-left corner.
+void MainWindow::PlaceWindow() {
+  const PositionStore store;
+  const QPointF twips = TwipsPerPixel(*screen());
+  const QRect area = screen()->geometry();
+  const double left = (area.width() * twips.x() - store.Twips("MainWidth", kStoredWidthDefault)) / 2;
+  const double top = (area.height() * twips.y() - store.Twips("MainHeight", kStoredHeightDefault)) / 2;
+  move(area.x() + qRound(left / twips.x()), area.y() + qRound(top / twips.y()));
+  setFixedSize(qRound(kWindowWidthTwips / twips.x()), qRound(kWindowHeightTwips / twips.y()));
+}
+
+// Also when the window is closed from its title bar. A minimized window
+// leaves the stored position as it was.
+void MainWindow::Form_Unload() {
+  CloseOtherWindows();
+  if (!isMinimized()) {
+    PositionStore store;
+    const QPointF twips = TwipsPerPixel(*screen());
+    const QRect frame = frameGeometry();
+    store.SetTwips("MainLeft", frame.x() * twips.x());
+    store.SetTwips("MainTop", frame.y() * twips.y());
+    store.SetTwips("MainWidth", frame.width() * twips.x());
+    store.SetTwips("MainHeight", frame.height() * twips.y());
+  }
+  SaveDefaults();
+}
+
+// Closes the program's other open windows, the most recently created first
+// (Qt lists the windows in the order they were created).
+void MainWindow::CloseOtherWindows() {
+  const QWidgetList widgets = QApplication::topLevelWidgets();
+  QList<QPointer<QWidget>> others;
+  for (const QWindow* handle : QGuiApplication::topLevelWindows())
+    for (QWidget* widget : widgets)
+      if (widget != this && widget->windowHandle() == handle && widget->isVisible()) others.prepend(widget);
+  for (const QPointer<QWidget>& widget : others)
+    if (widget) widget->close();
+}
+
+// The file type from its buttons and the start sequence as its field holds
+// it; the handlers have kept every other setting current.
+void MainWindow::SaveDefaults() {
+  const auto first = std::find_if(optFileType_.begin(), optFileType_.end(), [](auto* b) { return b->isChecked(); });
+  if (first != optFileType_.end()) settings_.FileType = static_cast<int16_t>(first - optFileType_.begin());
+  settings_.StartSequence = ui_->txtStartSequence->text().toStdString();
+  if (const auto message = quibran::SaveDefaults(ConfigFolder(), settings_))
+    quibran::ShowMessage(this, Q(message->title), Q(message->text), MessageIcon::None);
+}
 
 void MainWindow::ConnectHandlers() {
   for (QRadioButton* button : optFileType_)
@@ -417,11 +497,17 @@ void MainWindow::cmdStop_Click() {
   job_.RequestStop();
 }
 
-void MainWindow::cmdExit_Click() { close(); }
+// Also File > Exit. The unload saves the defaults once more.
+void MainWindow::cmdExit_Click() {
+  SaveDefaults();
+  close();
+  QCoreApplication::quit();
+}
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   if (bitmap_window_) bitmap_window_->CloseDiscarding();
   if (job_.running()) job_.RequestStop();
+  Form_Unload();
   QMainWindow::closeEvent(event);
 }
 

@@ -61,11 +61,18 @@ class MainWindow : public QMainWindow, public JobHost {
  protected:
   // Digit key filters and the fields' leave checks.
   bool eventFilter(QObject* watched, QEvent* event) override;
-  // Closing the window during a job stops the job first; an open bitmap
-  // window closes, its picture discarded.
+  // Closing the window (Form_Unload) during a job stops the job first; an
+  // open bitmap window closes, its picture discarded.
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // Position, fixed size, screen size, Stop disabled, ApplyDefaults.
+  void Form_Load();
+  void PlaceWindow();
+  // Closes the other windows, stores the position, saves the defaults.
+  void Form_Unload();
+  void CloseOtherWindows();
+  void SaveDefaults();
   void ConnectHandlers();
   void LayoutForSelection();
   void UseQuantityOnly();

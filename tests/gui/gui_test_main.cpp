@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QTemporaryDir>
 
 int main(int argc, char** argv) {
   // The window tests need no display.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // The defaults file and the window position go to a configuration folder
+  // of the tests' own, removed at the end.
+  QTemporaryDir config;
+  qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
   QApplication app(argc, argv);
   QApplication::setApplicationName("Quibran");
   ::testing::InitGoogleTest(&argc, argv);

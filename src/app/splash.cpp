@@ -1,0 +1,42 @@
+#include "app/splash.h"
+
+#include <QScreen>
+
+#include "app/message_box.h"
+#include "app/qt_text.h"
+#include "platform/version.h"
+#include "ui_splash.h"
+
+namespace quibran {
+
+namespace {
+
+constexpr const char* kPlatform =
+#ifdef _WIN32
+    "for Windows";
+#else
+    "for Linux";
+#endif
+
+}  // namespace
+
+Splash::Splash(QWidget* parent)
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), ui_(std::make_unique<Ui::frmSplash>()) {
+  ui_->setupUi(this);
+  Form_Load();
+  setFixedSize(sizeHint());
+  move(screen()->geometry().center() - rect().center());
+}
+
+Splash::~Splash() = default;
+
+void Splash::Form_Load() {
+  ui_->lblVersion->setText("Version " + Q(kVersion));
+  ui_->lblProductName->setText(kAppTitle);
+  ui_->lblCompany->setText(Q(kCompanyName));
+  ui_->lblCompanyProduct->setText("Random Number Generator");
+  ui_->lblPlatform->setText(kPlatform);
+  ui_->lblCopyright->setText(Q(kLegalCopyright));
+}
+
+}  // namespace quibran
