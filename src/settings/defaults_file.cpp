@@ -219,9 +219,10 @@ std::optional<DefaultsMessage> SaveDefaults(std::string_view config_folder, cons
       if (error.number() != kErrPathNotFound) return SaveFailure(error, "Error message: App Data - ");
       if (created || (DirExists(company) && DirExists(product))) return SaveFailure(error, kCantCreate);
     }
+    // The configuration folder itself too: a new user may have none yet.
     try {
-      if (!DirExists(company)) MakeDir(company);
-      if (!DirExists(product)) MakeDir(product);
+      for (const std::string& folder : {std::string(config_folder), company, product})
+        if (!DirExists(folder)) MakeDir(folder);
     } catch (const RuntimeError& error) {
       return SaveFailure(error, kCantCreate);
     }

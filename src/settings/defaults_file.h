@@ -67,8 +67,8 @@ LoadedDefaults ParseDefaults(std::string_view bytes);
 std::string FormatDefaults(const JobSettings& settings);
 
 // SaveDefaults: writes the settings to the defaults file below
-// `config_folder`, creating its two folders when they are missing (one
-// round of creation at most). The file is replaced in one step (see
+// `config_folder`, creating its two folders, and the configuration folder
+// itself, when they are missing (one round of creation at most). The file is replaced in one step (see
 // ReplaceFile), so a failed save leaves the old file as it was. The message
 // to show when the save failed, none when it succeeded.
 std::optional<DefaultsMessage> SaveDefaults(std::string_view config_folder, const JobSettings& settings);

@@ -159,16 +159,18 @@ TEST(DefaultsFile, BuiltInDefaultsAreTheseTwelveLines) {
   EXPECT_EQ(FormatDefaults(s), "0\r\n0\r\n1\r\n-2\r\n\"1024\"\r\n2\r\n0\r\n\"C:\\\"\r\n\"RAND\"\r\n\"1\"\r\n0\r\n0\r\n");
 }
 
-// The first save creates both folders without a word; later ones replace the
-// file; each load gives back what was saved.
+// The first save creates the folders without a word (the configuration
+// folder too, which a new user may not have); later ones replace the file;
+// each load gives back what was saved.
 TEST(DefaultsFile, SaveCreatesTheFoldersAndRoundTrips) {
-  TempFolder config;
-  const std::string path = DefaultsFilePath(config.dir());
-  EXPECT_EQ(path, config.dir() + "Ostrel Works/Quibran/Quibran.dfl");
+  TempFolder temp;
+  const std::string config = temp / "config";
+  const std::string path = DefaultsFilePath(config);
+  EXPECT_EQ(path, config + "/Ostrel Works/Quibran/Quibran.dfl");
   for (const JobSettings& s : {Stored(), BuiltInDefaults()}) {
-    EXPECT_EQ(SaveDefaults(config.dir(), s), std::nullopt);
+    EXPECT_EQ(SaveDefaults(config, s), std::nullopt);
     EXPECT_EQ(ReadFile(path), FormatDefaults(s));
-    EXPECT_EQ(LoadDefaults(config.dir()).settings, s);
+    EXPECT_EQ(LoadDefaults(config).settings, s);
   }
   EXPECT_EQ(std::distance(fs::directory_iterator(fs::path(path).parent_path()), fs::directory_iterator()), 1);
 }
