@@ -13,6 +13,8 @@ packages=(
   dpkg-dev file desktop-file-utils appstream mandoc man-db groff-base
   # scripts/bench-bitmap.sh times quibran-batch's bitmaps against ImageMagick's convert.
   imagemagick
+  # scripts/fuzz.sh: libFuzzer through clang.
+  clang libclang-rt-dev
 )
 
 missing=()
