@@ -7,3 +7,7 @@ target_link_libraries(quibran_gui_responsiveness PRIVATE quibran_gui)
 # how many columns Stop takes to act.
 add_executable(quibran_bitmap_window_bench bitmap_window_bench.cpp)
 target_link_libraries(quibran_bitmap_window_bench PRIVATE quibran_gui)
+
+# The start to an idle main window.
+add_executable(quibran_start_up start_up.cpp)
+target_link_libraries(quibran_start_up PRIVATE quibran_gui)

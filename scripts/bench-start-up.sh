@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Starts the program's start-up benchmark as a fresh process several times
+# and prints each run's times: from main() to an idle main window, and the
+# whole process from launch to exit (loading the libraries included).
+# Target: no more than the three-second splash pause plus a fraction of a
+# second.
+#
+# Usage: scripts/bench-start-up.sh            (build folder "build", 5 runs)
+#        RUNS=10 BUILD_DIR=build-rel scripts/bench-start-up.sh
+#        DISPLAY=:1 scripts/bench-start-up.sh (on a display; else offscreen)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build_dir=${BUILD_DIR:-build}
+runs=${RUNS:-5}
+if [ ! -f "$build_dir/CMakeCache.txt" ]; then
+  echo "No build in '$build_dir': configure it first, for example" >&2
+  echo "  cmake -S . -B $build_dir -DCMAKE_BUILD_TYPE=Release" >&2
+  exit 2
+fi
+cmake --build "$build_dir" --target quibran_start_up >/dev/null
+bench=$(realpath "$build_dir/bench/quibran_start_up")
+
+for ((run = 1; run <= runs; run++)); do
+  start=$(date +%s%N)
+  out=$("$bench" 2>/dev/null)
+  end=$(date +%s%N)
+  echo "run $run: $(head -1 <<<"$out" | sed 's/^start-up to an idle window: //')" \
+    "| process launch to exit $(( (end - start) / 1000000 )) ms"
+done
