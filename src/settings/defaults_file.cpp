@@ -29,30 +29,24 @@ std::string ProductFolder(std::string_view config_folder) {
 
 bool EndsField(char c) { return c == ',' || c == '\r' || c == '\n'; }
 
-std::string_view TrimmedSpaces(std::string_view text) {
-  const auto first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 // The fields of list input, one after another.
 class ListInput {
  public:
   explicit ListInput(std::string_view bytes) : in_(bytes) {}
 
-  std::string_view Next() {
+  std::string Next() {
     if (at_ >= in_.size()) throw RuntimeError(kErrInputPastEnd);
     while (at_ < in_.size() && in_[at_] == ' ') ++at_;
     if (at_ < in_.size() && in_[at_] == '"') {
       const std::size_t start = at_ + 1;
       at_ = std::min(in_.find('"', start), in_.size());
-      const std::string_view text = in_.substr(start, at_ - start);
+      std::string text(in_.substr(start, at_ - start));
       SkipPastFieldEnd();
       return text;
     }
     const std::size_t start = at_;
     SkipPastFieldEnd();
-    return TrimmedSpaces(in_.substr(start, field_end_ - start));
+    return TrimSpaces(in_.substr(start, field_end_ - start));
   }
 
  private:
@@ -74,8 +68,9 @@ class ListInput {
 // The whole number a field holds: an optional sign and decimal digits,
 // surrounding spaces allowed. Empty text is 0 where `empty_is_zero`, a type
 // mismatch otherwise (as converting it to a number is).
-int64_t WholeNumber(std::string_view text, int64_t min, int64_t max, bool empty_is_zero) {
-  text = TrimmedSpaces(text);
+int64_t WholeNumber(std::string_view field, int64_t min, int64_t max, bool empty_is_zero) {
+  const std::string trimmed = TrimSpaces(field);
+  std::string_view text = trimmed;
   if (text.empty() && empty_is_zero) return 0;
   const bool negative = !text.empty() && text.front() == '-';
   if (!text.empty() && (text.front() == '-' || text.front() == '+')) text.remove_prefix(1);
