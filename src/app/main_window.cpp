@@ -11,8 +11,11 @@
 #include <QWindow>
 #include <algorithm>
 
+#include "app/about_dialog.h"
 #include "app/bitmap_window.h"
+#include "app/help_window.h"
 #include "app/message_box.h"
+#include "app/options_dialog.h"
 #include "app/qt_text.h"
 #include "app/start_up.h"
 #include "platform/version.h"
@@ -20,6 +23,7 @@
 #include "settings/defaults.h"
 #include "settings/defaults_file.h"
 #include "settings/field_checks.h"
+#include "settings/media_presets.h"
 #include "ui_main_window.h"
 
 // The indicator images live in this static library; the linker keeps them
@@ -200,6 +204,9 @@ void MainWindow::ConnectHandlers() {
   connect(ui_->cmdStop, &QPushButton::clicked, this, &MainWindow::cmdStop_Click);
   connect(ui_->cmdExit, &QPushButton::clicked, this, &MainWindow::cmdExit_Click);
   connect(ui_->mnuFileExit, &QAction::triggered, this, &MainWindow::cmdExit_Click);
+  connect(ui_->mnuCreateMediaDef, &QAction::triggered, this, &MainWindow::mnuCreateMediaDef_Click);
+  connect(ui_->mnuHelpContents, &QAction::triggered, this, &MainWindow::mnuHelpContents_Click);
+  connect(ui_->mnuHelpAbout, &QAction::triggered, this, &MainWindow::mnuHelpAbout_Click);
 
   for (QWidget* field : {static_cast<QWidget*>(ui_->cmbNumOfNums), static_cast<QWidget*>(ui_->txtCSVcolumnsX),
                          static_cast<QWidget*>(ui_->txtNumOfFiles), static_cast<QWidget*>(ui_->txtStartSequence),
@@ -509,6 +516,40 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   if (job_.running()) job_.RequestStop();
   Form_Unload();
   QMainWindow::closeEvent(event);
+}
+
+// ---- Menus: the presets, the help and the about box ----
+
+void MainWindow::mnuCreateMediaDef_Click() {
+  OptionsDialog frmOptions(*this);
+  frmOptions.exec();
+}
+
+void MainWindow::ApplyMediaPreset(const MediaPreset& preset) {
+  settings_.FileType = kFileBin;
+  settings_.NumType = kNumByte;
+  optFileType_[kFileBin]->setChecked(true);  // lays the window out unless ".BIN" was selected
+  optNumType_[kNumByte]->setChecked(true);
+  settings_.BaseFilename = preset.BaseFilename;
+  ui_->txtStartSequence->setText(Q(preset.StartSequence));
+  // The field's leave check does not run; the presets are within its limits.
+  settings_.NumOfFilesText = preset.NumOfFilesText;
+  ui_->txtNumOfFiles->setText(Q(preset.NumOfFilesText));
+  settings_.NumOfFiles = static_cast<int16_t>(DigitsValue(preset.NumOfFilesText));
+  settings_.NumOfNumsText = preset.NumOfNumsText;
+  ui_->cmbNumOfNums->setEditText(Q(preset.NumOfNumsText));  // the quantity check strips "(1 GB)"
+  ui_->txtBaseFilename->setText(Q(settings_.BaseFilename));
+  RefreshFileName();
+}
+
+void MainWindow::mnuHelpContents_Click() {
+  if (help_ == nullptr) help_ = new HelpWindow(this);
+  help_->ShowContents();
+}
+
+void MainWindow::mnuHelpAbout_Click() {
+  AboutDialog frmAbout(this);
+  frmAbout.exec();
 }
 
 // ---- The job's window ----

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 #include <array>
 #include <memory>
@@ -23,8 +24,10 @@ class frmMain;
 namespace quibran {
 
 class BitmapWindow;
+class HelpWindow;
 class RandomSources;
 struct FieldMessage;
+struct MediaPreset;
 enum class NameKind;
 
 // The main window `frmMain`. Its handlers keep the shared job settings in step
@@ -39,6 +42,10 @@ class MainWindow : public QMainWindow, public JobHost {
 
   // Copies the settings into the controls, each through its own handler.
   void ApplyDefaults();
+  // Fills the window with a media preset of frmOptions, each control through
+  // its own handler: ".BIN" and "Byte", the base name, the start sequence, the
+  // number of files, the quantity and the file name preview.
+  void ApplyMediaPreset(const MediaPreset& preset);
 
   // JobHost
   void ShowProgressBars() override;
@@ -101,6 +108,9 @@ class MainWindow : public QMainWindow, public JobHost {
   void cmdStart_Click();
   void cmdStop_Click();
   void cmdExit_Click();
+  void mnuCreateMediaDef_Click();
+  void mnuHelpContents_Click();
+  void mnuHelpAbout_Click();
   QString BrowseForFolder(const QString& title);
 
   std::unique_ptr<Ui::frmMain> ui_;
@@ -109,6 +119,7 @@ class MainWindow : public QMainWindow, public JobHost {
   std::array<QRadioButton*, 8> optNumType_{};
   GenerationJob job_;
   BitmapWindow* bitmap_window_ = nullptr;  // while one is open
+  QPointer<HelpWindow> help_;  // while the help window is open
 };
 
 }  // namespace quibran

@@ -1,0 +1,36 @@
+#include "app/about_dialog.h"
+
+#include <QProcess>
+
+#include "app/message_box.h"
+#include "platform/system_info.h"
+#include "platform/version.h"
+#include "ui_about_dialog.h"
+
+namespace quibran {
+
+AboutDialog::AboutDialog(QWidget* owner) : QDialog(owner), ui_(std::make_unique<Ui::frmAbout>()) {
+  ui_->setupUi(this);
+  ui_->Picture1->setPixmap(QPixmap(":/images/about.png"));
+  connect(ui_->cmdOK, &QPushButton::clicked, this, &QDialog::accept);
+  connect(ui_->cmdSysInfo, &QPushButton::clicked, this, &AboutDialog::cmdSysInfo_Click);
+  Form_Load();
+}
+
+AboutDialog::~AboutDialog() = default;
+
+void AboutDialog::Form_Load() {
+  ui_->lblVersion->setText("Version " + QString::fromUtf8(kVersion.data(), kVersion.size()));
+  ui_->lblTitle->setText(kAppTitle);
+  ui_->lblDescription->setText(QString::fromUtf8(kFileDescription.data(), kFileDescription.size()));
+}
+
+void AboutDialog::cmdSysInfo_Click() { StartSysInfo(); }
+
+void AboutDialog::StartSysInfo() {
+  const std::optional<std::string> tool = FindSystemInfoTool();
+  if (tool && QProcess::startDetached(QString::fromStdString(*tool), {})) return;
+  ShowMessage(this, kAppTitle, "System Information Is Unavailable At This Time", MessageIcon::None);
+}
+
+}  // namespace quibran
