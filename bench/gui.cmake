@@ -11,3 +11,7 @@ target_link_libraries(quibran_bitmap_window_bench PRIVATE quibran_gui)
 # The start to an idle main window.
 add_executable(quibran_start_up start_up.cpp)
 target_link_libraries(quibran_start_up PRIVATE quibran_gui)
+
+# How long the help window takes to open and to show each page.
+add_executable(quibran_help_open help_open.cpp)
+target_link_libraries(quibran_help_open PRIVATE quibran_gui)
