@@ -1,5 +1,6 @@
 #include "app/about_dialog.h"
 
+#include <QIcon>
 #include <QProcess>
 
 #include "app/message_box.h"
@@ -11,7 +12,7 @@ namespace quibran {
 
 AboutDialog::AboutDialog(QWidget* owner) : QDialog(owner), ui_(std::make_unique<Ui::frmAbout>()) {
   ui_->setupUi(this);
-  ui_->Picture1->setPixmap(QPixmap(":/images/about.png"));
+  ui_->Picture1->setPixmap(QIcon(":/icons/quibran-256.png").pixmap(ui_->Picture1->maximumSize()));
   connect(ui_->cmdOK, &QPushButton::clicked, this, &QDialog::accept);
   connect(ui_->cmdSysInfo, &QPushButton::clicked, this, &AboutDialog::cmdSysInfo_Click);
   Form_Load();
