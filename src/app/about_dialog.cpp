@@ -4,6 +4,7 @@
 #include <QProcess>
 
 #include "app/message_box.h"
+#include "app/qt_text.h"
 #include "platform/system_info.h"
 #include "platform/version.h"
 #include "ui_about_dialog.h"
@@ -21,16 +22,16 @@ AboutDialog::AboutDialog(QWidget* owner) : QDialog(owner), ui_(std::make_unique<
 AboutDialog::~AboutDialog() = default;
 
 void AboutDialog::Form_Load() {
-  ui_->lblVersion->setText("Version " + QString::fromUtf8(kVersion.data(), kVersion.size()));
+  ui_->lblVersion->setText(Q(kVersionText));
   ui_->lblTitle->setText(kAppTitle);
-  ui_->lblDescription->setText(QString::fromUtf8(kFileDescription.data(), kFileDescription.size()));
+  ui_->lblDescription->setText(Q(kFileDescription));
 }
 
 void AboutDialog::cmdSysInfo_Click() { StartSysInfo(); }
 
 void AboutDialog::StartSysInfo() {
   const std::optional<std::string> tool = FindSystemInfoTool();
-  if (tool && QProcess::startDetached(QString::fromStdString(*tool), {})) return;
+  if (tool && QProcess::startDetached(Q(*tool), {})) return;
   ShowMessage(this, kAppTitle, "System Information Is Unavailable At This Time", MessageIcon::None);
 }
 

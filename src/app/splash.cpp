@@ -31,7 +31,7 @@ Splash::Splash(QWidget* parent)
 Splash::~Splash() = default;
 
 void Splash::Form_Load() {
-  ui_->lblVersion->setText("Version " + Q(kVersion));
+  ui_->lblVersion->setText(Q(kVersionText));
   ui_->lblProductName->setText(kAppTitle);
   ui_->lblCompany->setText(Q(kCompanyName));
   ui_->lblCompanyProduct->setText("Random Number Generator");

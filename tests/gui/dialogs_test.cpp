@@ -17,6 +17,7 @@
 
 #include "app/about_dialog.h"
 #include "app/help_window.h"
+#include "app/qt_text.h"
 #include "platform/version.h"
 #include "window_fixture.h"
 
@@ -251,7 +252,7 @@ TEST_F(DialogTest, AboutBoxShowsTheProgramAndOKClosesIt) {
     QStringList captions;
     for (const char* name : {"lblTitle", "lblVersion", "lblDescription", "cmdOK", "cmdSysInfo"})
       captions << Caption(dialog, name);
-    EXPECT_EQ(captions, QStringList({"Quibran", "Version " + QString::fromUtf8(kVersion.data()),
+    EXPECT_EQ(captions, QStringList({"Quibran", "Version " + Q(kVersion),
                                      "True Random Number Generator for spreadsheet, text, bitmap, and One Time Pad "
                                      "(OTP) file creation.",
                                      "OK", "&System Info..."}));
