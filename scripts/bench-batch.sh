@@ -17,54 +17,29 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-build_dir=${BUILD_DIR:-build}
+# shellcheck source=scripts/bench-common.sh
+. scripts/bench-common.sh
 rounds=${BENCH_ROUNDS:-3}
-if [ ! -f "$build_dir/CMakeCache.txt" ]; then
-  echo "No build in '$build_dir': configure it first, for example" >&2
-  echo "  cmake -S . -B $build_dir -DCMAKE_BUILD_TYPE=Release" >&2
-  exit 2
-fi
-cmake --build "$build_dir" --target quibran-batch >/dev/null
+bench_build quibran-batch
 batch=$(realpath "$build_dir/tools/quibran-batch")
-for tool in openssl shuf head /usr/bin/time; do
-  command -v "$tool" >/dev/null || { echo "missing: $tool" >&2; exit 2; }
-done
-
-work=$(mktemp -d "${BENCH_DIR:-${TMPDIR:-/tmp}}/quibran-bench.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+bench_require openssl shuf head /usr/bin/time
+bench_work_folder quibran-bench
 
 gib=1073741824
-declare -A seconds user sys megabytes peak_kib
+declare -A megabytes
 
-# measure NAME COMMAND...: runs the command once in the work folder, keeps
-# its time when it is the best so far and its peak memory when it is the
-# largest, and removes what it wrote. An untimed write and delete of 1 GiB
-# and a sync go first, so that every tool finds as much page cache memory
-# ready as the one before it left (on a virtual machine, memory that has gone
-# back to the host costs a fault on its first touch, which would otherwise
-# fall on whichever tool follows a smaller one) and no file system work of an
-# earlier delete still pending.
+# measure NAME COMMAND...: bench_measure after an untimed write and delete of
+# 1 GiB and a sync, so that every tool finds as much page cache memory ready
+# as the one before it left (on a virtual machine, memory that has gone back
+# to the host costs a fault on its first touch, which would otherwise fall on
+# whichever tool follows a smaller one) and no file system work of an earlier
+# delete still pending.
 measure() {
-  local name=$1
-  shift
   head -c "$gib" /dev/zero >"$work/.warm-up"
   rm -f "$work/.warm-up"
   sync
-  local start end elapsed bytes kib
-  start=$(date +%s.%N)
-  (cd "$work" && /usr/bin/time -v -o "$work/.time" "$@" >/dev/null)
-  end=$(date +%s.%N)
-  elapsed=$(awk -v a="$start" -v b="$end" 'BEGIN {printf "%.3f", b - a}')
-  bytes=$(find "$work" -maxdepth 1 -type f ! -name '.*' -printf '%s\n' | awk '{s += $1} END {print s + 0}')
-  kib=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$work/.time")
-  if [ -z "${seconds[$name]:-}" ] || awk -v a="$elapsed" -v b="${seconds[$name]}" 'BEGIN {exit !(a < b)}'; then
-    seconds[$name]=$elapsed
-    user[$name]=$(awk -F': ' '/User time/ {print $2}' "$work/.time")
-    sys[$name]=$(awk -F': ' '/System time/ {print $2}' "$work/.time")
-    megabytes[$name]=$(awk -v b="$bytes" 'BEGIN {printf "%.1f", b / 1e6}')
-  fi
-  if [ -z "${peak_kib[$name]:-}" ] || [ "$kib" -gt "${peak_kib[$name]}" ]; then peak_kib[$name]=$kib; fi
-  find "$work" -maxdepth 1 -type f -delete
+  bench_measure "$@"
+  megabytes[$1]=$(awk -v b="$run_bytes" 'BEGIN {printf "%.1f", b / 1e6}')
 }
 
 # ratio OTHER QUIBRAN [TARGET]: how many times faster quibran-batch was.

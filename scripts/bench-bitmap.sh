@@ -16,62 +16,36 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-build_dir=${BUILD_DIR:-build}
+# shellcheck source=scripts/bench-common.sh
+. scripts/bench-common.sh
 rounds=${BENCH_ROUNDS:-5}
 size=${BENCH_SIZE:-1920x1080}
 width=${size%x*}
 height=${size#*x}
-if [ ! -f "$build_dir/CMakeCache.txt" ]; then
-  echo "No build in '$build_dir': configure it first, for example" >&2
-  echo "  cmake -S . -B $build_dir -DCMAKE_BUILD_TYPE=Release" >&2
-  exit 2
-fi
-cmake --build "$build_dir" --target quibran-batch quibran_bitmap_window_bench >/dev/null
+bench_build quibran-batch quibran_bitmap_window_bench
 batch=$(realpath "$build_dir/tools/quibran-batch")
 window_bench=$(realpath "$build_dir/bench/quibran_bitmap_window_bench")
 # ImageMagick's own program: a "convert" found first on PATH may be a wrapper
 # that starts more slowly.
 magick=$(command -v convert-im6.q16 || command -v magick || command -v convert || true)
 [ -n "$magick" ] || { echo "missing: ImageMagick (convert)" >&2; exit 2; }
-command -v /usr/bin/time >/dev/null || { echo "missing: /usr/bin/time" >&2; exit 2; }
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/quibran-bench-bitmap.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-
-declare -A best peak_kib
-
-# measure NAME COMMAND...: runs the command in the work folder, keeps its best
-# time and its largest peak memory, and removes what it wrote.
-measure() {
-  local name=$1
-  shift
-  local start end elapsed kib
-  start=$(date +%s.%N)
-  (cd "$work" && /usr/bin/time -v -o "$work/.time" "$@" >/dev/null)
-  end=$(date +%s.%N)
-  elapsed=$(awk -v a="$start" -v b="$end" 'BEGIN {printf "%.4f", b - a}')
-  kib=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$work/.time")
-  if [ -z "${best[$name]:-}" ] || awk -v a="$elapsed" -v b="${best[$name]}" 'BEGIN {exit !(a < b)}'; then
-    best[$name]=$elapsed
-  fi
-  if [ -z "${peak_kib[$name]:-}" ] || [ "$kib" -gt "${peak_kib[$name]}" ]; then peak_kib[$name]=$kib; fi
-  find "$work" -maxdepth 1 -type f -delete
-}
+bench_require /usr/bin/time
+bench_work_folder quibran-bench-bitmap
 
 quibran="quibran-batch mt .BMP $size"
 small="quibran-batch mt .BMP 100x100"
 im="ImageMagick +noise Random BMP3 $size"
 for ((round = 1; round <= rounds; round++)); do
-  measure "$quibran" "$batch" --source mt --file-type bmp --width "$width" --height "$height" --seed 1 --quiet
-  measure "$im" "$magick" -size "$size" xc: +noise Random -depth 8 BMP3:out.bmp
-  measure "$small" "$batch" --source mt --file-type bmp --width 100 --height 100 --seed 1 --quiet
+  bench_measure "$quibran" "$batch" --source mt --file-type bmp --width "$width" --height "$height" --seed 1 --quiet
+  bench_measure "$im" "$magick" -size "$size" xc: +noise Random -depth 8 BMP3:out.bmp
+  bench_measure "$small" "$batch" --source mt --file-type bmp --width 100 --height 100 --seed 1 --quiet
 done
 window=$("$window_bench" "$width" "$height" "$rounds" 2>/dev/null)
 value() { awk -v k="$1" '$1 == k {print $2}' <<<"$window"; }
 
 echo "Best of $rounds rounds, whole processes ($magick):"
 for name in "$quibran" "$im" "$small"; do
-  awk -v n="$name" -v s="${best[$name]}" -v k="${peak_kib[$name]}" \
+  awk -v n="$name" -v s="${seconds[$name]}" -v k="${peak_kib[$name]}" \
     'BEGIN {printf "  %-44s %8.1f ms  peak %6.1f MiB\n", n, s * 1000, k / 1024}'
 done
 echo "In the bitmap window ($width x $height, ${QT_QPA_PLATFORM:-offscreen}):"
@@ -80,7 +54,7 @@ echo "  whole drawing $(value window_ms) ms ($(value window_per_column_us) us a 
 echo "  pixels repainted per pixel drawn, after the first paint: $(value window_repainted_per_pixel)"
 grep '^stop_posted' <<<"$window" | sed 's/^/  /'
 echo
-awk -v im="${best[$im]}" -v q="${best[$quibran]}" -v w="$(value window_ms)" \
+awk -v im="${seconds[$im]}" -v q="${seconds[$quibran]}" -v w="$(value window_ms)" \
   -v stop="$(value stop_latency_columns)" -v big="${peak_kib[$quibran]}" -v small="${peak_kib[$small]}" \
   -v pixels="$((width * height))" 'BEGIN {
   verdict = "NOT MET"

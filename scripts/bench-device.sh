@@ -15,40 +15,22 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-build_dir=${BUILD_DIR:-build}
+# shellcheck source=scripts/bench-common.sh
+. scripts/bench-common.sh
 rounds=${BENCH_ROUNDS:-3}
-if [ ! -f "$build_dir/CMakeCache.txt" ]; then
-  echo "No build in '$build_dir': configure it first, for example" >&2
-  echo "  cmake -S . -B $build_dir -DCMAKE_BUILD_TYPE=Release" >&2
-  exit 2
-fi
-cmake --build "$build_dir" --target quibran-batch >/dev/null
+bench_build quibran-batch
 batch=$(realpath "$build_dir/tools/quibran-batch")
-command -v /usr/bin/time >/dev/null || { echo "missing: /usr/bin/time" >&2; exit 2; }
-
-work=$(mktemp -d "${BENCH_DIR:-${TMPDIR:-/tmp}}/quibran-bench.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+bench_require /usr/bin/time
+bench_work_folder quibran-bench
 
 gib=1073741824
 values=10000000
-declare -A seconds user sys
 
-# measure NAME COMMAND...: runs the command in the work folder, keeps its
-# time when it is the best so far, and removes what it wrote.
+# measure NAME COMMAND...: bench_measure after a sync, so that no write-back
+# of an earlier run is still pending.
 measure() {
-  local name=$1
-  shift
   sync
-  local start end elapsed
-  start=$(date +%s.%N)
-  (cd "$work" && /usr/bin/time -f '%U %S' -o "$work/.time" "$@" >/dev/null)
-  end=$(date +%s.%N)
-  elapsed=$(awk -v a="$start" -v b="$end" 'BEGIN {printf "%.3f", b - a}')
-  if [ -z "${seconds[$name]:-}" ] || awk -v a="$elapsed" -v b="${seconds[$name]}" 'BEGIN {exit !(a < b)}'; then
-    seconds[$name]=$elapsed
-    read -r "user[$name]" "sys[$name]" <"$work/.time"
-  fi
-  find "$work" -maxdepth 1 -type f -delete
+  bench_measure "$@"
 }
 
 mt_bin="--source mt .BIN 1 GiB"

@@ -11,14 +11,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-build_dir=${BUILD_DIR:-build}
+# shellcheck source=scripts/bench-common.sh
+. scripts/bench-common.sh
 runs=${RUNS:-5}
-if [ ! -f "$build_dir/CMakeCache.txt" ]; then
-  echo "No build in '$build_dir': configure it first, for example" >&2
-  echo "  cmake -S . -B $build_dir -DCMAKE_BUILD_TYPE=Release" >&2
-  exit 2
-fi
-cmake --build "$build_dir" --target quibran_start_up >/dev/null
+bench_build quibran_start_up
 bench=$(realpath "$build_dir/bench/quibran_start_up")
 
 for ((run = 1; run <= runs; run++)); do
