@@ -20,21 +20,9 @@ TEST(MersenneTwister, MatchesStdMt19937ForManySeedsOverSeveralTwists) {
   }
 }
 
-TEST(MersenneTwister, KnownWordsAndOutputForms) {
-  struct Known {
-    int32_t seed;
-    int index;
-    uint32_t word;
-  };
-  for (const Known& k : {Known{5489, 0, 3499211612u}, Known{5489, 1, 581869302u}, Known{5489, 2, 3890346734u},
-                         Known{5489, 9999, 4123659995u}, Known{0, 0, 2357136044u}, Known{0, 1, 2546248239u},
-                         Known{1, 0, 1791095845u}, Known{1, 1, 4282876139u}}) {
-    MersenneTwister mt;
-    mt.MTInit(k.seed);
-    for (int i = 0; i < k.index; ++i) mt.Next();
-    EXPECT_EQ(mt.MTWordUnsigned(), k.word) << "seed " << k.seed << " word " << k.index;
-  }
-  // Each form takes one word of the stream: 3499211612, 581869302, 3890346734, 3586334585.
+// The std::mt19937 comparison above covers the words; each form takes one
+// word of the stream: 3499211612, 581869302, 3890346734, 3586334585.
+TEST(MersenneTwister, OutputForms) {
   MersenneTwister mt;
   mt.MTInit(5489);
   EXPECT_EQ(mt.MTWord(), -795755684);

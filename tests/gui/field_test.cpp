@@ -64,8 +64,6 @@ const std::vector<Row> kRows = {
                  MessageIcon::Exclamation)}},
     {kFileBin, "txtDestDir", kType, "  /tmp//q///out  ", "  /tmp//q///out  ", "/tmp//q///out", {}},
     {kFileBin, "txtDestDir", kTypeLeave, "  /tmp//q///out  ", "/tmp/q/out/", "/tmp/q/out/", {}},
-    {kFileBin, "txtDestDir", kPasteLeave, "", QString::fromStdString(DefaultDestDir()),
-     QString::fromStdString(DefaultDestDir()), {}},
     {kFileBin, "txtDestDir", kPaste, "/tmp/\"q\"", "/tmp/q", "/tmp/q",
      {AppMessage("The double quotation mark (\") cannot be used in a folder name; it has been removed.",
                  MessageIcon::Exclamation)}},
