@@ -1,0 +1,48 @@
+#pragma once
+// How quibran-check shows a file's figures: as text for a person, as one
+// JSON object for a program, and as a one-line verdict. Figures print with
+// the digits that ent and rngtest print them with.
+
+#include <cstdint>
+#include <string>
+
+#include "check/file_check.h"
+
+namespace quibran {
+
+// The share of blocks of truly random bytes that fail one FIPS 140-2 test
+// or more, measured over 10^7 blocks from the kernel's generator.
+inline constexpr double kFipsFailureRate = 8.0e-4;
+
+enum class Judgement { LooksRandom, Suspect, NotRandom, Empty, TooShort };
+
+// "looks random" where neither test finds fault, "suspect" where one finds
+// what random bytes show in about 1 file of 100 (chi-square exceeded in
+// less than 1 % or more than 99 % of the times; FIPS failures so many above
+// the expected that random blocks reach them with probability under 1 %),
+// "not random" where they show it in about 1 of 10000. A file shorter than
+// one FIPS block (with its 4 starting bytes) is not judged.
+Judgement Judge(const FileReport& report);
+// The verdict line, for instance "looks random: FIPS failures 3 of 4000
+// blocks (expected about 3.2), chi-square 41.20 %".
+std::string Verdict(const FileReport& report);
+
+// The probability that a Poisson count with mean `mean` is `count` or more.
+double PoissonAtLeast(uint64_t count, double mean);
+
+// The full text report of the file called `name`, lines ending in "\n".
+std::string TextReport(const std::string& name, const FileReport& report);
+// `name`: verdict.
+std::string QuietReport(const std::string& name, const FileReport& report);
+// One JSON object on one line; an undefined figure is null.
+std::string JsonReport(const std::string& name, const FileReport& report);
+// The JSON object for a file that could not be checked.
+std::string JsonError(const std::string& name, const std::string& reason);
+
+// A JSON string literal: quotation marks, escapes, and U+FFFD for bytes
+// that are not UTF-8.
+std::string JsonString(const std::string& text);
+// `value` with `decimals` digits after the period, as printf's %.Nf.
+std::string Fixed(double value, int decimals);
+
+}  // namespace quibran
