@@ -1,5 +1,6 @@
 #include "check/fips_tests.h"
 
+#include <bit>
 #include <cstring>
 
 #include "platform/vector_clones.h"
@@ -8,83 +9,130 @@ namespace quibran {
 
 namespace {
 
-// A block as 625 words of 32 bits, each read most significant bit first.
-constexpr std::size_t kWords = kFipsBlockBytes / 4;
-static_assert(kFipsBlockBytes % 4 == 0);
-
 constexpr int kRunLimits[6][2] = {{2315, 2685}, {1114, 1386}, {527, 723}, {240, 384}, {103, 209}, {103, 209}};
 constexpr int kLongRun = 26;
+constexpr int kBlockBits = static_cast<int>(kFipsBlockBytes) * 8;
 
-uint32_t BitsAt(const uint8_t* p) {
-  return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | uint32_t{p[3]};
+// A block as 312 words of 64 bits and a last one of 32, each word read
+// most significant bit first.
+constexpr std::size_t kWholeWords = kFipsBlockBytes / 8;
+static_assert(kFipsBlockBytes % 8 == 4);
+
+uint64_t BitsAt(const uint8_t* p, std::size_t bytes) {
+  uint64_t bits = 0;
+  std::memcpy(&bits, p, bytes);
+  if constexpr (std::endian::native == std::endian::little) bits = __builtin_bswap64(bits);
+  return bits;  // `bytes` < 8: the bytes in the top bits, zeros below
 }
 
-// The runs of ones in a bit stream, one 32-bit word at a time, by masks:
-// bit i of `starts` marks a run starting there, bit i of `ones[k]` that the
-// k + 1 bits from there on are all ones. A run of length at least k + 1
-// starts where both are set, so the runs of each length are told apart
-// without a step per bit.
-struct RunTally {
-  uint32_t at_least[6] = {};  // runs of length >= 1 ... >= 6
-  bool long_run = false;
+int Bit(const uint8_t* block, int i) { return (block[i >> 3] >> (7 - (i & 7))) & 1; }
 
-  // `word` with `after`, the 32 bits that follow it (0 past the block's
-  // end), and `before`, the bit that precedes it (0 at the block's start).
-  inline __attribute__((always_inline)) void Add(uint32_t word, uint32_t after, uint32_t before) {
-    const uint32_t starts = word & ~(word >> 1 | before << 31);
-    const uint64_t w = uint64_t{word} << 32 | after;
-    uint64_t ones = w;
-    at_least[0] += static_cast<uint32_t>(__builtin_popcount(starts));
+// Counts of runs by length, in masks. Bit i of `starts` marks a run that
+// starts there; a run is at least k + 1 bits long when the k bits after its
+// first are the same as it. Shifted copies of the word with the next word's
+// first bits let one pass count the runs of each length of both bit values,
+// with no step per bit.
+struct RunCounts {
+  uint32_t at_least[2][6] = {};  // runs of zeros, of ones, of length >= 1 ... >= 6
+
+  // A whole word `x`, with `next` after it; `starts` of ones and zeros.
+  inline __attribute__((always_inline)) void Add(uint64_t x, uint64_t next, uint64_t ones_start,
+                                                 uint64_t zeros_start) {
+    at_least[1][0] += static_cast<uint32_t>(__builtin_popcountll(ones_start));
+    at_least[0][0] += static_cast<uint32_t>(__builtin_popcountll(zeros_start));
+    uint64_t all_ones = x;  // the bits from here on that are all ones
+    uint64_t any_one = x;   // ... that hold a one
     for (int k = 1; k < 6; ++k) {
-      ones &= w << k;
-      at_least[k] += static_cast<uint32_t>(__builtin_popcount(starts & static_cast<uint32_t>(ones >> 32)));
+      const uint64_t ahead = x << k | next >> (64 - k);
+      all_ones &= ahead;
+      any_one |= ahead;
+      at_least[1][k] += static_cast<uint32_t>(__builtin_popcountll(ones_start & all_ones));
+      at_least[0][k] += static_cast<uint32_t>(__builtin_popcountll(zeros_start & ~any_one));
     }
-    // ones now marks 6 ones in a row: widen it to 26 by doubling.
-    const uint64_t twelve = ones & ones << 6;
-    const uint64_t twenty_four = twelve & twelve << 12;
-    const uint64_t twenty_six = twenty_four & ones << 20;
-    static_assert(kLongRun == 26);
-    long_run = long_run || (twenty_six >> 32) != 0;
+  }
+
+  // The block's last 32 bits, in the top of `x`: nothing follows them.
+  void AddLast(uint64_t x, int before) {
+    constexpr uint64_t kInBlock = 0xFFFFFFFF00000000u;
+    const uint64_t streams[2] = {~x & kInBlock, x & kInBlock};
+    for (int bit = 0; bit < 2; ++bit) {
+      const uint64_t y = streams[bit];
+      const uint64_t starts = y & ~(y >> 1 | uint64_t{before == bit} << 63);
+      uint64_t all = y;
+      at_least[bit][0] += static_cast<uint32_t>(__builtin_popcountll(starts));
+      for (int k = 1; k < 6; ++k) {
+        all &= y << k;
+        at_least[bit][k] += static_cast<uint32_t>(__builtin_popcountll(starts & all));
+      }
+    }
   }
 };
+
+// Whether the block holds a run of kLongRun bits or more. Such a run holds
+// two whole bytes, both 0x00 or both 0xFF: only there is it looked for.
+inline __attribute__((always_inline)) bool HasLongRun(const uint8_t* block) {
+  unsigned candidates = 0;
+  for (std::size_t i = 0; i + 1 < kFipsBlockBytes; ++i) {
+    const uint8_t b = block[i];
+    candidates |= static_cast<unsigned>(b == block[i + 1]) & static_cast<unsigned>(static_cast<uint8_t>(b + 1) <= 1);
+  }
+  if (candidates == 0) return false;
+  for (int i = 0; i + 1 < static_cast<int>(kFipsBlockBytes); ++i) {
+    const uint8_t b = block[i];
+    if (b != block[i + 1] || static_cast<uint8_t>(b + 1) > 1) continue;
+    const int bit = b & 1;
+    int first = 8 * i;
+    int end = 8 * i + 16;
+    while (first > 0 && Bit(block, first - 1) == bit) --first;
+    while (end < kBlockBits && Bit(block, end) == bit) ++end;
+    if (end - first >= kLongRun) return true;
+  }
+  return false;
+}
 
 }  // namespace
 
 QUIBRAN_VECTOR_CLONES unsigned FipsTestBlock(const uint8_t* block, uint32_t previous_word, int previous_bit) {
   unsigned failed = 0;
 
-  // Continuous run: each word against the one before.
+  // Continuous run: each word of 32 bits against the one before.
   uint32_t last = previous_word;
-  for (std::size_t i = 0; i < kWords; ++i) {
+  for (std::size_t i = 0; i < kFipsBlockBytes; i += 4) {
     uint32_t word;
-    std::memcpy(&word, block + 4 * i, 4);
+    std::memcpy(&word, block + i, 4);
     if (word == last) failed |= kFipsContinuousRun;
     last = word;
   }
 
-  // Monobit and runs, both bit values in one pass.
+  // Monobit and runs, both bit values in one pass. Before the first bit
+  // neither value runs.
   uint32_t ones = 0;
-  RunTally runs[2];  // [0] runs of zeros (the complement's ones), [1] runs of ones
-  uint32_t word = BitsAt(block);
-  uint32_t before = 0;
-  for (std::size_t i = 0; i < kWords; ++i) {
-    const bool end = i + 1 == kWords;
-    const uint32_t next = end ? 0 : BitsAt(block + 4 * (i + 1));
-    ones += static_cast<uint32_t>(__builtin_popcount(word));
-    runs[1].Add(word, next, before & 1);
-    runs[0].Add(~word, end ? 0 : ~next, ~before & 1 & (i > 0 ? 1 : 0));
-    before = word;
-    word = next;
+  RunCounts runs;
+  uint64_t x = BitsAt(block, 8);
+  uint64_t before = x >> 1;  // the bit before each bit
+  uint64_t ones_start = x & ~before;
+  uint64_t zeros_start = ~x & (before | uint64_t{1} << 63);
+  for (std::size_t i = 0; i < kWholeWords; ++i) {
+    const uint64_t next = BitsAt(block + 8 * (i + 1), i + 1 < kWholeWords ? 8 : 4);
+    ones += static_cast<uint32_t>(__builtin_popcountll(x));
+    runs.Add(x, next, ones_start, zeros_start);
+    before = next >> 1 | x << 63;
+    ones_start = next & ~before;
+    zeros_start = ~next & before;
+    x = next;
   }
+  // x now holds the last 32 bits.
+  ones += static_cast<uint32_t>(__builtin_popcountll(x));
+  runs.AddLast(x, static_cast<int>(before >> 63));
   if (ones <= 9725 || ones >= 10275) failed |= kFipsMonobit;
 
   int exact[2][6];
   for (int bit = 0; bit < 2; ++bit) {
-    for (int k = 0; k < 5; ++k) exact[bit][k] = static_cast<int>(runs[bit].at_least[k] - runs[bit].at_least[k + 1]);
-    exact[bit][5] = static_cast<int>(runs[bit].at_least[5]);
+    for (int k = 0; k < 5; ++k) exact[bit][k] = static_cast<int>(runs.at_least[bit][k] - runs.at_least[bit][k + 1]);
+    exact[bit][5] = static_cast<int>(runs.at_least[bit][5]);
   }
   // The block's last run goes to the other bit value's counts.
-  const uint32_t final_word = before;
+  const uint32_t final_word = static_cast<uint32_t>(x >> 32);
   const int final_bit = static_cast<int>(final_word & 1);
   const uint32_t other = final_bit ? ~final_word : final_word;
   const int final_length = other == 0 ? 32 : __builtin_ctz(other);
@@ -99,7 +147,7 @@ QUIBRAN_VECTOR_CLONES unsigned FipsTestBlock(const uint8_t* block, uint32_t prev
       if (exact[bit][k] < kRunLimits[k][0] || exact[bit][k] > kRunLimits[k][1]) failed |= kFipsRuns;
     }
   }
-  if (runs[0].long_run || runs[1].long_run) failed |= kFipsLongRun;
+  if (HasLongRun(block)) failed |= kFipsLongRun;
 
   // Poker: the four-bit values' counts from the byte counts.
   uint32_t bytes[2][256] = {};
