@@ -22,6 +22,7 @@
 #include "job/bitmap_picture.h"
 #include "job/generation_job.h"
 #include "platform/clock.h"
+#include "platform/output_file.h"
 #include "platform/picture.h"
 #include "platform/version.h"
 #include "settings/defaults.h"
@@ -45,13 +46,19 @@ constexpr const char* kHelp = R"(Usage: quibran-batch [options]
 
 Writes numbered files of random numbers, as the Quibran window's Start button
 does: DIR/STEM0001.EXT, DIR/STEM0002.EXT, ... Each completed file's name is
-printed on standard output, one per line.
+printed on standard output, one per line. With --stdout the numbers go to
+standard output instead.
 
 Options (a value follows as "--count 10" or "--count=10"):
-  --source mt|rnd|wh|mtwh|alea
+  --source mt|rnd|wh|mtwh|alea|os
                             random source: Mersenne Twister, the platform's
-                            Rnd, Wichmann-Hill, MT and WH alternating, or the
-                            Araneus Alea I hardware generator (default rnd)
+                            Rnd, Wichmann-Hill, MT and WH alternating, the
+                            Araneus Alea I hardware generator, or os: the
+                            kernel's cryptographically secure generator
+                            (getrandom), for one-time pads without a hardware
+                            device; it offers every number type, takes no
+                            --seed, and its output can never be made again
+                            (default rnd)
   --device PATH             with --source alea: the node to read instead of
                             the Alea's /dev/chaoskeyN (for instance another
                             ChaosKey-driven generator's, or /dev/hwrng)
@@ -61,7 +68,8 @@ Options (a value follows as "--count 10" or "--count=10"):
   --number-type byte|int15|int16|long31|long32|single|double
                             (default byte; .BIN files hold bytes only)
   --count N                 numbers per file, rows for CSV (default 1024;
-                            at most 2147483646 bin, 1073741824 asc, 65536 csv)
+                            at most 2147483646 bin, 1073741824 asc, 65536 csv;
+                            0 with --stdout: until the reader closes the pipe)
   --columns N               values per CSV row, 1 to 256 (default 2)
   --files N                 files to write, 0 to 9999; 0 writes one file
                             (default 1)
@@ -81,7 +89,13 @@ Options (a value follows as "--count 10" or "--count=10"):
                                     from Wichmann-Hill exactly when N is odd
                             A bitmap's drawing reseeds rnd from N too (from
                             the clock without --seed), whatever the source
-                            (alea, the hardware generator, takes no seed)
+                            (alea and os take no seed)
+  --stdout                  write the numbers (bytes, lines or rows) to standard
+                            output instead of files, for piping into test
+                            batteries or other tools: exactly --count values,
+                            or without end for --count 0; a reader that closes
+                            the pipe ends it quietly with status 0. Takes no
+                            --files, --dir, --stem or --start
   --quiet                   no progress line (bytes written, rate, time left)
                             on standard error, which shows only on a terminal
   --help                    this text
@@ -99,17 +113,20 @@ Examples:
   quibran-batch --source mtwh --file-type csv --number-type double --count 65536 --columns 256
   quibran-batch --source mt --file-type bmp --width 1920 --height 1080 --seed 7
   quibran-batch --source alea --count 65536 --files 4 --stem OTP
+  quibran-batch --source os --count 1073741824 --stem PAD --dir /media/usb
+  quibran-batch --source os --stdout --count 0 | dieharder -g 200 -a
 )";
 
 struct Choice {
   std::string_view name;
   int16_t index;
 };
-constexpr std::array<Choice, 5> kSources = {{{"mt", kSourceMersenneTwister},
+constexpr std::array<Choice, 6> kSources = {{{"mt", kSourceMersenneTwister},
                                              {"rnd", kSourceRnd},
                                              {"wh", kSourceWichmannHill},
                                              {"mtwh", kSourceMtWh},
-                                             {"alea", kSourceHardware}}};
+                                             {"alea", kSourceHardware},
+                                             {"os", kSourceOs}}};
 constexpr std::array<Choice, 4> kFileTypes = {
     {{"bin", kFileBin}, {"asc", kFileAsc}, {"bmp", kFileBmp}, {"csv", kFileCsv}}};
 constexpr std::array<Choice, 7> kNumTypes = {{{"byte", kNumByte},
@@ -125,6 +142,8 @@ struct Options {
   std::optional<int32_t> seed;
   std::optional<std::string> device;
   bool quiet = false;
+  bool to_stdout = false;
+  bool endless = false;  // --stdout --count 0
 };
 
 struct BadInput {
@@ -170,12 +189,13 @@ std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& 
       name.resize(equals);
     }
     given.push_back(name);
-    if (name == "--help" || name == "--version" || name == "--quiet" || name == "--monochrome") {
+    if (name == "--help" || name == "--version" || name == "--quiet" || name == "--monochrome" || name == "--stdout") {
       if (value) throw BadInput{name + " takes no value"};
       if (name == "--help") return std::string(kHelp);
       if (name == "--version") return "quibran-batch " + std::string(kVersion) + "\n";
       if (name == "--monochrome") s.MonochromeOn = 1;
       if (name == "--quiet") options.quiet = true;
+      if (name == "--stdout") options.to_stdout = true;
       continue;
     }
     static constexpr std::array<std::string_view, 13> kValued = {
@@ -213,6 +233,12 @@ std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& 
     }
   }
   const auto has = [&](std::string_view option) { return std::find(given.begin(), given.end(), option) != given.end(); };
+  if (options.to_stdout) {
+    for (const char* option : {"--files", "--dir", "--stem", "--start"}) {
+      if (has(option)) throw BadInput{std::string("--stdout writes no files: it takes no ") + option};
+    }
+    if (s.FileType == kFileBmp) throw BadInput{"--stdout: a bitmap is written to a file"};
+  }
   if (s.FileType == kFileBmp) {
     // As the window lays out a bitmap: 100 x 100 pixels of Color (24 bits).
     for (const char* option : {"--count", "--columns", "--number-type"}) {
@@ -234,7 +260,10 @@ std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& 
     const std::string& name = numbers[i];
     const std::string& value = numbers[i + 1];
     if (name == "--count") {
-      s.NumOfNums = static_cast<int32_t>(ParseWhole(name, value, 1, max_count));
+      s.NumOfNums = static_cast<int32_t>(ParseWhole(name, value, options.to_stdout ? 0 : 1, max_count));
+      // Without end: the most that a file of the type holds, over and over.
+      options.endless = s.NumOfNums == 0;
+      if (options.endless) s.NumOfNums = max_count;
       s.NumOfNumsText = std::to_string(s.NumOfNums);
     } else if (name == "--columns") {
       s.CSVcolumnsX = static_cast<int16_t>(ParseWhole(name, value, 1, kMaxCsvColumns));
@@ -254,6 +283,9 @@ std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& 
   if (s.BaseFilename.find(kPathSeparator) != std::string::npos) throw BadInput{"--stem: a stem cannot hold a folder"};
   if (options.device && s.DeviceIndex != kSourceHardware) throw BadInput{"--device goes with --source alea"};
   if (options.seed && s.DeviceIndex == kSourceHardware) throw BadInput{"--seed: the hardware source takes no seed"};
+  if (options.seed && s.DeviceIndex == kSourceOs) {
+    throw BadInput{"--seed: the kernel's generator (--source os) takes no seed; its output can never be made again"};
+  }
   if (s.FileType == kFileBmp) {
     if (s.NumOfFiles > 1) throw BadInput{"--files: Only one bitmap can be generated at a time."};
     return options;
@@ -288,12 +320,14 @@ std::string Duration(double seconds) {
   return text;
 }
 
-// The window the job talks to, on a terminal: messages go to standard
-// error, completed files to standard output, and Ctrl-C is the Stop button.
+// The window the job talks to, on a terminal: messages and progress go to
+// standard error, completed files (or the stream) to standard output, and
+// Ctrl-C is the Stop button.
 class TerminalHost final : public JobHost {
  public:
-  TerminalHost(const JobSettings& settings, bool show_progress)
-      : files_(settings.NumOfFiles), show_progress_(show_progress) {
+  // `stream`: the job writes to standard output, `endless` without end.
+  TerminalHost(const JobSettings& settings, bool show_progress, bool stream, bool endless)
+      : files_(settings.NumOfFiles), show_progress_(show_progress), stream_(stream), endless_(endless) {
     fields_[static_cast<int>(JobField::StartSequence)] = settings.StartSequence;
     fields_[static_cast<int>(JobField::NumOfNums)] = settings.NumOfNumsText;
     fields_[static_cast<int>(JobField::CSVcolumnsX)] = std::to_string(settings.CSVcolumnsX);
@@ -327,7 +361,9 @@ class TerminalHost final : public JobHost {
     if (g_interrupted) job_->RequestStop();
   }
 
-  // "file 2 of 4: 1.2 MB written, 12.5 kB/s, 0:01:34 left", five times a second.
+  // "file 2 of 4: 1.2 MB written, 12.5 kB/s, 0:01:34 left", five times a
+  // second; "standard output: ..." for a stream, without the time left when
+  // it has no end.
   void JobAdvanced(const JobProgress& progress) override {
     if (!show_progress_) return;
     const auto now = std::chrono::steady_clock::now();
@@ -335,9 +371,11 @@ class TerminalHost final : public JobHost {
     last_progress_ = now;
     const double seconds = std::chrono::duration<double>(now - started_).count();
     const double done = progress.values_total > 0 ? static_cast<double>(progress.values_done) / progress.values_total : 0;
-    const std::string left = done > 0 ? Duration(seconds * (1 - done) / done) : "-:--:--";
-    std::fprintf(stderr, "\rfile %lld of %lld: %s written, %s/s, %s left\033[K", static_cast<long long>(completed_ + 1),
-                 static_cast<long long>(files_), Bytes(static_cast<double>(progress.bytes_done)).c_str(),
+    const std::string left = endless_ ? "" : ", " + (done > 0 ? Duration(seconds * (1 - done) / done) : "-:--:--") + " left";
+    const std::string where = stream_ ? "standard output"
+                                      : "file " + std::to_string(completed_ + 1) + " of " + std::to_string(files_);
+    std::fprintf(stderr, "\r%s: %s written, %s/s%s\033[K", where.c_str(),
+                 Bytes(static_cast<double>(progress.bytes_done)).c_str(),
                  Bytes(seconds > 0 ? progress.bytes_done / seconds : 0).c_str(), left.c_str());
     progress_shown_ = true;
   }
@@ -379,6 +417,8 @@ class TerminalHost final : public JobHost {
   int64_t files_;
   int64_t completed_ = 0;
   bool show_progress_;
+  bool stream_;
+  bool endless_;
   bool progress_shown_ = false;
   int names_error_ = 0;
   std::chrono::steady_clock::time_point started_{};
@@ -391,13 +431,17 @@ int RunBatch(Options& options) {
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, nullptr);
+  // A reader that closes the pipe shows as EPIPE, which ends the job quietly.
+  if (options.to_stdout) ::signal(SIGPIPE, SIG_IGN);
 
   SystemClock clock;
   RandomSources sources(clock);
-  TerminalHost host(options.settings, !options.quiet && isatty(STDERR_FILENO));
+  TerminalHost host(options.settings, !options.quiet && isatty(STDERR_FILENO), options.to_stdout, options.endless);
   GenerationJob job(options.settings, sources, host);
   host.set_job(&job);
   if (options.seed) job.SetSeed(*options.seed);
+  std::optional<OutputFile> out;
+  if (options.to_stdout) job.SetStream(&out.emplace(STDOUT_FILENO), options.endless);
   if (options.device) job.SetDeviceFactory([node = *options.device] { return CreateDeviceObject(node); });
   job.Run();
   host.EndProgressLine();

@@ -142,7 +142,8 @@ void GenerationJob::Run() {
   block_ = BlockSizer(1, kFirstBlock, job_.FileType == kFileBin ? kBinaryBlock : kTextBlock);
   bytes_done_ = 0;
 
-  if (job_.DeviceIndex < kSourceMersenneTwister || job_.DeviceIndex > kSourceHardware) {
+  if ((job_.DeviceIndex < kSourceMersenneTwister || job_.DeviceIndex > kSourceHardware) &&
+      job_.DeviceIndex != kSourceOs) {
     outcome_ = JobOutcome::Completed;
     CommonEnding();
     return;
@@ -163,14 +164,19 @@ void GenerationJob::Run() {
       if (hardware) device_->Close();
       WriteBitmap();
     } else if (job_.FileType != kFileBin || job_.NumType == kNumByte) {
-      // The binary writer writes Byte values only.
-      for (int i = 1; i <= job_.NumOfFiles; ++i) {
+      // The binary writer writes Byte values only. An endless stream writes
+      // its first "file" over and over.
+      for (int i = 1; i <= job_.NumOfFiles; i += endless_ ? 0 : 1) {
         if (!WriteFile(i)) {
           if (hardware) device_->Close();
           return;
         }
       }
+      if (stream_) stream_->Close();
     }
+    NormalEnd();
+  } catch (const ReaderGone&) {
+    // Whoever read the stream has all they wanted.
     NormalEnd();
   } catch (const RuntimeError& error) {
     const bool file_failed = writing_file_ && dynamic_cast<const DrawFailure*>(&error) == nullptr;
@@ -216,6 +222,16 @@ std::string GenerationJob::FileNameOf(int file_index) const {
 }
 
 bool GenerationJob::WriteFile(int file_index) {
+  if (stream_) {
+    const bool completed = WriteValues(*stream_);
+    stream_->Flush();
+    if (!completed) {
+      StopSequence();
+      return false;
+    }
+    ShowDisplay();
+    return true;
+  }
   current_file_ = file_index;
   writing_file_ = true;
   OutputFileName = FileNameOf(file_index);
@@ -223,17 +239,7 @@ bool GenerationJob::WriteFile(int file_index) {
                   job_.FileType == kFileBin ? OutputFile::Existing::Delete : OutputFile::Existing::Truncate);
   bool completed = true;
   try {
-    if (job_.FileType == kFileBin) {
-      completed = WithDrawer<kNumByte>([&](auto draw) { return WriteBinary(file, draw); });
-    } else if (!WriterOffers(job_.FileType, job_.DeviceIndex, job_.NumType)) {
-      // One message per file; the file stays empty.
-      host_.ShowMessage(kAppTitle, NotAvailableMessage(job_.FileType, job_.DeviceIndex), MessageIcon::None);
-    } else {
-      const int32_t columns = job_.FileType == kFileCsv ? job_.CSVcolumnsX : 1;
-      completed = WithNumType(job_.NumType, [&](auto type) {
-        return WithDrawer<decltype(type)::value>([&](auto draw) { return WriteRows(file, draw, columns); });
-      });
-    }
+    completed = WriteValues(file);
     // The buffer's last bytes go out here: only a file closed without a
     // failure counts as written.
     file.Close();
@@ -257,15 +263,35 @@ bool GenerationJob::WriteFile(int file_index) {
     StopSequence();
     return false;
   }
-  if (job_.FileType == kFileAsc && job_.DisplayOn == 1 && DisplayPending) {
-    host_.SetDisplayText(DisplayText);
-    DisplayPending = false;
-  }
+  ShowDisplay();
   if (job_.NumOfFiles > 1) host_.SetJobProgress(file_index);
   host_.SetFileProgress(file_progress_maximum_);
   AdvanceStartSequence(host_, OutputFileName);
   host_.FileCompleted(OutputFileName);
   return true;
+}
+
+bool GenerationJob::WriteValues(OutputFile& file) {
+  bool completed = true;
+  if (job_.FileType == kFileBin) {
+    completed = WithDrawer<kNumByte>([&](auto draw) { return WriteBinary(file, draw); });
+  } else if (!WriterOffers(job_.FileType, job_.DeviceIndex, job_.NumType)) {
+    // One message per file; the file stays empty.
+    host_.ShowMessage(kAppTitle, NotAvailableMessage(job_.FileType, job_.DeviceIndex), MessageIcon::None);
+  } else {
+    const int32_t columns = job_.FileType == kFileCsv ? job_.CSVcolumnsX : 1;
+    completed = WithNumType(job_.NumType, [&](auto type) {
+      return WithDrawer<decltype(type)::value>([&](auto draw) { return WriteRows(file, draw, columns); });
+    });
+  }
+  return completed;
+}
+
+void GenerationJob::ShowDisplay() {
+  if (job_.FileType == kFileAsc && job_.DisplayOn == 1 && DisplayPending) {
+    host_.SetDisplayText(DisplayText);
+    DisplayPending = false;
+  }
 }
 
 void GenerationJob::WriteBitmap() {

@@ -59,6 +59,16 @@ class GenerationJob {
   // Where the hardware source's device objects come from (by default
   // CreateDeviceObject: the first Alea plugged in).
   void SetDeviceFactory(DeviceFactory factory) { device_factory_ = std::move(factory); }
+  // Writes the job's values to `stream` (standard output, say) instead of
+  // numbered files, through the same writers: NumOfNums values (rows) for
+  // each of NumOfFiles, or, when `endless`, NumOfNums after NumOfNums until
+  // a stop is requested or the stream's reader goes, which ends the job
+  // normally. No file is named, counted or advanced past; a job that ends
+  // normally closes the stream.
+  void SetStream(OutputFile* stream, bool endless) {
+    stream_ = stream;
+    endless_ = endless;
+  }
 
  private:
   bool PassesBitmapChecks();
@@ -74,6 +84,10 @@ class GenerationJob {
   bool WithDrawer(Fn&& fn);
   template <class Draw>
   bool WriteBinary(OutputFile& file, Draw& draw);
+  // The writers for the job's file type; false when the job was stopped.
+  bool WriteValues(OutputFile& file);
+  // Shows the first file's values in the display box, once per job.
+  void ShowDisplay();
   template <class Draw>
   bool WriteRows(OutputFile& file, Draw& draw, int32_t columns);
   // The per-value (per-row) step after value or row j: progress, the yield
@@ -97,6 +111,8 @@ class GenerationJob {
   DeviceFactory device_factory_ = [] { return CreateDeviceObject(); };
   std::unique_ptr<RandomDevice> device_;  // source 4's, while a job runs
   BlockSizer block_{1, 1, 1};             // values (bytes) per block, set per job
+  OutputFile* stream_ = nullptr;
+  bool endless_ = false;
   std::chrono::nanoseconds yield_interval_ = kDefaultYieldInterval;
   std::chrono::steady_clock::time_point last_yield_;
   JobOutcome outcome_ = JobOutcome::NotStarted;

@@ -37,6 +37,8 @@ OutputFile::OutputFile(const std::string& path, Existing existing)
   if (fd_ < 0) ThrowFromErrno(errno, true);
 }
 
+OutputFile::OutputFile(int fd) : fd_(fd), buffer_(new char[kBufferSize]) {}
+
 OutputFile::~OutputFile() {
   if (fd_ >= 0) ::close(fd_);
 }
@@ -46,6 +48,7 @@ void OutputFile::Flush() {
     const ssize_t written = WriteSome(buffer_.get() + sent_, used_ - sent_);
     if (written < 0) {
       if (errno == EINTR) continue;
+      if (errno == EPIPE) throw ReaderGone();
       ThrowFromErrno(errno, false);
     }
     // A write that takes nothing has run out of room.

@@ -6,10 +6,18 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <exception>
 #include <memory>
 #include <string>
 
 namespace quibran {
+
+// The reader of the pipe that an OutputFile writes to has closed it (EPIPE):
+// no failure of the writer, only the end of what anyone wants.
+class ReaderGone : public std::exception {
+ public:
+  const char* what() const noexcept override { return "the reader closed the pipe"; }
+};
 
 class OutputFile {
  public:
@@ -27,6 +35,9 @@ class OutputFile {
   };
 
   OutputFile(const std::string& path, Existing existing);
+  // Writes to a descriptor that is already open, such as standard output;
+  // Close() closes it.
+  explicit OutputFile(int fd);
   // Closes without reporting: the error path has already reported its error.
   ~OutputFile();
   OutputFile(const OutputFile&) = delete;

@@ -77,6 +77,8 @@ void RandomSources::SeedSource(int source, int32_t seed) {
       wh.WHSeed(static_cast<double>(seed));
       UseWH = IsOdd(seed);
       break;
+    case kSourceOs:
+      throw std::invalid_argument("the kernel's generator takes no seed");
     default:
       break;
   }

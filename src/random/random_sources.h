@@ -8,6 +8,8 @@
 //   source 3  MT and WH alternating     x from WH when UseWH, else from MT;
 //                                       UseWH = IsOdd(value) after each value
 //   source 4  hardware device           drawn by the device, not here
+//   source 5  the kernel's generator    32-bit words and bytes of getrandom
+//             (the batch tool's only; not in the window's list)
 //
 // One RandomSources lives for the whole run: every job and the bitmap window
 // continue the same generator states.
@@ -23,6 +25,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "random/kernel_generator.h"
 #include "random/mersenne_twister.h"
 #include "random/platform_rnd.h"
 #include "random/wichmann_hill.h"
@@ -37,7 +40,9 @@ enum SourceIndex : int16_t {
   kSourceWichmannHill = 2,
   kSourceMtWh = 3,
   kSourceHardware = 4,
+  kSourceOs = 5,
 };
+// The sources that the window lists (cmbDevice): all but kSourceOs.
 inline constexpr int kSourceCount = 5;
 
 enum NumTypeIndex : int16_t {
@@ -85,12 +90,13 @@ constexpr bool SourceOffers(int source, int num_type) {
     case kNumInteger16:
     case kNumSingle:
     case kNumColor:
-      return source >= kSourceMersenneTwister && source <= kSourceMtWh;
+      return (source >= kSourceMersenneTwister && source <= kSourceMtWh) || source == kSourceOs;
     case kNumLong31:
     case kNumDouble:
-      return source == kSourceMersenneTwister || source == kSourceWichmannHill || source == kSourceMtWh;
+      return source == kSourceMersenneTwister || source == kSourceWichmannHill || source == kSourceMtWh ||
+             source == kSourceOs;
     case kNumLong32:
-      return source == kSourceMersenneTwister;
+      return source == kSourceMersenneTwister || source == kSourceOs;
     default:
       return false;
   }
@@ -133,6 +139,26 @@ struct WichmannHillUnit {
   uint32_t Long31() { return static_cast<uint32_t>(RoundToLong(Unit() * 2147483647.0)); }
 };
 
+// The kernel's words: the whole-number types take their top bits; a Byte is
+// a byte of the stream as it comes (all 8 bits as random as a word's top
+// 8, at a quarter of the kernel's work); a Float (Double) is 53 random bits
+// times 2^-53 and a Float (Single) 24 bits times 2^-24, both below 1.
+struct KernelUnit {
+  KernelGenerator& os;
+  double Unit() {
+    const uint64_t high = os.Word();
+    const uint64_t bits = high << 32 | os.Word();
+    return static_cast<double>(bits >> 11) * 0x1p-53;
+  }
+  float Single() { return static_cast<float>(os.Word() >> 8) * 0x1p-24f; }
+  template <int Bits>
+  uint32_t TopBits() {
+    if constexpr (Bits == 8) return os.Byte();
+    else return TwisterUnit::TopBitsOf<Bits>(os.Word());
+  }
+  uint32_t Long31() { return TopBits<31>(); }
+};
+
 // out[i] = words[i] >> (32 - bits), 8 <= bits <= 32: the top bits of twister
 // words, for the bytes (uint8_t) and the other whole-number types (uint32_t).
 void TopBitsOfWords(const uint32_t* words, uint8_t* out, std::size_t count, int bits);
@@ -148,7 +174,10 @@ auto MakeValue(Unit& g) {
   else if constexpr (NumType == kNumInteger16) return g.template TopBits<16>();
   else if constexpr (NumType == kNumLong31) return g.Long31();
   else if constexpr (NumType == kNumLong32) return g.template TopBits<32>();  // MTWordUnsigned
-  else if constexpr (NumType == kNumSingle) return static_cast<float>(g.Unit());
+  else if constexpr (NumType == kNumSingle) {
+    if constexpr (requires { g.Single(); }) return g.Single();
+    else return static_cast<float>(g.Unit());
+  }
   else if constexpr (NumType == kNumDouble) return static_cast<double>(g.Unit());
   else return static_cast<uint32_t>(RoundToLong(static_cast<double>(g.Unit()) * 16777215.0));
 }
@@ -189,6 +218,8 @@ class Drawer {
         out += take;
         count -= take;
       }
+    } else if constexpr (std::is_same_v<Unit, KernelUnit> && NumType == kNumByte && sizeof(Out) == 1) {
+      unit_.os.FillBytes(out, count);
     } else {
       for (std::size_t i = 0; i < count; ++i) out[i] = static_cast<Out>((*this)());
     }
@@ -227,12 +258,14 @@ class RandomSources {
  public:
   explicit RandomSources(const Clock& clock) : clock_(clock) {}
 
-  // Seeds software source 0 to 3 once at the start of a job, from the clock.
+  // Seeds software source 0 to 3 once at the start of a job, from the clock;
+  // the kernel's generator needs no seed.
   void SeedSource(int source);
   // Seeds software source 0 to 3 from a number instead, for reproducible
   // output: 0 MTInit(seed); 1 PCG32 seeded from the seed's 32-bit pattern;
   // 2 WHSeed(seed); 3 MTInit(seed) and WHSeed(seed), the first value from Wichmann-Hill
-  // exactly when the seed is odd.
+  // exactly when the seed is odd. The kernel's generator takes no seed:
+  // std::invalid_argument.
   void SeedSource(int source, int32_t seed);
 
   // Calls fn(drawer) with the drawer of `num_type` from software source
@@ -261,6 +294,7 @@ class RandomSources {
   MersenneTwister mt;
   WichmannHill wh;
   PlatformRnd rnd;
+  KernelGenerator os;
   bool UseWH = false;
 
  private:
@@ -288,6 +322,8 @@ decltype(auto) RandomSources::WithDrawer(int source, Fn&& fn) {
         return fn(AlternatingDrawer<NumType>(TwisterUnit{mt}, WichmannHillUnit{wh}, UseWH));
       }
       break;
+    case kSourceOs:
+      return fn(Drawer<NumType, KernelUnit>(KernelUnit{os}));
     default:
       break;
   }
