@@ -15,6 +15,9 @@ packages=(
   imagemagick
   # scripts/fuzz.sh: libFuzzer through clang.
   clang libclang-rt-dev
+  # quibran-check: SHA-256 from libcrypto; ent and rngtest (rng-tools5), whose
+  # figures its tests compare with
+  libssl-dev ent rng-tools5
 )
 
 missing=()

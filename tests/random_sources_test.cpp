@@ -201,5 +201,32 @@ TEST(Randomize, AnotherMomentGivesAnotherStream) {
   EXPECT_EQ(std::adjacent_find(firsts.begin(), firsts.end()), firsts.end());
 }
 
+// The kernel's generator: every type, no seed. Its reals are whole numbers
+// of 2^-24 (single) and 2^-53 (double) below 1, the double's finer than any
+// one 32-bit word gives; its bytes, one by one or in bulk across buffer
+// refills, fall evenly.
+TEST(KernelSource, OffersEveryTypeTakesNoSeedAndFillsEvery53Or24Bits) {
+  const test::FixedClock clock(kDay, 10.0f);
+  RandomSources sources(clock);
+  for (int type = 0; type < kNumTypeCount; ++type) EXPECT_TRUE(SourceOffers(kSourceOs, type)) << type;
+  EXPECT_THROW(sources.SeedSource(kSourceOs, 1), std::invalid_argument);
+  bool finer_than_a_word = false;
+  for (int i = 0; i < 1000; ++i) {
+    const double single = sources.DrawValue(kSourceOs, kNumSingle);
+    const double real = sources.DrawValue(kSourceOs, kNumDouble);
+    ASSERT_TRUE(single >= 0 && single < 1 && std::ldexp(single, 24) == std::floor(std::ldexp(single, 24))) << single;
+    ASSERT_TRUE(real >= 0 && real < 1 && std::ldexp(real, 53) == std::floor(std::ldexp(real, 53))) << real;
+    finer_than_a_word = finer_than_a_word || std::ldexp(real, 32) != std::floor(std::ldexp(real, 32));
+  }
+  EXPECT_TRUE(finer_than_a_word);
+  std::vector<uint8_t> bytes(1 << 20);
+  for (std::size_t i = 0; i < 1000; ++i) bytes[i] = static_cast<uint8_t>(sources.DrawValue(kSourceOs, kNumByte));
+  sources.DrawBytes(kSourceOs, bytes.data() + 1000, bytes.size() - 1000);
+  std::vector<int> counts(256);
+  for (const uint8_t b : bytes) ++counts[b];
+  // 4096 expected of each, give or take 64: 3000 is 17 standard deviations off.
+  EXPECT_GT(*std::min_element(counts.begin(), counts.end()), 3000);
+}
+
 }  // namespace
 }  // namespace quibran

@@ -5,12 +5,12 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <stdlib.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "fixed_clock.h"
+#include "program_run.h"
 #include "platform/version.h"
 #include "random/random_sources.h"
 #include "temp_folder.h"
@@ -27,56 +28,23 @@
 namespace quibran {
 namespace {
 
-struct Result {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+using Result = test::ProgramResult;
 
-// How the tool is started: where its standard output and standard error go
-// ("" a log file), and a limit on the size of the files it writes (0 none).
-struct Launch {
-  std::string out{};
-  std::string err{};
-  rlim_t file_size_limit = 0;
-};
+using test::Launch;
 
 class BatchTest : public ::testing::Test {
  protected:
-  // Starts quibran-batch in the test's folder, its output streams going to
-  // files in another, so that the folder holds only what the tool writes.
+  // Runs quibran-batch in the test's folder, so that the folder holds only
+  // what the tool writes.
   pid_t Start(const std::vector<std::string>& args, const Launch& launch = {}) {
-    std::vector<const char*> argv = {QUIBRAN_BATCH_PATH};
-    for (const std::string& arg : args) argv.push_back(arg.c_str());
-    argv.push_back(nullptr);
-    const std::string out = launch.out.empty() ? logs_ / "stdout" : launch.out;
-    const std::string err = launch.err.empty() ? logs_ / "stderr" : launch.err;
-    std::ofstream(logs_ / "stdout").flush();
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-      if (launch.file_size_limit > 0) {
-        ::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{launch.file_size_limit, launch.file_size_limit};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-      }
-      if (::chdir(folder_.dir().c_str()) == 0 && std::freopen(out.c_str(), "w", stdout) &&
-          std::freopen(err.c_str(), "w", stderr)) {
-        ::execv(QUIBRAN_BATCH_PATH, const_cast<char* const*>(argv.data()));
-      }
-      ::_exit(127);
-    }
-    return pid;
+    return run_.Start(folder_.dir(), args, launch);
   }
-  Result Wait(pid_t pid) {
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, test::ReadFile(logs_ / "stdout"),
-            test::ReadFile(logs_ / "stderr")};
-  }
+  Result Wait(pid_t pid) { return run_.Wait(pid); }
   Result Batch(const std::vector<std::string>& args, const Launch& launch = {}) { return Wait(Start(args, launch)); }
 
+  test::ProgramRun run_{QUIBRAN_BATCH_PATH};
+  const test::TempFolder& logs_ = run_.logs();
   test::TempFolder folder_;
-  test::TempFolder logs_;
   test::FixedClock clock_{46000, 0.0f};
   RandomSources core_{clock_};  // seeded as --seed seeds the tool's source
 };
@@ -148,7 +116,7 @@ TEST_F(BatchTest, DefaultsWriteOneFileOf1024BytesIntoTheCurrentFolderAndHelpName
   result = Batch({"--help"});
   EXPECT_EQ(result.status, 0);
   for (const char* option : {"--source", "--file-type", "--number-type", "--count", "--columns", "--files", "--dir",
-                             "--stem", "--start", "--seed", "--quiet", "--help", "--version", "Examples"}) {
+                             "--stem", "--start", "--seed", "--stdout", "--quiet", "--help", "--version", "Examples", "os"}) {
     EXPECT_NE(result.out.find(option), std::string::npos) << option;
   }
 }
@@ -180,7 +148,7 @@ TEST_F(BatchTest, BadInputAndUnwritableDestinationWriteNothing) {
            {{"--files", "10000"}, 2, "9999"},
            {{"--start", "10000"}, 2, "9999"},
            {{"--seed", "seven"}, 2, "--seed"},
-           {{"--source", "os"}, 2, "mt|rnd|wh|mtwh|alea"},
+           {{"--source", "dice"}, 2, "mt|rnd|wh|mtwh|alea|os"},
            {{"--device", "/dev/urandom"}, 2, "--device goes with --source alea"},
            {{"--source", "alea", "--seed", "1"}, 2, "takes no seed"},
            {{"--source", "alea", "--device", folder_ / "none"}, 1,
@@ -191,6 +159,10 @@ TEST_F(BatchTest, BadInputAndUnwritableDestinationWriteNothing) {
            {{"--source", "wh", "--file-type", "csv", "--number-type", "long32"}, 2, "Not Available [GB006]"},
            {{"--dir", folder_ / "missing", "--count", "10"}, 1,
             "Error Number 76: Path not found\n" + folder_ / "missing/RAND0001.BIN\n"},
+           {{"--source", "os", "--seed", "1"}, 2, "takes no seed"},
+           {{"--stdout", "--dir", folder_.dir()}, 2, "takes no --dir"},
+           {{"--stdout", "--files", "2"}, 2, "takes no --files"},
+           {{"--stdout", "--file-type", "bmp"}, 2, "a bitmap is written to a file"},
            {{"--file-type", "bmp", "--width", "99"}, 2, "100 to 9999"},
            {{"--file-type", "bmp", "--height", "10000"}, 2, "100 to 9999"},
            {{"--file-type", "bmp", "--files", "2"}, 2, "Only one bitmap can be generated at a time."},
@@ -251,6 +223,59 @@ TEST_F(BatchTest, AleaReadsTheNamedNodeAndShowsProgressOnlyOnATerminal) {
   result = Batch(args);
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.err, "");
+}
+
+// --stdout: the same stream as a file would hold, and nothing else.
+TEST_F(BatchTest, StdoutCarriesExactlyCountValuesOfTheSeededStream) {
+  Result result = Batch({"--source", "mt", "--seed", "42", "--stdout", "--count", "100000"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  core_.SeedSource(kSourceMersenneTwister, 42);
+  EXPECT_EQ(result.out, test::DrawnBytes(core_, kSourceMersenneTwister, 100000));
+
+  result = Batch({"--source", "wh", "--seed", "-7", "--stdout", "--file-type", "csv", "--number-type", "int16",
+                  "--columns", "3", "--count", "500"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  core_.SeedSource(kSourceWichmannHill, -7);
+  EXPECT_EQ(test::ExpectRows(result.out, 3, kNumInteger16, [&] { return core_.DrawValue(kSourceWichmannHill, kNumInteger16); }),
+            500u);
+  EXPECT_EQ(folder_.FileCount(), 0u);
+}
+
+// --count 0 streams until the reader closes the pipe, which ends the tool
+// quietly with status 0 (pipefail would show any other status).
+TEST_F(BatchTest, EndlessStdoutEndsQuietlyWhenTheReaderCloses) {
+  for (const char* type : {"bin", "asc"}) {
+    const Result result = test::ProgramRun("/bin/bash").Run(
+        folder_.dir(), {"-c", std::string("set -o pipefail; '") + QUIBRAN_BATCH_PATH + "' --source os --stdout --count 0 " +
+                                  "--file-type " + type + " | head -c 3000000 | wc -c"});
+    EXPECT_EQ(result.status, 0) << type << result.err;
+    EXPECT_EQ(result.out, "3000000\n") << type;
+    EXPECT_EQ(result.err, "") << type;
+  }
+}
+
+// The kernel's generator writes every number type to text files, each value
+// in its type's range, and .BIN files of the asked size.
+TEST_F(BatchTest, KernelSourceWritesEveryNumberType) {
+  const Result bin = Batch({"--source", "os", "--count", "100000", "--quiet"});
+  EXPECT_EQ(bin.status, 0) << bin.err;
+  EXPECT_EQ(test::ReadFile(folder_ / "RAND0001.BIN").size(), 100000u);
+  static constexpr double kLimits[] = {256.0, 32768.0, 65536.0, 2147483648.0, 4294967296.0, 1.0, 1.0};
+  static constexpr const char* kNames[] = {"byte", "int15", "int16", "long31", "long32", "single", "double"};
+  for (int type = kNumByte; type <= kNumDouble; ++type) {
+    const Result result = Batch({"--source", "os", "--stdout", "--file-type", "asc", "--number-type", kNames[type],
+                                 "--count", "2000"});
+    ASSERT_EQ(result.status, 0) << kNames[type] << result.err;
+    double largest = 0.0;
+    for (std::string line : test::Split(result.out, "\r\n")) {
+      if (type == kNumLong32) line = line.substr(1, line.size() - 2);  // between quotation marks
+      const double value = std::strtod(line.c_str(), nullptr);
+      ASSERT_TRUE(value >= 0.0 && value < kLimits[type]) << kNames[type] << " " << line;
+      largest = std::max(largest, value);
+    }
+    // 2000 values reach the top 1 % of their range all but never.
+    EXPECT_GT(largest, 0.99 * kLimits[type]) << kNames[type];
+  }
 }
 
 TEST_F(BatchTest, InterruptClosesTheFileWithWhatItHoldsAndExits130) {

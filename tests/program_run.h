@@ -1,0 +1,76 @@
+#pragma once
+// Runs one of the project's programs as a child process, in a given folder,
+// its output streams going to files in a folder of its own.
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "job/temp_folder.h"
+
+namespace quibran::test {
+
+struct ProgramResult {
+  int status = -1;  // the exit status; -1 when ended by a signal
+  std::string out;
+  std::string err;
+};
+
+// Where the program's standard output and standard error go ("" a log
+// file), and a limit on the size of the files it writes (0 none).
+struct Launch {
+  std::string out{};
+  std::string err{};
+  rlim_t file_size_limit = 0;
+};
+
+class ProgramRun {
+ public:
+  explicit ProgramRun(std::string program) : program_(std::move(program)) {}
+
+  // Starts the program in `folder` with `args`.
+  pid_t Start(const std::string& folder, const std::vector<std::string>& args, const Launch& launch = {}) {
+    std::vector<const char*> argv = {program_.c_str()};
+    for (const std::string& arg : args) argv.push_back(arg.c_str());
+    argv.push_back(nullptr);
+    const std::string out = launch.out.empty() ? logs_ / "stdout" : launch.out;
+    const std::string err = launch.err.empty() ? logs_ / "stderr" : launch.err;
+    std::ofstream(logs_ / "stdout").flush();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      if (launch.file_size_limit > 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{launch.file_size_limit, launch.file_size_limit};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+      }
+      if (::chdir(folder.c_str()) == 0 && std::freopen(out.c_str(), "w", stdout) &&
+          std::freopen(err.c_str(), "w", stderr)) {
+        ::execv(program_.c_str(), const_cast<char* const*>(argv.data()));
+      }
+      ::_exit(127);
+    }
+    return pid;
+  }
+  ProgramResult Wait(pid_t pid) {
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(logs_ / "stdout"), ReadFile(logs_ / "stderr")};
+  }
+  ProgramResult Run(const std::string& folder, const std::vector<std::string>& args, const Launch& launch = {}) {
+    return Wait(Start(folder, args, launch));
+  }
+  // The folder of the logs, free for a test's other files.
+  const TempFolder& logs() const { return logs_; }
+
+ private:
+  std::string program_;
+  TempFolder logs_;
+};
+
+}  // namespace quibran::test
