@@ -1,0 +1,204 @@
+// The statistics, the FIPS 140-2 counts and the verdicts, headless.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numeric>
+#include <string>
+#include <vector>
+
+#include "check/byte_statistics.h"
+#include "check/fips_tests.h"
+#include "check/report.h"
+#include "fixed_clock.h"
+#include "random/random_sources.h"
+
+namespace quibran {
+namespace {
+
+std::vector<uint8_t> TwisterBytes(std::size_t count, int32_t seed) {
+  const test::FixedClock clock(46000, 0.0f);
+  RandomSources sources(clock);
+  sources.SeedSource(kSourceMersenneTwister, seed);
+  std::vector<uint8_t> bytes(count);
+  sources.DrawBytes(kSourceMersenneTwister, bytes.data(), count);
+  return bytes;
+}
+
+constexpr std::size_t kBlock3 = 4 + 3 * 2500;  // where block 3 starts
+
+// Sets `count` bits of block 3 from bit `first` on (most significant first) to `bit`.
+void SetBits(std::vector<uint8_t>& bytes, std::size_t first, int count, int bit) {
+  for (std::size_t i = first; i < first + static_cast<std::size_t>(count); ++i) {
+    uint8_t& byte = bytes[kBlock3 + i / 8];
+    const auto mask = static_cast<uint8_t>(0x80 >> (i % 8));
+    byte = static_cast<uint8_t>(bit ? byte | mask : byte & ~mask);
+  }
+}
+
+ByteFigures Statistics(const std::vector<uint8_t>& bytes) {
+  ByteStatistics s;
+  s.Add(bytes.data(), bytes.size());
+  return s.Figures();
+}
+
+// Figures that follow from the bytes alone.
+TEST(ByteStatistics, FiguresOfFilesWhoseAnswersAreKnown) {
+  // "abc": three values once each; the ring 97-98-99-97 correlates -1/2.
+  ByteFigures f = Statistics({'a', 'b', 'c'});
+  EXPECT_DOUBLE_EQ(*f.entropy, std::log2(3.0));
+  EXPECT_EQ(*f.compression_percent, static_cast<int>(100 * (8 - std::log2(3.0)) / 8));
+  EXPECT_DOUBLE_EQ(*f.mean, 98.0);
+  EXPECT_DOUBLE_EQ(*f.serial_correlation, -0.5);
+  EXPECT_FALSE(f.monte_carlo_pi);  // not one six-byte point
+
+  // 6000 zeros: every point at the centre hits; chi-square 255 n; no correlation defined.
+  f = Statistics(std::vector<uint8_t>(6000, 0));
+  EXPECT_EQ(*f.entropy, 0.0);
+  EXPECT_EQ(*f.compression_percent, 100);
+  EXPECT_DOUBLE_EQ(*f.chi_square, 255.0 * 6000);
+  EXPECT_LT(*f.chi_square_exceeded, 1e-100);
+  EXPECT_EQ(*f.monte_carlo_pi, 4.0);
+  EXPECT_FALSE(f.serial_correlation);
+
+  // Every value 24 times: 8 bits a byte, chi-square 0, mean 127.5.
+  std::vector<uint8_t> ramp(256 * 24);
+  for (std::size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<uint8_t>(i);
+  f = Statistics(ramp);
+  EXPECT_DOUBLE_EQ(*f.entropy, 8.0);
+  EXPECT_EQ(*f.chi_square, 0.0);
+  EXPECT_EQ(*f.chi_square_exceeded, 1.0);
+  EXPECT_DOUBLE_EQ(*f.mean, 127.5);
+
+  f = Statistics({});
+  EXPECT_EQ(f.bytes, 0u);
+  EXPECT_FALSE(f.entropy || f.compression_percent || f.chi_square || f.chi_square_exceeded || f.mean ||
+               f.monte_carlo_pi || f.monte_carlo_error_percent || f.serial_correlation);
+}
+
+// Against the Wilson-Hilferty normal approximation, good to a few 1e-4 at
+// 255 degrees of freedom.
+TEST(ByteStatistics, ChiSquareTailFollowsTheDistribution) {
+  const double k = 255;
+  for (const double x : {180.0, 219.03, 254.33, 293.25, 330.0}) {
+    const double z = (std::cbrt(x / k) - (1 - 2 / (9 * k))) / std::sqrt(2 / (9 * k));
+    EXPECT_NEAR(ChiSquareExceeded(x, 255), 0.5 * std::erfc(z / std::sqrt(2.0)), 5e-4) << x;
+  }
+}
+
+// Pieces of any size give the figures of the whole.
+TEST(Checks, PiecesOfAnySizeGiveTheFiguresOfTheWhole) {
+  const std::vector<uint8_t> bytes = TwisterBytes(60013, 9);
+  ByteStatistics whole_stats, piece_stats;
+  FipsTests whole_fips, piece_fips;
+  whole_stats.Add(bytes.data(), bytes.size());
+  whole_fips.Add(bytes.data(), bytes.size());
+  for (std::size_t at = 0, size = 1; at < bytes.size(); at += size, size = size * 3 % 4099 + 1) {
+    size = std::min(size, bytes.size() - at);
+    piece_stats.Add(bytes.data() + at, size);
+    piece_fips.Add(bytes.data() + at, size);
+  }
+  const ByteFigures a = whole_stats.Figures(), b = piece_stats.Figures();
+  EXPECT_EQ(a.entropy, b.entropy);
+  EXPECT_EQ(a.chi_square, b.chi_square);
+  EXPECT_EQ(a.mean, b.mean);
+  EXPECT_EQ(a.monte_carlo_pi, b.monte_carlo_pi);
+  EXPECT_EQ(a.serial_correlation, b.serial_correlation);
+  const FipsFigures& x = whole_fips.figures();
+  const FipsFigures& y = piece_fips.figures();
+  EXPECT_EQ(x.blocks, (bytes.size() - 4) / 2500);
+  EXPECT_EQ(std::vector<uint64_t>({x.blocks, x.failures, x.monobit, x.poker, x.runs, x.long_run, x.continuous_run}),
+            std::vector<uint64_t>({y.blocks, y.failures, y.monobit, y.poker, y.runs, y.long_run, y.continuous_run}));
+}
+
+// A failure planted in block 3 of ten blocks that pass is counted there, by
+// its test, and nowhere else.
+TEST(FipsTests, APlantedFailureIsCountedInItsBlockByItsTest) {
+  struct Case {
+    const char* name;
+    void (*plant)(std::vector<uint8_t>&);
+    unsigned failed;
+  };
+  const std::vector<Case> cases = {
+      {"nothing", [](std::vector<uint8_t>&) {}, 0},
+      {"26 ones", [](std::vector<uint8_t>& b) { SetBits(b, 803, 1, 0); SetBits(b, 804, 26, 1); SetBits(b, 830, 1, 0); },
+       kFipsLongRun},
+      {"25 ones", [](std::vector<uint8_t>& b) { SetBits(b, 803, 1, 0); SetBits(b, 804, 25, 1); SetBits(b, 829, 1, 0); }, 0},
+      {"26 zeros at the end",
+       [](std::vector<uint8_t>& b) { SetBits(b, 19973, 1, 1); SetBits(b, 19974, 26, 0); }, kFipsLongRun},
+      {"a word repeated",
+       [](std::vector<uint8_t>& b) { std::copy_n(b.begin() + kBlock3 + 40, 4, b.begin() + kBlock3 + 44); },
+       kFipsContinuousRun},
+      {"the block before's last word",
+       [](std::vector<uint8_t>& b) { std::copy_n(b.begin() + kBlock3 - 4, 4, b.begin() + kBlock3); },
+       kFipsContinuousRun},
+      {"all zeros",
+       [](std::vector<uint8_t>& b) { std::fill_n(b.begin() + kBlock3, 2500, 0); },
+       kFipsMonobit | kFipsPoker | kFipsRuns | kFipsLongRun | kFipsContinuousRun},
+  };
+  for (const Case& c : cases) {
+    std::vector<uint8_t> bytes = TwisterBytes(4 + 10 * 2500 + 1000, 12);
+    c.plant(bytes);
+    FipsTests fips;
+    fips.Add(bytes.data(), bytes.size());
+    const FipsFigures& f = fips.figures();
+    EXPECT_EQ(f.blocks, 10u) << c.name;
+    EXPECT_EQ(f.failures, c.failed ? 1u : 0u) << c.name;
+    const std::vector<uint64_t> by_test = {f.monobit, f.poker, f.runs, f.long_run, f.continuous_run};
+    for (int t = 0; t < 5; ++t) EXPECT_EQ(by_test[t], (c.failed >> t) & 1) << c.name << " test " << t;
+    unsigned block3 = FipsTestBlock(bytes.data() + kBlock3, 0, bytes[kBlock3 - 1] & 1);
+    EXPECT_EQ(block3 & ~kFipsContinuousRun, c.failed & ~kFipsContinuousRun) << c.name;
+  }
+}
+
+FileReport Report(uint64_t size, uint64_t blocks, uint64_t failures, double exceeded) {
+  FileReport r;
+  r.size = size;
+  r.fips.blocks = blocks;
+  r.fips.failures = failures;
+  r.bytes.chi_square_exceeded = exceeded;
+  return r;
+}
+
+TEST(Verdict, ReadsAtAGlance) {
+  struct Case {
+    FileReport report;
+    std::string verdict;
+  };
+  for (const Case& c : std::vector<Case>{
+           {Report(0, 0, 0, 1), "empty: nothing to check"},
+           {Report(2503, 0, 0, 0.5), "too short to judge: 2503 bytes, fewer than the 2504 of one FIPS 140-2 block"},
+           {Report(10000004, 4000, 3, 0.412),
+            "looks random: FIPS failures 3 of 4000 blocks (expected about 3.2), chi-square 41.20 %"},
+           {Report(10000004, 4000, 3, 0.995),
+            "suspect: FIPS failures 3 of 4000 blocks (expected about 3.2), chi-square 99.50 %"},
+           {Report(10000004, 4000, 10, 0.5),
+            "suspect: FIPS failures 10 of 4000 blocks (expected about 3.2), chi-square 50.00 %"},
+           {Report(10000004, 4000, 20, 0.5),
+            "not random: FIPS failures 20 of 4000 blocks (expected about 3.2), chi-square 50.00 %"},
+           {Report(1000000004, 400000, 320, 0.00001),
+            "not random: FIPS failures 320 of 400000 blocks (expected about 320), chi-square less than 0.01 %"},
+       }) {
+    EXPECT_EQ(Verdict(c.report), c.verdict);
+  }
+}
+
+TEST(Verdict, PoissonTailSumsToOneLessTheTermsBelow) {
+  for (const double mean : {0.5, 3.2, 344.0}) {
+    double below = 0.0;  // P(X < k)
+    for (uint64_t k = 0; k < 3 * mean + 20; ++k) {
+      EXPECT_NEAR(PoissonAtLeast(k, mean), 1.0 - below, 1e-9) << mean << " " << k;
+      below += std::exp(k * std::log(mean) - mean - std::lgamma(k + 1.0));
+    }
+  }
+}
+
+TEST(Json, StringsAreEscapedAndValidUtf8) {
+  EXPECT_EQ(JsonString("a \"b\" \\ \n"), "\"a \\\"b\\\" \\\\ \\u000a\"");
+  EXPECT_EQ(JsonString("Gr\xC3\xBC\xC3\x9F \xE2\x82\xAC"), "\"Gr\xC3\xBC\xC3\x9F \xE2\x82\xAC\"");
+  EXPECT_EQ(JsonString("\xFF x \xC3"), "\"\xEF\xBF\xBD x \xEF\xBF\xBD\"");
+  EXPECT_EQ(JsonString("\xE0\x80\xAF"), "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\"");  // overlong
+}
+
+}  // namespace
+}  // namespace quibran

@@ -1,0 +1,177 @@
+// quibran-check as a user runs it: its figures against ent's and rngtest's
+// on the same files (where the two are installed), and its answers to bad
+// input.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "fixed_clock.h"
+#include "job/temp_folder.h"
+#include "platform/kernel_random.h"
+#include "platform/version.h"
+#include "program_run.h"
+#include "random/random_sources.h"
+
+namespace quibran {
+namespace {
+
+using Figures = std::map<std::string, std::string>;
+
+class CheckToolTest : public ::testing::Test {
+ protected:
+  test::ProgramResult Check(const std::vector<std::string>& args) { return run_.Run(folder_.dir(), args); }
+  std::string Write(const std::string& name, const std::string& bytes) {
+    std::ofstream(folder_ / name, std::ios::binary) << bytes;
+    return folder_ / name;
+  }
+  // The output of a shell command, and whether it could run.
+  static std::string Shell(const std::string& command) {
+    std::string out;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+      char buffer[4096];
+      for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+      ::pclose(pipe);
+    }
+    return out;
+  }
+  // "key": value pairs of one JSON object, the values as printed.
+  static Figures JsonFigures(const std::string& json) {
+    Figures figures;
+    const std::regex pair("\"(\\w+)\": (\"[^\"]*\"|[^,}]+)");
+    for (std::sregex_iterator i(json.begin(), json.end(), pair), end; i != end; ++i) figures[(*i)[1]] = (*i)[2];
+    return figures;
+  }
+  // The figures ent and rngtest print for a file, under quibran-check's keys.
+  static Figures ReferenceFigures(const std::string& path) {
+    Figures figures;
+    const std::string ent = Shell("ent '" + path + "'");
+    const auto find = [&](const std::string& text, const char* pattern, const char* key) {
+      std::smatch m;
+      if (std::regex_search(text, m, std::regex(pattern))) figures[key] = m[1];
+    };
+    find(ent, "Entropy = (\\S+) bits", "entropy");
+    find(ent, "by (\\d+) percent", "compression_percent");
+    find(ent, "samples is (\\S+), and", "chi_square");
+    find(ent, "exceed this value ([\\d.]+) percent", "chi_square_percent");
+    find(ent, "data bytes is (\\S+) \\(", "mean");
+    find(ent, "Pi is ([\\d.]+) \\(error ([\\d.]+)", "monte_carlo_pi");
+    find(ent, "\\(error ([\\d.]+) percent", "monte_carlo_error_percent");
+    find(ent, "coefficient is (-?[\\d.]+)", "serial_correlation");
+    if (ent.find("coefficient is undefined") != std::string::npos) figures["serial_correlation"] = "null";
+    if (ent.find("exceed this value less than 0.01") != std::string::npos) figures["chi_square_percent"] = "0.00";
+    if (ent.find("exceed this value more than") != std::string::npos) figures["chi_square_percent"] = "100.00";
+    const std::string fips = Shell("rngtest < '" + path + "' 2>&1");
+    find(fips, "successes: (\\d+)", "fips_successes");
+    find(fips, "failures: (\\d+)", "fips_failures");
+    find(fips, "Monobit: (\\d+)", "fips_monobit");
+    find(fips, "Poker: (\\d+)", "fips_poker");
+    find(fips, "Runs: (\\d+)", "fips_runs");
+    find(fips, "Long run: (\\d+)", "fips_long_run");
+    find(fips, "Continuous run: (\\d+)", "fips_continuous_run");
+    return figures;
+  }
+
+  test::TempFolder folder_;
+  test::ProgramRun run_{QUIBRAN_CHECK_PATH};
+};
+
+// Every figure that ent and rngtest print, with their digits: on zeros, a
+// repeated pattern, bytes from the twister and from the kernel, twister
+// bytes with every 17th zeroed (whose blocks meet rngtest's quirks) and a
+// file shorter than one FIPS block.
+TEST_F(CheckToolTest, FiguresAgreeWithEntAndRngtest) {
+  if (Shell("command -v ent && command -v rngtest").empty()) GTEST_SKIP() << "ent or rngtest is not installed";
+  const test::FixedClock clock(46000, 0.0f);
+  RandomSources sources(clock);
+  sources.SeedSource(kSourceMersenneTwister, 2024);
+  std::string twister(1000000, '\0'), kernel(1000000, '\0'), sparse(2000000, '\0');
+  sources.DrawBytes(kSourceMersenneTwister, reinterpret_cast<uint8_t*>(twister.data()), twister.size());
+  sources.DrawBytes(kSourceMersenneTwister, reinterpret_cast<uint8_t*>(sparse.data()), sparse.size());
+  for (std::size_t i = 0; i < sparse.size(); i += 17) sparse[i] = 0;
+  FillFromKernel(kernel.data(), kernel.size());
+  std::string pattern;
+  while (pattern.size() < 250000) pattern += "Quibran!";
+  const std::vector<std::pair<std::string, std::string>> files = {
+      {"zeros", std::string(100000, '\0')}, {"pattern", pattern},  {"twister", twister},
+      {"kernel", kernel},                   {"sparse", sparse},    {"short", twister.substr(0, 2000)}};
+  for (const auto& [name, bytes] : files) {
+    const std::string path = Write(name, bytes);
+    const test::ProgramResult result = Check({"--json", path});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const Figures ours = JsonFigures(result.out);
+    const Figures theirs = ReferenceFigures(path);
+    EXPECT_EQ(theirs.size(), 15u) << name;
+    for (const auto& [key, value] : theirs) EXPECT_EQ(ours.at(key), value) << name << " " << key;
+  }
+}
+
+// Bad files are named on standard error with the reason; the others are
+// still checked, in order, and the exit status is 1.
+TEST_F(CheckToolTest, BadFilesAreReportedAndTheOthersStillChecked) {
+  const std::string spaced = Write("pad mit L\xC3\xBC" "cke.bin", std::string(2000, 'x'));
+  const std::string empty = Write("empty", "");
+  const std::string missing = folder_ / "missing";
+  test::ProgramResult result = Check({missing, empty, folder_.dir(), spaced});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, "quibran-check: " + missing + ": cannot open: No such file or directory\nquibran-check: " +
+                            folder_.dir() + ": cannot read: Is a directory\n");
+  ASSERT_NE(result.out.find(empty + "\n"), std::string::npos);
+  EXPECT_LT(result.out.find(empty + "\n"), result.out.find(spaced + "\n"));
+  EXPECT_NE(result.out.find("entropy               n/a\n"), std::string::npos);
+  EXPECT_NE(result.out.find("empty: nothing to check"), std::string::npos);
+  EXPECT_EQ(result.out.find("nan"), std::string::npos);
+
+  result = Check({"--quiet", empty, spaced});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, empty + ": empty: nothing to check\n" + spaced +
+                            ": too short to judge: 2000 bytes, fewer than the 2504 of one FIPS 140-2 block\n");
+
+  // JSON: every key, null for what has no meaning, an object for a file that cannot be read.
+  result = Check({"--json", empty, missing});
+  EXPECT_EQ(result.status, 1);
+  const std::size_t line = result.out.find('\n');
+  const Figures figures = JsonFigures(result.out.substr(0, line));
+  for (const char* key : {"file", "size", "sha256", "entropy", "compression_percent", "chi_square",
+                          "chi_square_percent", "mean", "monte_carlo_pi", "monte_carlo_error_percent",
+                          "serial_correlation", "fips_blocks", "fips_successes", "fips_failures", "fips_monobit",
+                          "fips_poker", "fips_runs", "fips_long_run", "fips_continuous_run", "verdict"}) {
+    EXPECT_EQ(figures.count(key), 1u) << key;
+  }
+  EXPECT_EQ(figures.at("entropy"), "null");
+  EXPECT_EQ(figures.at("sha256"), "\"e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855\"");
+  EXPECT_EQ(result.out.substr(line + 1),
+            "{\"file\": \"" + missing + "\", \"error\": \"cannot open: No such file or directory\"}\n");
+}
+
+TEST_F(CheckToolTest, OptionsAndExitStatus) {
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string out_start;
+    std::string err;
+  };
+  for (const Case& c : std::vector<Case>{
+           {{"--version"}, 0, "quibran-check " + std::string(kVersion) + "\n", ""},
+           {{"--help"}, 0, "Usage: quibran-check [options] FILE...", ""},
+           {{}, 2, "", "quibran-check: no file given (see --help)\n"},
+           {{"--colour", "x"}, 2, "", "quibran-check: unknown option '--colour' (see --help)\n"},
+           {{"--json", "--quiet", "x"}, 2, "", "quibran-check: --json and --quiet exclude each other\n"},
+       }) {
+    const test::ProgramResult result = Check(c.args);
+    EXPECT_EQ(result.status, c.status) << c.err;
+    EXPECT_EQ(result.out.substr(0, c.out_start.size()), c.out_start);
+    EXPECT_EQ(result.err, c.err);
+  }
+  const std::string dash = Write("-dash", std::string(10, 'a'));
+  EXPECT_EQ(Check({"--quiet", "--", "-dash"}).status, 0);
+}
+
+}  // namespace
+}  // namespace quibran
