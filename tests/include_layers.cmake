@@ -1,9 +1,11 @@
 # Includes run one way only: platform <- random <- settings <- job <- app and
-# tools (which do not include each other). Fails naming every include that
-# reaches up or sideways.
+# tools (which do not include each other); check (quibran-check's statistics
+# and tests) stands on platform alone, beside random. Fails naming every
+# include that reaches up or sideways.
 #   cmake -DSOURCE_DIR=<source folder> -P include_layers.cmake
 set(rank_platform 0)
 set(rank_random 1)
+set(rank_check 1)
 set(rank_settings 2)
 set(rank_job 3)
 set(rank_app 4)
