@@ -2,6 +2,8 @@
 # Times quibran-batch side by side with the tools a user would otherwise reach
 # for, into the same temporary folder (deleted at the end):
 #   1 GiB .BIN from the Mersenne Twister   vs  openssl rand, head -c /dev/urandom
+#   1 GiB .BIN from the kernel's generator  vs  openssl rand
+#     (--source os: getrandom in large blocks)
 #   10,000,000 Integer (16 bits) in .ASC   vs  shuf -r -i 0-65535 -n 10000000
 #   CSV of 65536 rows x 256 Float (Double)     (seconds and MB/s only)
 # The tools of a comparison take turns, BENCH_ROUNDS rounds (default 3), and
@@ -9,7 +11,8 @@
 # (page cache), which on a busy or virtual machine can vary several times over
 # from one run to the next whatever the tool. Peak memory comes from
 # /usr/bin/time -v (the largest of the rounds). Targets: 1.3 x openssl rand,
-# 3 x shuf, peak memory of quibran-batch under 64 MiB.
+# --source os at least as fast as openssl rand, 3 x shuf, peak memory of
+# quibran-batch under 64 MiB.
 #
 # Usage: scripts/bench-batch.sh            (build folder "build")
 #        BUILD_DIR=build-rel scripts/bench-batch.sh
@@ -44,15 +47,16 @@ measure() {
 
 # ratio OTHER QUIBRAN [TARGET]: how many times faster quibran-batch was.
 ratio() {
-  awk -v slow="${seconds[$1]}" -v fast="${seconds[$2]}" -v target="${3:-}" -v a="$1" 'BEGIN {
+  awk -v slow="${seconds[$1]}" -v fast="${seconds[$2]}" -v target="${3:-}" -v a="$1" -v b="$2" 'BEGIN {
     r = slow / fast
     verdict = target == "" ? "no target" : sprintf("target %s x: %s", target, (r >= target ? "met" : "NOT MET"))
-    printf "  vs %-36s %6.2f x   (%s)\n", a, r, verdict
+    printf "  %-40s vs %-34s %6.2f x   (%s)\n", b, a, r, verdict
   }'
 }
 
 bin="quibran-batch mt .BIN 1 GiB"
 ssl="openssl rand 1 GiB"
+os="quibran-batch os .BIN 1 GiB"
 urandom="head -c 1 GiB /dev/urandom"
 asc="quibran-batch mt .ASC int16 x 10,000,000"
 shuf="shuf -r -i 0-65535 -n 10000000"
@@ -62,6 +66,7 @@ for ((round = 1; round <= rounds; round++)); do
   echo "round $round of $rounds ..." >&2
   measure "$bin" "$batch" --source mt --count "$gib" --stem BIN --quiet
   measure "$ssl" openssl rand -out rand.bin "$gib"
+  measure "$os" "$batch" --source os --count "$gib" --stem OS --quiet
   measure "$urandom" sh -c "head -c $gib /dev/urandom > urandom.bin"
   measure "$asc" "$batch" --source mt --file-type asc --number-type int16 --count 10000000 --stem ASC --quiet
   measure "$shuf" sh -c "shuf -r -i 0-65535 -n 10000000 > shuf.txt"
@@ -74,7 +79,7 @@ echo "Best of $rounds rounds:"
 # shellcheck disable=SC2059
 printf "$columns" "run" "seconds" "user s" "sys s" "MB" "MB/s" "peak MiB"
 printf '%s\n' "-------------------------------------------------------------------------------------------------"
-for name in "$bin" "$ssl" "$urandom" "$asc" "$shuf" "$csv"; do
+for name in "$bin" "$ssl" "$os" "$urandom" "$asc" "$shuf" "$csv"; do
   # shellcheck disable=SC2059
   printf "$columns" "$name" "${seconds[$name]}" "${user[$name]}" "${sys[$name]}" "${megabytes[$name]}" \
     "$(awk -v m="${megabytes[$name]}" -v s="${seconds[$name]}" 'BEGIN {printf "%.1f", m / s}')" \
@@ -83,11 +88,12 @@ done
 echo
 echo "quibran-batch was faster by:"
 ratio "$ssl" "$bin" 1.3
+ratio "$ssl" "$os" 1
 ratio "$urandom" "$bin"
 ratio "$shuf" "$asc" 3
 echo
 echo "Peak memory of quibran-batch (target under 64 MiB):"
-for name in "$bin" "$asc" "$csv"; do
+for name in "$bin" "$os" "$asc" "$csv"; do
   awk -v k="${peak_kib[$name]}" -v n="$name" 'BEGIN {
     printf "  %-40s %6.1f MiB (%s)\n", n, k / 1024, (k < 64 * 1024 ? "met" : "NOT MET")
   }'
