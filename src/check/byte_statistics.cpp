@@ -59,8 +59,8 @@ void CountBytes(const uint8_t* data, std::size_t size, std::array<uint64_t, 256>
   }
 }
 
-// The upper tail of the standard normal distribution below -z for z >= 0,
-// doubled: the two-sided tail, by Adams' polynomials as ent computes it.
+// The probability that a standard normal value lies further than z > 0
+// from 0 (both tails), by Adams' polynomials as ent computes it.
 double NormalTwoSidedTail(double z) {
   const double y = 0.5 * z;
   double x = 0.0;
@@ -71,7 +71,7 @@ double NormalTwoSidedTail(double z) {
     x = ((((((((0.000124818987 * w - 0.001075204047) * w + 0.005198775019) * w - 0.019198292004) * w +
               0.059054035642) * w - 0.151968751364) * w + 0.319152932694) * w - 0.531923007300) * w +
          0.797884560593) * y * 2.0;
-  } else if (y > 0.0) {
+  } else {
     const double v = y - 2.0;
     x = (((((((((((((-0.000045255659 * v + 0.000152529290) * v - 0.000019538132) * v - 0.000676904986) * v +
                    0.001390604284) * v - 0.000794620820) * v - 0.002034254874) * v + 0.006549791214) * v -

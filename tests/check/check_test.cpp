@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <optional>
 #include <numeric>
 #include <string>
 #include <vector>
@@ -10,6 +12,8 @@
 #include "check/byte_statistics.h"
 #include "check/fips_tests.h"
 #include "check/report.h"
+#include "job/temp_folder.h"
+#include "platform/input_file.h"
 #include "fixed_clock.h"
 #include "random/random_sources.h"
 
@@ -198,6 +202,19 @@ TEST(Json, StringsAreEscapedAndValidUtf8) {
   EXPECT_EQ(JsonString("Gr\xC3\xBC\xC3\x9F \xE2\x82\xAC"), "\"Gr\xC3\xBC\xC3\x9F \xE2\x82\xAC\"");
   EXPECT_EQ(JsonString("\xFF x \xC3"), "\"\xEF\xBF\xBD x \xEF\xBF\xBD\"");
   EXPECT_EQ(JsonString("\xE0\x80\xAF"), "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\"");  // overlong
+}
+
+// What CheckFile calls a file that changed while being read.
+TEST(InputFile, SeesARegularFileChangeAfterItWasOpened) {
+  test::TempFolder folder;
+  std::ofstream(folder / "f", std::ios::binary) << "abc";
+  InputFile file(folder / "f");
+  EXPECT_EQ(file.size(), std::optional<uint64_t>(3));
+  EXPECT_FALSE(file.Changed());
+  std::ofstream(folder / "f", std::ios::binary | std::ios::app) << "d";
+  EXPECT_TRUE(file.Changed());
+  const InputFile device("/dev/null");  // no size known beforehand, never "changed"
+  EXPECT_FALSE(device.size() || device.Changed());
 }
 
 }  // namespace
