@@ -43,7 +43,7 @@ Options:
               chi_square_percent 0.00 and 100.00 stand for ent's "less than
               0.01" and "more than 99.99"; a file that cannot be read gives
               {"file": ..., "error": ...}
-  --quiet     only the verdicts, one line per file
+  --quiet     only the verdicts, one line per file (not with --json)
   --version   the version
   --help      this text
   --          ends the options: the arguments after it are files
