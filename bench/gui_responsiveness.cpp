@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "paint_counter.h"
 #include "app/message_box.h"
 #include "platform/clock.h"
 #include "random/random_sources.h"
@@ -36,16 +37,6 @@ namespace {
 using quibran::MainWindow;
 
 constexpr int kTickMs = 5;
-
-// Counts the paint events of one widget.
-class PaintCounter : public QObject {
- public:
-  int paints = 0;
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint) ++paints;
-    return false;
-  }
-};
 
 struct Latency {
   std::vector<double> late_ms;  // how much later than due each tick fired

@@ -17,6 +17,7 @@
 #include <functional>
 
 #include "app/main_window.h"
+#include "paint_counter.h"
 #include "app/start_up.h"
 
 namespace {
@@ -26,16 +27,6 @@ using Clock = std::chrono::steady_clock;
 double MsSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
-
-// Counts the paint events of one widget.
-class PaintCounter : public QObject {
- public:
-  int paints = 0;
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint) ++paints;
-    return false;
-  }
-};
 
 }  // namespace
 

@@ -12,52 +12,26 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-build_dir=${BUILD_DIR:-build}
+# shellcheck source=scripts/bench-common.sh
+. scripts/bench-common.sh
 rounds=${BENCH_ROUNDS:-3}
-if [ ! -f "$build_dir/CMakeCache.txt" ]; then
-  echo "No build in '$build_dir': configure it first, for example" >&2
-  echo "  cmake -S . -B $build_dir -DCMAKE_BUILD_TYPE=Release" >&2
-  exit 2
-fi
-cmake --build "$build_dir" --target quibran-check >/dev/null
+bench_build quibran-check
 check=$(realpath "$build_dir/tools/quibran-check")
-for tool in openssl ent rngtest /usr/bin/time; do
-  command -v "$tool" >/dev/null || { echo "missing: $tool (scripts/install-deps.sh installs it)" >&2; exit 2; }
-done
-
-work=$(mktemp -d "${BENCH_DIR:-${TMPDIR:-/tmp}}/quibran-bench.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-file=$work/pad.bin
+bench_require openssl ent rngtest /usr/bin/time
+bench_work_folder quibran-bench
+# In a folder of its own: bench_measure clears the work folder's files.
+mkdir "$work/in"
+file=$work/in/pad.bin
 openssl rand -out "$file" 1073741824
 cat "$file" >/dev/null
-
-declare -A seconds user sys peak_kib
-# measure NAME COMMAND...: runs the command once, keeps its best time and
-# its largest peak memory.
-measure() {
-  local name=$1
-  shift
-  local start end elapsed kib
-  start=$(date +%s.%N)
-  /usr/bin/time -v -o "$work/.time" "$@" >/dev/null 2>&1 || true
-  end=$(date +%s.%N)
-  elapsed=$(awk -v a="$start" -v b="$end" 'BEGIN {printf "%.3f", b - a}')
-  kib=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$work/.time")
-  if [ -z "${seconds[$name]:-}" ] || awk -v a="$elapsed" -v b="${seconds[$name]}" 'BEGIN {exit !(a < b)}'; then
-    seconds[$name]=$elapsed
-    user[$name]=$(awk -F': ' '/User time/ {print $2}' "$work/.time")
-    sys[$name]=$(awk -F': ' '/System time/ {print $2}' "$work/.time")
-  fi
-  if [ -z "${peak_kib[$name]:-}" ] || [ "$kib" -gt "${peak_kib[$name]}" ]; then peak_kib[$name]=$kib; fi
-}
 
 ours="quibran-check 1 GiB"
 theirs="ent, then rngtest, 1 GiB"
 for ((round = 1; round <= rounds; round++)); do
   echo "round $round of $rounds ..." >&2
-  measure "$ours" "$check" "$file"
+  bench_measure "$ours" "$check" "$file"
   # rngtest exits 1 when a block fails, as some always do.
-  measure "$theirs" sh -c 'ent "$1"; rngtest <"$1" || true' sh "$file"
+  bench_measure "$theirs" sh -c 'ent "$1"; rngtest <"$1" || true' sh "$file"
 done
 
 columns='%-30s %8s %8s %7s %9s %9s\n'
