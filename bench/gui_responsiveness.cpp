@@ -26,11 +26,11 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "paint_counter.h"
 #include "app/message_box.h"
 #include "platform/clock.h"
 #include "random/random_sources.h"
 #include "settings/defaults.h"
+#include "paint_counter.h"
 
 namespace {
 

@@ -17,8 +17,8 @@
 #include <functional>
 
 #include "app/main_window.h"
-#include "paint_counter.h"
 #include "app/start_up.h"
+#include "paint_counter.h"
 
 namespace {
 
