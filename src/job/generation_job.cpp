@@ -223,7 +223,19 @@ std::string GenerationJob::FileNameOf(int file_index) const {
 
 bool GenerationJob::WriteFile(int file_index) {
   if (stream_) {
-    const bool completed = WriteValues(*stream_);
+    bool completed = true;
+    try {
+      completed = WriteValues(*stream_);
+    } catch (const DrawFailure&) {
+      // The whole values drawn before the device failed go out, as a file
+      // keeps them; should that fail too, the device's failure is the one told.
+      try {
+        stream_->Flush();
+      } catch (const RuntimeError&) {
+      } catch (const ReaderGone&) {
+      }
+      throw;
+    }
     stream_->Flush();
     if (!completed) {
       StopSequence();

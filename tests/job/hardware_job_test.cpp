@@ -15,6 +15,7 @@
 #include "fixed_clock.h"
 #include "job/bitmap_picture.h"
 #include "job/generation_job.h"
+#include "platform/output_file.h"
 #include "recording_host.h"
 #include "scripted_device.h"
 #include "settings/defaults.h"
@@ -182,6 +183,21 @@ TEST_F(HardwareJobTest, FailuresEndTheJobWithTheirMessage) {
   const std::string text = "Alea Device:  Can't create the device object";
   EXPECT_EQ(host_.calls, Names{"ShowMessage " + text});
   EXPECT_EQ(job_.outcome(), JobOutcome::NotStarted);
+}
+
+// A stream (quibran-batch --stdout) keeps the values drawn before the device
+// failed, as a file does, though the job does not close it.
+TEST_F(HardwareJobTest, StreamKeepsTheValuesDrawnBeforeTheFailure) {
+  const std::string path = folder_ / "stream";
+  OutputFile stream(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+  Script();
+  script_.fail_at = 1 + 50;
+  settings_.FileType = kFileBin;
+  settings_.NumOfNums = 100;
+  job_.SetStream(&stream, false);
+  job_.Run();
+  EXPECT_EQ(job_.outcome(), JobOutcome::Failed);
+  EXPECT_EQ(test::ReadFile(path), PatternBytes(0, 50));
 }
 
 // A bitmap job: the job's object opened and closed before the window, which
