@@ -2,7 +2,9 @@
 // its size and SHA-256, the statistics that ent prints and the FIPS 140-2
 // tests that rngtest runs, with a one-line verdict per file.
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <string>
 #include <vector>
@@ -49,8 +51,8 @@ Options:
   --          ends the options: the arguments after it are files
 
 Exit status: 0 when every file was read, 1 when one or more could not be (each
-named on standard error with the reason; the others are still checked), 2 for
-bad options.
+named on standard error with the reason; the others are still checked) or the
+report could not be written, 2 for bad options.
 
 Examples:
   quibran-check PAD0001.BIN PAD0002.BIN
@@ -75,8 +77,11 @@ int CheckFiles(const std::vector<std::string>& files, Form form) {
       if (form != Form::Json) continue;
       out = JsonError(name, error.what());
     }
-    std::fwrite(out.data(), 1, out.size(), stdout);
-    std::fflush(stdout);
+    if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() || std::fflush(stdout) != 0) {
+      // The rest could not be told either.
+      std::fprintf(stderr, "quibran-check: cannot write the report to standard output: %s\n", std::strerror(errno));
+      return kExitUnreadable;
+    }
   }
   return status;
 }

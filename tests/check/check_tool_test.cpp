@@ -132,6 +132,10 @@ TEST_F(CheckToolTest, BadFilesAreReportedAndTheOthersStillChecked) {
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.out, empty + ": empty: nothing to check\n" + spaced +
                             ": too short to judge: 2000 bytes, fewer than the 2504 of one FIPS 140-2 block\n");
+  // A report that cannot be written is no success either.
+  result = run_.Run(folder_.dir(), {"--quiet", empty}, {.out = "/dev/full"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, "quibran-check: cannot write the report to standard output: No space left on device\n");
 
   // JSON: every key, null for what has no meaning, an object for a file that cannot be read.
   result = Check({"--json", empty, missing});
