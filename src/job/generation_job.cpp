@@ -222,6 +222,7 @@ std::string GenerationJob::FileNameOf(int file_index) const {
 }
 
 bool GenerationJob::WriteFile(int file_index) {
+  current_file_ = file_index;
   if (stream_) {
     bool completed = true;
     try {
@@ -244,7 +245,6 @@ bool GenerationJob::WriteFile(int file_index) {
     ShowDisplay();
     return true;
   }
-  current_file_ = file_index;
   writing_file_ = true;
   OutputFileName = FileNameOf(file_index);
   OutputFile file(OutputFileName,

@@ -186,18 +186,30 @@ TEST_F(HardwareJobTest, FailuresEndTheJobWithTheirMessage) {
 }
 
 // A stream (quibran-batch --stdout) keeps the values drawn before the device
-// failed, as a file does, though the job does not close it.
-TEST_F(HardwareJobTest, StreamKeepsTheValuesDrawnBeforeTheFailure) {
-  const std::string path = folder_ / "stream";
-  OutputFile stream(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
-  Script();
-  script_.fail_at = 1 + 50;
+// failed, as a file does, though the job does not close it; its progress
+// counts from its start, even after a job of files.
+TEST_F(HardwareJobTest, StreamKeepsTheValuesDrawnAndCountsThem) {
   settings_.FileType = kFileBin;
   settings_.NumOfNums = 100;
+  settings_.NumOfFiles = 2;
+  Script();
+  job_.Run();
+  const std::string path = folder_ / "stream";
+  OutputFile stream(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+  settings_.NumOfFiles = 1;
+  Script();
+  script_.fail_at = 1 + 50;
+  host_.advanced.clear();
   job_.SetStream(&stream, false);
   job_.Run();
   EXPECT_EQ(job_.outcome(), JobOutcome::Failed);
   EXPECT_EQ(test::ReadFile(path), PatternBytes(0, 50));
+  Script();
+  host_.advanced.clear();
+  job_.Run();
+  ASSERT_FALSE(host_.advanced.empty());
+  EXPECT_EQ(std::tie(host_.advanced.back().values_done, host_.advanced.back().values_total),
+            std::make_tuple(int64_t{100}, int64_t{100}));
 }
 
 // A bitmap job: the job's object opened and closed before the window, which

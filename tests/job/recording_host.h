@@ -55,6 +55,7 @@ class RecordingHost final : public JobHost {
     ++yields;
     if (on_yield) on_yield();
   }
+  void JobAdvanced(const JobProgress& progress) override { advanced.push_back(progress); }
   void FileCompleted(const std::string& file_name) override { completed.push_back(file_name); }
   // Keeps the request; on_bitmap draws and answers whether it saved.
   bool RunBitmapWindow(BitmapDrawing& drawing) override {
@@ -68,6 +69,7 @@ class RecordingHost final : public JobHost {
   std::vector<std::string> calls;
   std::vector<RecordedMessage> messages;
   std::vector<std::string> completed;
+  std::vector<JobProgress> advanced;  // every JobAdvanced
   std::map<JobField, std::string> fields;
   std::string display;
   int32_t file_maximum = -1, job_maximum = -1, job_value = -1;
