@@ -23,7 +23,7 @@ AboutDialog::~AboutDialog() = default;
 
 void AboutDialog::Form_Load() {
   ui_->lblVersion->setText(Q(kVersionText));
-  ui_->lblTitle->setText(kAppTitle);
+  ui_->lblTitle->setText(Q(kAppTitle));
   ui_->lblDescription->setText(Q(kFileDescription));
 }
 
@@ -32,7 +32,7 @@ void AboutDialog::cmdSysInfo_Click() { StartSysInfo(); }
 void AboutDialog::StartSysInfo() {
   const std::optional<std::string> tool = FindSystemInfoTool();
   if (tool && QProcess::startDetached(Q(*tool), {})) return;
-  ShowMessage(this, kAppTitle, "System Information Is Unavailable At This Time", MessageIcon::None);
+  ShowMessage(this, Q(kAppTitle), "System Information Is Unavailable At This Time", MessageIcon::None);
 }
 
 }  // namespace quibran

@@ -55,7 +55,7 @@ QPointF TwipsPerPixel(const QScreen& screen) {
 // The per-user settings store's section of the window position.
 class PositionStore {
  public:
-  PositionStore() : store_(Q(kCompanyName), kAppTitle) { store_.beginGroup("Settings"); }
+  PositionStore() : store_(Q(kCompanyName), Q(kAppTitle)) { store_.beginGroup("Settings"); }
   // A value that is missing or not a number gives `fallback`.
   int Twips(const char* key, int fallback) const {
     bool ok = false;
@@ -384,7 +384,7 @@ void MainWindow::SetBackground(QWidget* field, std::optional<QColor> colour) {
 void MainWindow::RefreshFileName() { ui_->txtFileName->setText(Q(FileNamePreview(settings_))); }
 
 void MainWindow::Tell(const FieldMessage& message) {
-  quibran::ShowMessage(this, kAppTitle, Q(message.text), message.icon);
+  quibran::ShowMessage(this, Q(kAppTitle), Q(message.text), message.icon);
 }
 
 // ---- Option buttons, generator list, check boxes ----

@@ -12,9 +12,6 @@ class QWidget;
 
 namespace quibran {
 
-// The title of every message that names no other.
-inline const QString kAppTitle = QStringLiteral("Quibran");
-
 void ShowMessage(QWidget* parent, const QString& title, const QString& text, MessageIcon icon);
 
 // While an interceptor is alive, ShowMessage hands every message to it and

@@ -32,7 +32,7 @@ Splash::~Splash() = default;
 
 void Splash::Form_Load() {
   ui_->lblVersion->setText(Q(kVersionText));
-  ui_->lblProductName->setText(kAppTitle);
+  ui_->lblProductName->setText(Q(kAppTitle));
   ui_->lblCompany->setText(Q(kCompanyName));
   ui_->lblCompanyProduct->setText("Random Number Generator");
   ui_->lblPlatform->setText(kPlatform);

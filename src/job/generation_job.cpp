@@ -9,6 +9,7 @@
 #include "job/number_text.h"
 #include "platform/output_file.h"
 #include "platform/runtime_error.h"
+#include "platform/version.h"
 #include "settings/defaults.h"
 #include "settings/field_checks.h"
 #include "settings/field_limits.h"
@@ -17,7 +18,6 @@ namespace quibran {
 
 namespace {
 
-constexpr const char* kAppTitle = "Quibran";
 
 // The most bytes drawn per block of a binary file, and values per block of a
 // text or CSV file: small enough for a quick yield, large enough that the time
@@ -109,7 +109,7 @@ void GenerationJob::Run() {
   host_.ShowProgressBars();
   host_.CommitStartFields();
   if (settings_.NumOfNums < 1) {
-    host_.ShowMessage(kAppTitle, "You must enter how many numbers you want generated", MessageIcon::Exclamation);
+    host_.ShowMessage(std::string(kAppTitle), "You must enter how many numbers you want generated", MessageIcon::Exclamation);
     host_.SetFieldText(JobField::NumOfNums, "");
     host_.FocusQuantity();
     return;
@@ -198,15 +198,15 @@ void GenerationJob::ShowFailure(const RuntimeError& error, bool hardware, bool f
 bool GenerationJob::PassesBitmapChecks() {
   const std::string minimum = std::to_string(kMinBitmapPixels);
   if (IntegerValue(host_.FieldText(JobField::NumOfFiles)) > 1) {
-    host_.ShowMessage(kAppTitle, "Only one bitmap can be generated at a time.", MessageIcon::Information);
+    host_.ShowMessage(std::string(kAppTitle), "Only one bitmap can be generated at a time.", MessageIcon::Information);
     host_.SetFieldText(JobField::NumOfFiles, "1");
     settings_.NumOfFiles = 1;
   } else if (IntegerValue(host_.FieldText(JobField::CSVcolumnsX)) < kMinBitmapPixels) {
-    host_.ShowMessage(kAppTitle, "Minimum X pixels is (screen width) " + minimum, MessageIcon::Information);
+    host_.ShowMessage(std::string(kAppTitle), "Minimum X pixels is (screen width) " + minimum, MessageIcon::Information);
     host_.SetFieldText(JobField::CSVcolumnsX, minimum);
     settings_.CSVcolumnsX = kMinBitmapPixels;
   } else if (IntegerValue(host_.FieldText(JobField::NumOfNums)) < kMinBitmapPixels) {
-    host_.ShowMessage(kAppTitle, "Minimum Y pixels is (screen height) " + minimum, MessageIcon::Information);
+    host_.ShowMessage(std::string(kAppTitle), "Minimum Y pixels is (screen height) " + minimum, MessageIcon::Information);
     host_.SetFieldText(JobField::NumOfNums, minimum);
     settings_.NumOfNums = kMinBitmapPixels;
   } else {
@@ -289,7 +289,7 @@ bool GenerationJob::WriteValues(OutputFile& file) {
     completed = WithDrawer<kNumByte>([&](auto draw) { return WriteBinary(file, draw); });
   } else if (!WriterOffers(job_.FileType, job_.DeviceIndex, job_.NumType)) {
     // One message per file; the file stays empty.
-    host_.ShowMessage(kAppTitle, NotAvailableMessage(job_.FileType, job_.DeviceIndex), MessageIcon::None);
+    host_.ShowMessage(std::string(kAppTitle), NotAvailableMessage(job_.FileType, job_.DeviceIndex), MessageIcon::None);
   } else {
     const int32_t columns = job_.FileType == kFileCsv ? job_.CSVcolumnsX : 1;
     completed = WithNumType(job_.NumType, [&](auto type) {

@@ -152,7 +152,7 @@ std::string Storable(std::string_view text) {
 }
 
 DefaultsMessage SaveFailure(const RuntimeError& error, std::string_view what) {
-  return {"Error Number " + std::to_string(error.number()), std::string(what) + error.description()};
+  return {ErrorTitle(error), std::string(what) + error.description()};
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ inline std::ostream& operator<<(std::ostream& out, const Message& m) {
 }
 
 // A message titled with the application title.
-inline Message AppMessage(const QString& text, MessageIcon icon) { return {kAppTitle, text, icon}; }
+inline Message AppMessage(const QString& text, MessageIcon icon) { return {"Quibran", text, icon}; }
 
 class WindowTest : public ::testing::Test {
  protected:
