@@ -110,7 +110,7 @@ TEST_F(AleaNodeTest, FailuresToOpenAndToDeliverSayWhatToDo) {
                                "installs it; otherwise copy it from Quibran's packaging folder to "
                                "/etc/udev/rules.d. Then plug the device in again.";
   const auto open_unprivileged = [&] {
-    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) std::_Exit(3);
+    test::BecomeNobody();
     const RuntimeError denied = FailureOf([&] { AleaNode(locked).Open(); });
     std::_Exit(denied.number() == 70 && denied.description() == expected ? 0 : 1);
   };

@@ -2,8 +2,6 @@
 // Runs one of the project's programs as a child process, in a given folder,
 // its output streams going to files in a folder of its own.
 
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -44,11 +42,7 @@ class ProgramRun {
     std::ofstream(logs_ / "stdout").flush();
     const pid_t pid = ::fork();
     if (pid == 0) {
-      if (launch.file_size_limit > 0) {
-        ::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{launch.file_size_limit, launch.file_size_limit};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-      }
+      if (launch.file_size_limit > 0) LimitFileSize(launch.file_size_limit);
       if (::chdir(folder.c_str()) == 0 && std::freopen(out.c_str(), "w", stdout) &&
           std::freopen(err.c_str(), "w", stderr)) {
         ::execv(program_.c_str(), const_cast<char* const*>(argv.data()));

@@ -1,12 +1,10 @@
 #include "job/generation_job.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -347,9 +345,7 @@ TEST_F(JobTest, AFullDiskLeavesWholeRowsOnly) {
     settings_.NumOfNums = 100000;
     const std::string path = folder_ / (file_type == kFileAsc ? "RAND0001.ASC" : "RAND0001.CSV");
     const auto run_limited = [&] {
-      ::signal(SIGXFSZ, SIG_IGN);
-      const rlimit limit{kLimit, kLimit};
-      ::setrlimit(RLIMIT_FSIZE, &limit);
+      test::LimitFileSize(kLimit);
       job_.Run();
       const bool named = host_.messages.size() == 1 &&
                          host_.messages[0].text == "Disk full\n" + path + " was left incomplete.";
@@ -368,11 +364,10 @@ TEST_F(JobTest, FolderWithoutWritePermissionIsReported) {
   ::chmod(folder_.dir().c_str(), 0555);
   const Messages expected = {{"Error Number 70", "Permission denied\n" + folder_ / "RAND0001.BIN", MessageIcon::Critical}};
   const auto run_unprivileged = [&] {
-    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) std::_Exit(3);
+    test::BecomeNobody();
     job_.Run();
     std::_Exit(host_.messages == expected && job_.outcome() == JobOutcome::Failed ? 0 : 1);
   };
-  // Root writes anywhere, so the job runs as nobody in a child process.
   EXPECT_EXIT(run_unprivileged(), ::testing::ExitedWithCode(0), "");
 }
 

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -39,6 +43,20 @@ class TempFolder {
 inline std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// For a child process of a test: writes past `bytes` fail with EFBIG, the
+// runtime's "Disk full", instead of raising SIGXFSZ.
+inline void LimitFileSize(rlim_t bytes) {
+  std::signal(SIGXFSZ, SIG_IGN);
+  const rlimit limit{bytes, bytes};
+  ::setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+// For a child process of a test: root reads and writes anywhere, so a test of
+// permissions runs as nobody; exits 3 when that fails.
+inline void BecomeNobody() {
+  if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) std::_Exit(3);
 }
 
 }  // namespace quibran::test
