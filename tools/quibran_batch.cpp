@@ -327,7 +327,7 @@ class TerminalHost final : public JobHost {
  public:
   // `stream`: the job writes to standard output, `endless` without end.
   TerminalHost(const JobSettings& settings, bool show_progress, bool stream, bool endless)
-      : files_(settings.NumOfFiles), show_progress_(show_progress), stream_(stream), endless_(endless) {
+      : settings_(settings), show_progress_(show_progress), stream_(stream), endless_(endless) {
     fields_[static_cast<int>(JobField::StartSequence)] = settings.StartSequence;
     fields_[static_cast<int>(JobField::NumOfNums)] = settings.NumOfNumsText;
     fields_[static_cast<int>(JobField::CSVcolumnsX)] = std::to_string(settings.CSVcolumnsX);
@@ -373,7 +373,8 @@ class TerminalHost final : public JobHost {
     const double done = progress.values_total > 0 ? static_cast<double>(progress.values_done) / progress.values_total : 0;
     const std::string left = endless_ ? "" : ", " + (done > 0 ? Duration(seconds * (1 - done) / done) : "-:--:--") + " left";
     const std::string where = stream_ ? "standard output"
-                                      : "file " + std::to_string(completed_ + 1) + " of " + std::to_string(files_);
+                                      : "file " + std::to_string(completed_ + 1) + " of " +
+                                            std::to_string(settings_.NumOfFiles);  // as the job's checks left it
     std::fprintf(stderr, "\r%s: %s written, %s/s%s\033[K", where.c_str(),
                  Bytes(static_cast<double>(progress.bytes_done)).c_str(),
                  Bytes(seconds > 0 ? progress.bytes_done / seconds : 0).c_str(), left.c_str());
@@ -414,7 +415,7 @@ class TerminalHost final : public JobHost {
 
  private:
   std::array<std::string, 4> fields_;
-  int64_t files_;
+  const JobSettings& settings_;
   int64_t completed_ = 0;
   bool show_progress_;
   bool stream_;
@@ -449,11 +450,12 @@ int RunBatch(Options& options) {
     // The files are written; the list of them is not.
     std::fprintf(stderr, "quibran-batch: cannot write the file names to standard output: %s\n",
                  std::strerror(host.names_error()));
-    return kExitDestination;
   }
+  // A stop by Ctrl-C says so even when the list of names failed too.
   switch (job.outcome()) {
-    case JobOutcome::Completed: return g_interrupted ? kExitInterrupted : kExitOk;  // a bitmap stopped unsaved
     case JobOutcome::Stopped: return kExitInterrupted;
+    case JobOutcome::Completed:  // g_interrupted: a bitmap stopped unsaved
+      return g_interrupted ? kExitInterrupted : host.names_error() != 0 ? kExitDestination : kExitOk;
     default: return kExitDestination;
   }
 }
@@ -466,7 +468,10 @@ int main(int argc, char** argv) {
   try {
     std::variant<Options, std::string> parsed = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (const std::string* text = std::get_if<std::string>(&parsed)) {
-      std::fputs(text->c_str(), stdout);
+      if (std::fputs(text->c_str(), stdout) < 0 || std::fflush(stdout) != 0) {
+        std::fprintf(stderr, "quibran-batch: cannot write to standard output: %s\n", std::strerror(errno));
+        return kExitDestination;
+      }
       return kExitOk;
     }
     return RunBatch(std::get<Options>(parsed));

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -116,7 +117,10 @@ TEST_F(BatchTest, DefaultsWriteOneFileOf1024BytesIntoTheCurrentFolderAndHelpName
   result = Batch({"--help"});
   EXPECT_EQ(result.status, 0);
   for (const char* option : {"--source", "--file-type", "--number-type", "--count", "--columns", "--files", "--dir",
-                             "--stem", "--start", "--seed", "--stdout", "--quiet", "--help", "--version", "Examples", "os"}) {
+                             "--stem", "--start", "--seed", "--stdout", "--quiet", "--help", "--version", "Examples", "os",
+                             // how --seed sets each source
+                             "mt    MTInit(N)", "wh    WHSeed(N), so N and -N", "rnd   PCG32 seeded from N",
+                             "from Wichmann-Hill exactly when N is odd"}) {
     EXPECT_NE(result.out.find(option), std::string::npos) << option;
   }
 }
@@ -197,6 +201,41 @@ TEST_F(BatchTest, FullDiskOrFullStandardOutputExit1) {
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.err, "quibran-batch: cannot write the file names to standard output: No space left on device\n");
   EXPECT_EQ(test::ReadFile(folder_ / "RAND0003.BIN").size(), 1024u);
+
+  result = Batch({"--help"}, {.out = "/dev/full"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, "quibran-batch: cannot write to standard output: No space left on device\n");
+}
+
+// A bitmap is an uncompressed 24-bit Windows bitmap, bottom row first, each
+// row padded to four bytes, every pixel the colour the source gives.
+TEST_F(BatchTest, BitmapFileHoldsTheDrawnColoursInWindowsBitmapForm) {
+  constexpr int kW = 101, kH = 100, kRow = (3 * kW + 3) / 4 * 4;
+  const Result result = Batch({"--source", "mt", "--file-type", "bmp", "--width", "101", "--height", "100", "--seed",
+                               "5", "--quiet"});
+  ASSERT_EQ(result.status, 0) << result.err;
+  const std::string bytes = test::ReadFile(folder_ / "RAND0001.BMP");
+  ASSERT_EQ(bytes.size(), 54u + kRow * kH);
+  const auto field = [&](std::size_t at, int size) {
+    uint32_t v = 0;
+    for (int i = size - 1; i >= 0; --i) v = v << 8 | static_cast<uint8_t>(bytes[at + i]);
+    return v;
+  };
+  EXPECT_EQ(bytes.substr(0, 2), "BM");
+  // size, offset of the pixels, header size, width, height, planes, bits, compression, image size
+  EXPECT_EQ((std::vector<uint32_t>{field(2, 4), field(10, 4), field(14, 4), field(18, 4), field(22, 4), field(26, 2),
+                                   field(28, 2), field(30, 4), field(34, 4)}),
+            (std::vector<uint32_t>{static_cast<uint32_t>(bytes.size()), 54, 40, kW, kH, 1, 24, 0, kRow * kH}));
+  core_.SeedSource(kSourceMersenneTwister, 5);
+  for (int x = 0; x < kW; ++x) {
+    for (int y = 0; y < kH; ++y) {
+      const auto colour = static_cast<uint32_t>(std::nearbyint(core_.mt.MTReal() * 16777215.0));
+      ASSERT_EQ(field(54 + static_cast<std::size_t>((kH - 1 - y) * kRow + 3 * x), 3), (colour & 0xFF) << 16 | (colour & 0xFF00) |
+                                                                          colour >> 16)
+          << x << "," << y;  // stored blue, green, red: red is the colour's low byte
+    }
+  }
+  for (int y = 0; y < kH; ++y) EXPECT_EQ(field(static_cast<std::size_t>(54 + y * kRow + 3 * kW), kRow - 3 * kW), 0u);
 }
 
 // --source alea reads the node that --device names. On a terminal, standard
@@ -295,6 +334,16 @@ TEST_F(BatchTest, InterruptClosesTheFileWithWhatItHoldsAndExits130) {
   EXPECT_LT(written.size(), 2147483646u);
   core_.SeedSource(kSourceWichmannHill, 3);
   EXPECT_EQ(written, test::DrawnBytes(core_, kSourceWichmannHill, written.size()));
+
+  // A stop still says so when the list of names could not be written.
+  const pid_t many = Start({"--source", "wh", "--count", "1000000", "--files", "9999", "--quiet"}, {.out = "/dev/full"});
+  while (!std::filesystem::exists(folder_ / "RAND0002.BIN") && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  ::kill(many, SIGINT);
+  const Result stopped = Wait(many);
+  EXPECT_EQ(stopped.status, 130) << stopped.err;
+  EXPECT_NE(stopped.err.find("cannot write the file names"), std::string::npos) << stopped.err;
 }
 
 }  // namespace
