@@ -80,6 +80,9 @@ std::string ReadFileStart(const std::string& path, std::size_t limit) {
 }
 
 void ReplaceFile(const std::string& path, std::string_view bytes) {
+  // A file that may not be written keeps its content, as an open for output
+  // would: the rename below needs only the folder's permission.
+  if (::access(path.c_str(), W_OK) != 0 && errno != ENOENT) ThrowFromErrno(errno, false);
   std::string temp = path + ".XXXXXX";
   const mode_t mode = NewFileMode(path);
   Descriptor file(::mkostemp(temp.data(), O_CLOEXEC));

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
@@ -93,6 +95,8 @@ TEST(DefaultsFile, LoadReactsToEveryKindOfFile) {
        With(kStored, [](auto& s) { s.NumOfNumsText = "2147483646 (2 GB - 2)", s.NumOfNums = 2147483646; })},
       {"2147483648", File({{5, "2147483648"}}),
        With(kStored, [](auto& s) { s.NumOfNumsText = "2147483648", s.NumOfNums = 2147483646; })},
+      {"2147483647", File({{5, "2147483647"}}),
+       With(kStored, [](auto& s) { s.NumOfNumsText = "2147483647", s.NumOfNums = 2147483646; })},
       // 53, 76 and 62: the built-in defaults.
       {"no file", std::nullopt, BuiltInDefaults()},
       {"eleven lines", file.substr(0, file.rfind("0\r\n")), BuiltInDefaults()},
@@ -185,6 +189,25 @@ TEST(DefaultsFile, FailedSaveLeavesTheOldFile) {
   EXPECT_EQ(message, Message({"Error Number 61", "Error message: App Data - Disk full"}));
   EXPECT_EQ(ReadFile(DefaultsFilePath(config.dir())), old_bytes);
   EXPECT_EQ(FilesIn(config / "Ostrel Works/Quibran"), 1u);
+
+  // A read-only file stays as it is, though its folder may be written (as
+  // nobody in a child: root writes any file).
+  for (const fs::path folder : {config.dir(), config / "Ostrel Works", config / "Ostrel Works/Quibran"}) {
+    fs::permissions(folder, fs::perms::all);
+  }
+  fs::permissions(DefaultsFilePath(config.dir()), fs::perms::owner_read | fs::perms::others_read);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    test::BecomeNobody();
+    std::_Exit(SaveDefaults(config.dir(), kStored) ==
+                       Message({"Error Number 70", "Error message: App Data - Permission denied"})
+                   ? 0
+                   : 1);
+  }
+  int status = -1;
+  ::waitpid(child, &status, 0);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(ReadFile(DefaultsFilePath(config.dir())), old_bytes);
 }
 
 }  // namespace
