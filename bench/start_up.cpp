@@ -7,7 +7,8 @@
 // The pause defaults to the program's own (3000 ms). Prints the times from
 // main()'s first line; scripts/bench-start-up.sh runs it as a fresh process
 // several times. Runs offscreen unless QT_QPA_PLATFORM or DISPLAY say
-// otherwise. Reads the user's defaults file; writes nothing.
+// otherwise. Leaving saves the settings as the program does: the script
+// points XDG_CONFIG_HOME at a folder of its own.
 
 #include <QApplication>
 #include <QTimer>

@@ -16,6 +16,10 @@ cd "$(dirname "$0")/.."
 runs=${RUNS:-5}
 bench_build quibran_start_up
 bench=$(realpath "$build_dir/bench/quibran_start_up")
+# A first start, as a new user's: built-in defaults, and what leaving saves
+# goes to the work folder, never to the user's own settings.
+bench_work_folder quibran-start-up
+export XDG_CONFIG_HOME=$work
 
 for ((run = 1; run <= runs; run++)); do
   start=$(date +%s%N)

@@ -4,10 +4,13 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <filesystem>
 #include <functional>
 #include <vector>
 
+#include "app/start_up.h"
 #include "platform/alea_node.h"
+#include "settings/defaults_file.h"
 
 #include "window_fixture.h"
 
@@ -120,10 +123,12 @@ TEST_F(JobTest, StopInTheMiddleOfAMultiFileJob) {
 
 TEST_F(JobTest, ClosingTheWindowStopsTheJob) {
   Prepare(kFileBin, kSourceRnd, "1000", "9999");
+  std::filesystem::remove(DefaultsFilePath(ConfigFolder()));
   OnNextFile([&] { window.close(); });
   Click("cmdStart");
   EXPECT_FALSE(window.isVisible());
   EXPECT_LE(Files().size(), 2);
+  EXPECT_EQ(LoadDefaults(ConfigFolder()).settings.NumOfFiles, 9999);  // and the settings saved
 }
 
 // The job moves the focus through the start fields so that their leave

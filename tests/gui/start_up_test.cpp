@@ -56,13 +56,13 @@ TEST(StartUp, SplashThenTheWindowWithTheStoredSettings) {
   stored.NumOfNumsText = "300";
   stored.BaseFilename = "PAD";
   stored.StartSequence = "7";
-  ASSERT_EQ(SaveDefaults(ConfigFolder(), stored), std::nullopt);
 
   constexpr std::chrono::milliseconds kPause{50};
   Program program(kPause);
   QStringList during_pause;
   bool window_during_pause = true;
-  QTimer::singleShot(0, [&] {
+  QTimer::singleShot(0, [&] {  // the file is read after the pause
+    EXPECT_EQ(SaveDefaults(ConfigFolder(), stored), std::nullopt);
     during_pause = SplashLabels();
     window_during_pause = program.window() != nullptr;
   });
@@ -79,6 +79,9 @@ TEST(StartUp, SplashThenTheWindowWithTheStoredSettings) {
   EXPECT_EQ(window->findChild<QComboBox*>("cmbNumOfNums")->currentText() + " " +
                 window->findChild<QLineEdit*>("txtFileName")->text(),
             "300 PAD0007.ASC");
+  // The second ApplyDefaults, after the window is shown, runs the start
+  // field's own handlers once more.
+  EXPECT_EQ(window->findChild<QLineEdit*>("txtStartSequence")->text(), "0007");
   EXPECT_FALSE(window->findChild<QPushButton*>("cmdStop")->isEnabled());
 
   ResetConfig();
