@@ -64,9 +64,10 @@ TEST_F(BitmapWindowTest, StopsAfterTheColumnThenWaitsOnTopAndModalAndSaves) {
     if (x != 30) return;
     during << Captions(*bmp) << QString::number(bmp->isModal());
     Click(Button(*bmp, "cmdSaveBMPandClose"));  // "Working..." ignores it
-    Click(Button(*bmp, "cmdCloseBMP"));         // Stop
+    during << QString::number(bmp->isVisible() && bmp->result() == 0 && !QFileInfo::exists(folder.filePath("A.BMP")));
+    Click(Button(*bmp, "cmdCloseBMP"));  // Stop
   });
-  EXPECT_EQ(during, QStringList({"Stop | Working...", "0"}));
+  EXPECT_EQ(during, QStringList({"Stop | Working...", "0", "1"}));
   EXPECT_TRUE(bmp->isVisible() && bmp->windowTitle().trimmed().isEmpty());
   EXPECT_EQ(bmp->size(), QSize(kW, kH));
   EXPECT_EQ(Button(*bmp, "cmdSaveBMPandClose")->geometry(), QRect(8, 8, 89, 25));
@@ -164,12 +165,15 @@ TEST_F(BitmapWindowTest, BitmapJobsFromTheMainWindow) {
   EXPECT_EQ(QImage(folder.filePath("RAND0001.BMP")).size(), QSize(100, 100));
   EXPECT_EQ(Text("txtStartSequence"), "0002");
 
+  int last_column = -1;
   OnColumns([&](BitmapWindow& w, int x) {
+    last_column = x;
     if (x != 5) return;
     Click("cmdStop");
     click_later(Button(w, "cmdCloseBMP"));
   });
   Click("cmdStart");
+  EXPECT_EQ(last_column, 5);  // the drawing stopped after the column of the click
   OnColumns([&](BitmapWindow&, int x) { if (x == 5) window.close(); });
   Click("cmdStart");
   EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"RAND0001.BMP"});
