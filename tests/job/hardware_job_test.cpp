@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <thread>
@@ -109,6 +110,26 @@ TEST_F(HardwareJobTest, EachValueIsOneCallByTheNumberTypeTable) {
       std::filesystem::remove(file);
     }
   }
+
+  // The device opens once the job runs; a colour costs one message a file.
+  Script();
+  script_.also = &host_.calls;
+  settings_.NumOfFiles = 2;
+  host_.calls.clear();
+  host_.messages.clear();
+  job_.Run();
+  const auto at = [&](const char* call) { return std::find(host_.calls.begin(), host_.calls.end(), call); };
+  EXPECT_LT(at("SetRunning true"), at("device 1 Open"));
+  EXPECT_EQ(host_.messages, Messages(2, {"Quibran", "Not Available [GB008]", MessageIcon::None}));
+
+  // A byte outside 0..255 is no byte.
+  Script({256});
+  settings_.FileType = kFileBin;
+  settings_.NumType = kNumByte;
+  host_.messages.clear();
+  job_.Run();
+  EXPECT_EQ(job_.outcome(), JobOutcome::Failed);
+  EXPECT_EQ(host_.messages, (Messages{{"Error Number 6", "Alea Device:  Overflow", MessageIcon::Critical}}));
 }
 
 TEST_F(HardwareJobTest, StopInTheSecondOfThreeFilesClosesTheFileThenTheDevice) {
