@@ -12,12 +12,14 @@
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTimer>
+#include <cstring>
 #include <functional>
 #include <set>
 
 #include "app/about_dialog.h"
 #include "app/help_window.h"
 #include "app/qt_text.h"
+#include "job/generation_job.h"
 #include "platform/version.h"
 #include "window_fixture.h"
 
@@ -126,8 +128,8 @@ struct PresetRun {
   bool relaid;
 };
 
-// A job from the PX4 preset writes R01A0001.BIN to R01A9600.BIN of 65536
-// bytes each: the job tests cover what the job makes of these settings.
+// The job names its files from these settings (the PX4 preset: R01A0001.BIN
+// to R01A9600.BIN, of 65536 bytes each); the job tests cover what it writes.
 class PresetTest : public DialogTest, public ::testing::WithParamInterface<PresetRun> {};
 
 TEST_P(PresetTest, FillsTheWindowThroughItsControls) {
@@ -155,6 +157,8 @@ TEST_P(PresetTest, FillsTheWindowThroughItsControls) {
   EXPECT_EQ(Text("txtBaseFilename") + " " + Text("txtStartSequence") + " " + Text("txtFileName"),
             QString(run.base) + " 0001 " + run.base + "0001.BIN");
   EXPECT_EQ(settings.BaseFilename + settings.StartSequence, std::string(run.base) + "0001");
+  EXPECT_EQ(BuildOutputFileName("", settings.BaseFilename, 1 + settings.NumOfFiles, ".BIN"),
+            run.base + std::string(4 - strlen(run.files), '0') + run.files + ".BIN");  // the last file
   // The layout writes its own quantity, 768, only when it runs.
   bool laid_out = false;
   for (const QList<QVariant>& change : quantities) laid_out |= change.at(0).toString() == "768";
@@ -186,7 +190,9 @@ TEST_F(DialogTest, HelpOpensOnItsContentsPageAndAMissingPageShowsNoMessage) {
   EXPECT_EQ(help->windowTitle(), "Quibran Help - Contents");
   browser->setSource(QUrl("qrc:/help/missing.html"));
   browser->setSource(QUrl("qrc:/help/sources.html"));
-  EXPECT_TRUE(browser->toPlainText().contains("one-time pads"));
+  // What every user of a software source must know.
+  for (const char* said : {"seeded from the clock", "once a second", "624", "not fit for one-time pads"})
+    EXPECT_TRUE(browser->toPlainText().contains(said)) << said;
   window.findChild<QAction*>("mnuHelpContents")->trigger();
   EXPECT_EQ(window.findChildren<HelpWindow*>().size(), 1);
   EXPECT_EQ(browser->source(), HelpWindow::kContentsPage);
