@@ -73,17 +73,26 @@ case $1 in
 
   appstream)
     appstreamcli validate-tree --no-net "$PREFIX" || fail "appstreamcli validate-tree"
+    # What software centres show, which the validator does not ask for.
+    metainfo=$PREFIX/share/metainfo/$APP_ID.metainfo.xml
+    for element in '<name>' '<summary>' '<description>' '<screenshot ' '<content_rating ' '<project_license>' \
+      "<release version=\"$VERSION\""; do
+      grep -qF -- "$element" "$metainfo" || fail "the metainfo has no $element"
+    done
     ;;
 
   man-pages)
     for page in "$PREFIX"/share/man/man1/*.1.gz; do
       name=$(basename "$page" .1.gz)
-      mandoc -T lint -W warning "$page" || fail "mandoc -T lint: $name"
+      mandoc -T lint "$page" || fail "mandoc -T lint: $name"
       warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)
       [[ -z $warnings ]] || fail "man -l $name: $warnings"
       # The page documents every option that the program's --help names.
       text=$(mandoc -T ascii "$page" | sed 's/.\x08//g')
-      for option in $(headless "$PREFIX/bin/$name" --help | grep -oE -- '--[a-z][a-z-]*' | sort -u); do
+      options=$(headless "$PREFIX/bin/$name" --help | grep -oE -- '--[a-z][a-z-]*' | sort -u) ||
+        fail "$name --help: exit status $?"
+      [[ -n $options ]] || fail "$name --help names no option"
+      for option in $options; do
         grep -qF -- "$option" <<<"$text" || fail "$name.1 does not document $option"
       done
     done
