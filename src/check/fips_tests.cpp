@@ -83,8 +83,9 @@ inline __attribute__((always_inline)) bool HasLongRun(const uint8_t* block) {
     const int bit = b & 1;
     int first = 8 * i;
     int end = 8 * i + 16;
-    while (first > 0 && Bit(block, first - 1) == bit) --first;
-    while (end < kBlockBits && Bit(block, end) == bit) ++end;
+    // Walk out from the two bytes only until the run is long enough.
+    while (end - first < kLongRun && first > 0 && Bit(block, first - 1) == bit) --first;
+    while (end - first < kLongRun && end < kBlockBits && Bit(block, end) == bit) ++end;
     if (end - first >= kLongRun) return true;
   }
   return false;

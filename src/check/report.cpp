@@ -26,6 +26,8 @@ std::string JsonNumber(const std::optional<double>& value, int decimals) {
   return value ? Fixed(*value, decimals) : "null";
 }
 
+std::string Bytes(uint64_t count) { return std::to_string(count) + (count == 1 ? " byte" : " bytes"); }
+
 double ExpectedFailures(const FipsFigures& fips) { return static_cast<double>(fips.blocks) * kFipsFailureRate; }
 
 }  // namespace
@@ -68,7 +70,7 @@ std::string Verdict(const FileReport& report) {
   const Judgement judgement = Judge(report);
   if (judgement == Judgement::Empty) return "empty: nothing to check";
   if (judgement == Judgement::TooShort) {
-    return "too short to judge: " + std::to_string(report.size) + " bytes, fewer than the " +
+    return "too short to judge: " + Bytes(report.size) + ", fewer than the " +
            std::to_string(kFipsStartBytes + kFipsBlockBytes) + " of one FIPS 140-2 block";
   }
   static constexpr const char* kWords[] = {"looks random", "suspect", "not random"};
@@ -90,7 +92,7 @@ std::string TextReport(const std::string& name, const FileReport& report) {
     text += value;
     text += '\n';
   };
-  line("size", std::to_string(report.size) + " bytes");
+  line("size", Bytes(report.size));
   line("SHA-256", report.sha256);
   line("entropy", b.entropy ? Fixed(*b.entropy, 6) + " bits per byte" : "n/a");
   line("optimum compression",
