@@ -10,6 +10,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <utility>
 
 #include "job/temp_folder.h"
 #include "platform/runtime_error.h"
@@ -19,16 +21,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The failure of `action`, which must fail.
+using Failure = std::pair<int, std::string>;
+
+// The number and description of the failure of `action`, which must fail.
 template <class Action>
-RuntimeError FailureOf(Action action) {
+Failure FailureOf(Action action) {
   try {
     action();
   } catch (const RuntimeError& error) {
-    return error;
+    return {error.number(), error.description()};
   }
   ADD_FAILURE() << "no failure";
-  return RuntimeError(0);
+  return {};
 }
 
 class AleaNodeTest : public ::testing::Test {
@@ -36,7 +40,8 @@ class AleaNodeTest : public ::testing::Test {
   AleaNodeTest() {
     fs::create_directories(places_.dev);
     // A ChaosKey (1d50:60c6) listed before the Alea.
-    for (const auto& [name, port, ids] : {std::tuple{"chaoskey0", "1-1", "1d50 60c6"}, {"chaoskey1", "1-2", "12d8 0001"}}) {
+    for (const auto& [name, port, ids] :
+         {std::tuple{"chaoskey0", "1-1", "1d50 60c6"}, {"chaoskey1", "1-2", "12d8 0001"}}) {
       const std::string usb = folder_ / "devices/" + port, entry = places_.usbmisc + "/" + name;
       fs::create_directories(usb + "/" + port + ":1.0");
       std::ofstream(usb + "/idVendor") << std::string(ids, 4) << "\n";
@@ -54,7 +59,8 @@ class AleaNodeTest : public ::testing::Test {
 TEST_F(AleaNodeTest, FindsTheAleaAndServesEveryByteOnceInOrderUntilItEnds) {
   std::string bytes;
   for (uint32_t x = 1; bytes.size() < 100003; x = x * 1103515245 + 12345) bytes += static_cast<char>(x >> 23);
-  std::ofstream(places_.dev + "/chaoskey1") << bytes;
+  const std::string alea = places_.dev + "/chaoskey1";
+  std::ofstream(alea) << bytes;
   AleaNode node("", AleaNode::kDefaultWait, places_);
   node.Open();
   // Bytes, words and doubles in turn, each made of the node's next bytes.
@@ -69,25 +75,21 @@ TEST_F(AleaNodeTest, FindsTheAleaAndServesEveryByteOnceInOrderUntilItEnds) {
     ASSERT_EQ(node.GetRandomWord(), static_cast<int32_t>(next(4))) << used;
     ASSERT_EQ(node.GetRandomDouble(), static_cast<double>(next(7) >> 3) * 0x1p-53) << used;
   }
-  // The node ends as an unplugged device does: at once, 57.
-  const RuntimeError end = FailureOf([&] { while (true) node.GetRandomByte(); });
-  EXPECT_EQ(end.number(), 57);
-  EXPECT_EQ(end.description(),
-            "Device I/O error: " + places_.dev + "/chaoskey1 has no more data (was the device unplugged?)");
+  // The node ends as an unplugged device does: at once.
+  EXPECT_EQ(FailureOf([&] { while (true) node.GetRandomByte(); }),
+            Failure(57, "Device I/O error: " + alea + " has no more data (was the device unplugged?)"));
 
   fs::remove_all(places_.usbmisc + "/chaoskey1");
-  const RuntimeError none = FailureOf([&] { node.Open(); });
-  EXPECT_EQ(none.number(), 68);
-  EXPECT_EQ(none.description(), "Device unavailable: no Alea USB random number generator found (is it plugged in?)");
-  EXPECT_EQ(FailureOf([&] { node.GetRandomWord(); }).number(), 57);  // not open
+  EXPECT_EQ(FailureOf([&] { node.Open(); }),
+            Failure(68, "Device unavailable: no Alea USB random number generator found (is it plugged in?)"));
+  EXPECT_EQ(FailureOf([&] { node.GetRandomWord(); }), Failure(57, "Device I/O error: the device is not open"));
 }
 
 TEST_F(AleaNodeTest, FailuresToOpenAndToDeliverSayWhatToDo) {
   const std::string missing = places_.dev + "/chaoskey9";
-  const RuntimeError unavailable = FailureOf([&] { AleaNode(missing).Open(); });
-  EXPECT_EQ(unavailable.number(), 68);
-  EXPECT_EQ(unavailable.description(),
-            "Device unavailable: cannot open " + missing + ": No such file or directory (is the device plugged in?)");
+  EXPECT_EQ(FailureOf([&] { AleaNode(missing).Open(); }),
+            Failure(68, "Device unavailable: cannot open " + missing +
+                            ": No such file or directory (is the device plugged in?)"));
 
   // A node that stays open but silent fails after the wait.
   const std::string fifo = places_.dev + "/silent";
@@ -95,24 +97,22 @@ TEST_F(AleaNodeTest, FailuresToOpenAndToDeliverSayWhatToDo) {
   const int writer = ::open(fifo.c_str(), O_RDWR);
   AleaNode silent(fifo, std::chrono::milliseconds(50));
   silent.Open();
-  const RuntimeError quiet = FailureOf([&] { silent.GetRandomDouble(); });
+  EXPECT_EQ(FailureOf([&] { silent.GetRandomDouble(); }),
+            Failure(57, "Device I/O error: " + fifo + " gave no data for 50 ms"));
   ::close(writer);
-  EXPECT_EQ(quiet.number(), 57);
-  EXPECT_EQ(quiet.description(), "Device I/O error: " + fifo + " gave no data for 50 ms");
 
   // Root opens anything, so the node is opened as nobody in a child.
   const std::string locked = places_.dev + "/chaoskey1";
   std::ofstream(locked) << "x";
   ::chmod(locked.c_str(), 0);
   ::chmod(folder_.dir().c_str(), 0755);
-  const std::string expected = "Permission denied: cannot open " + locked +
-                               ". The udev rule 60-quibran-alea.rules gives the desktop user access: the package "
-                               "installs it; otherwise copy it from Quibran's packaging folder to "
-                               "/etc/udev/rules.d. Then plug the device in again.";
+  const Failure denied(70, "Permission denied: cannot open " + locked +
+                              ". The udev rule 60-quibran-alea.rules gives the desktop user access: the package "
+                              "installs it; otherwise copy it from Quibran's packaging folder to "
+                              "/etc/udev/rules.d. Then plug the device in again.");
   const auto open_unprivileged = [&] {
     test::BecomeNobody();
-    const RuntimeError denied = FailureOf([&] { AleaNode(locked).Open(); });
-    std::_Exit(denied.number() == 70 && denied.description() == expected ? 0 : 1);
+    std::_Exit(FailureOf([&] { AleaNode(locked).Open(); }) == denied ? 0 : 1);
   };
   EXPECT_EXIT(open_unprivileged(), ::testing::ExitedWithCode(0), "");
 }

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "fixed_clock.h"
@@ -25,17 +26,13 @@ PlatformRnd GivingNext(uint32_t output) {
   return rnd;
 }
 
+// A tie rounds to even; a second earlier on the next day gives the same seed.
 TEST(SeedSource, TwisterSeedIsRoundedSecondsPlusDayNumber) {
-  struct Case {
-    int32_t day;
-    float seconds;
-    int32_t seed;
-  };
-  for (const Case& c : {Case{kDay, 3600.5f, kDay + 3600},  // a tie rounds to the even 3600
-                        Case{kDay, 3601.5f, kDay + 3602}, Case{kDay, 500.0f, kDay + 500},
-                        Case{kDay + 1, 499.0f, kDay + 500}}) {  // a second earlier on the next day: the same
-    const test::FixedClock clock(c.day, c.seconds);
-    EXPECT_EQ(RandomSources(clock).ClockSeed(), c.seed) << c.day << " " << c.seconds;
+  const std::tuple<int32_t, float, int32_t> cases[] = {
+      {kDay, 3600.5f, kDay + 3600}, {kDay, 3601.5f, kDay + 3602}, {kDay, 500.0f, kDay + 500},
+      {kDay + 1, 499.0f, kDay + 500}};
+  for (const auto& [day, seconds, seed] : cases) {
+    EXPECT_EQ(RandomSources(test::FixedClock(day, seconds)).ClockSeed(), seed) << day << " " << seconds;
   }
 }
 
@@ -170,10 +167,10 @@ TEST(PlatformRnd, GivesThePcg32ReferenceStreams) {
 
 TEST(DrawValue, ThrowsExactlyForTheCombinationsNoSourceOffers) {
   // By source, whether it offers Byte, Integer15, Integer16, Long31, Long32, Single, Double, Color.
-  const std::string offers[kSourceCount] = {"11111111", "11100101", "11110111", "11110111", "00000000"};
+  const std::string offers[] = {"11111111", "11100101", "11110111", "11110111", "00000000", "11111111"};
   const test::FixedClock clock(kDay, 10.0f);
   RandomSources sources(clock);
-  for (int source = 0; source < kSourceCount; ++source) {
+  for (int source = 0; source <= kSourceOs; ++source) {
     for (int type = 0; type < kNumTypeCount; ++type) {
       const bool offered = offers[source][type] == '1';
       EXPECT_EQ(SourceOffers(source, type), offered) << source << " " << type;
@@ -201,24 +198,28 @@ TEST(Randomize, AnotherMomentGivesAnotherStream) {
   EXPECT_EQ(std::adjacent_find(firsts.begin(), firsts.end()), firsts.end());
 }
 
-// The kernel's generator: every type, no seed. Its reals are whole numbers
-// of 2^-24 (single) and 2^-53 (double) below 1, the double's finer than any
-// one 32-bit word gives; its bytes, one by one or in bulk across buffer
-// refills, fall evenly.
-TEST(KernelSource, OffersEveryTypeTakesNoSeedAndFillsEvery53Or24Bits) {
+// The kernel's generator takes no seed. Each type's values lie in its range
+// and 2000 of them reach its top 1 %; its reals are whole numbers of 2^-24
+// (single) and 2^-53 (double), the double's finer than any one 32-bit word
+// gives; its bytes, one by one or in bulk across buffer refills, fall evenly.
+TEST(KernelSource, TakesNoSeedFillsEveryTypesRangeAndEvery53Or24Bits) {
+  static constexpr double kLimits[] = {256.0, 32768.0, 65536.0, 2147483648.0, 4294967296.0, 1.0, 1.0, 16777216.0};
   const test::FixedClock clock(kDay, 10.0f);
   RandomSources sources(clock);
-  for (int type = 0; type < kNumTypeCount; ++type) EXPECT_TRUE(SourceOffers(kSourceOs, type)) << type;
   EXPECT_THROW(sources.SeedSource(kSourceOs, 1), std::invalid_argument);
-  bool finer_than_a_word = false;
-  for (int i = 0; i < 1000; ++i) {
-    const double single = sources.DrawValue(kSourceOs, kNumSingle);
-    const double real = sources.DrawValue(kSourceOs, kNumDouble);
-    ASSERT_TRUE(single >= 0 && single < 1 && std::ldexp(single, 24) == std::floor(std::ldexp(single, 24))) << single;
-    ASSERT_TRUE(real >= 0 && real < 1 && std::ldexp(real, 53) == std::floor(std::ldexp(real, 53))) << real;
-    finer_than_a_word = finer_than_a_word || std::ldexp(real, 32) != std::floor(std::ldexp(real, 32));
+  for (int type = 0; type < kNumTypeCount; ++type) {
+    const int bits = type == kNumSingle ? 24 : 53;
+    double largest = 0;
+    bool finer_than_a_word = false;
+    for (int i = 0; i < 2000; ++i) {
+      const double v = sources.DrawValue(kSourceOs, type), scaled = std::ldexp(v, bits);
+      ASSERT_TRUE(v >= 0 && v < kLimits[type] && scaled == std::floor(scaled)) << type << " " << v;
+      largest = std::max(largest, v);
+      finer_than_a_word = finer_than_a_word || std::ldexp(v, 32) != std::floor(std::ldexp(v, 32));
+    }
+    EXPECT_GT(largest, 0.99 * kLimits[type]) << type;
+    EXPECT_EQ(finer_than_a_word, type == kNumDouble) << type;
   }
-  EXPECT_TRUE(finer_than_a_word);
   std::vector<uint8_t> bytes(1 << 20);
   for (std::size_t i = 0; i < 1000; ++i) bytes[i] = static_cast<uint8_t>(sources.DrawValue(kSourceOs, kNumByte));
   sources.DrawBytes(kSourceOs, bytes.data() + 1000, bytes.size() - 1000);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <tuple>
+#include <utility>
 
 #include "fixed_clock.h"
 
@@ -13,48 +15,38 @@ using Components = std::array<int32_t, 3>;
 
 Components Of(const WichmannHill& wh) { return {wh.WHState1, wh.WHState2, wh.WHState3}; }
 
+// One generator from its default state: n > 0 steps, n = 0 repeats without
+// stepping, n < 0 reseeds, then steps.
 TEST(WichmannHill, KnownValuesFromTheDefaultStateAndASeed) {
-  struct Step {
-    int32_t n;
-    double value;
-    Components after;
+  const std::tuple<int32_t, double, Components> steps[] = {
+      {0, 0.016930906200, {171, 172, 170}}, {1, 0.895253911238, {29241, 29584, 28900}},
+      {1, 0.111491021216, {5826, 27179, 674}}, {1, 0.939526796411, {27638, 7510, 23611}},
+      {0, 0.939526796411, {27638, 7510, 23611}}, {-12345, 0.012037034764, {22434, 1850, 6363}},
+      {INT32_MIN, 0.016930906200, {171, 172, 170}},  // 2147483648 reduces to 1
   };
   WichmannHill wh;
-  for (const Step& s : {Step{1, 0.895253911238, {29241, 29584, 28900}}, Step{1, 0.111491021216, {5826, 27179, 674}},
-                        Step{1, 0.939526796411, {27638, 7510, 23611}},
-                        Step{0, 0.939526796411, {27638, 7510, 23611}},  // n = 0 repeats without stepping
-                        Step{-12345, 0.012037034764, {22434, 1850, 6363}}}) {  // n < 0 reseeds, then steps
-    EXPECT_NEAR(wh.WHNext(s.n), s.value, 1e-12) << s.n;
-    EXPECT_EQ(Of(wh), s.after) << s.n;
+  for (const auto& [n, value, after] : steps) {
+    EXPECT_NEAR(wh.WHNext(n), value, 1e-12) << n;
+    EXPECT_EQ(Of(wh), after) << n;
   }
-  WichmannHill fresh;
-  EXPECT_NEAR(fresh.WHNext(0), 0.016930906200, 1e-12);
-  EXPECT_EQ(Of(fresh), (Components{171, 172, 170}));
-  fresh.WHNext(INT32_MIN);  // 2147483648 reduces to 1, then one step
-  EXPECT_EQ(Of(fresh), (Components{171, 172, 170}));
 }
 
-TEST(WichmannHill, SeedingFromNumbers) {
-  struct Seed {
-    double seed;
-    Components components;
+TEST(WichmannHill, SeedingFromNumbersAndFromTheClock) {
+  const std::pair<double, Components> seeds[] = {
+      {12345, {12345, 12345, 12345}}, {30307, {38, 172, 30307}}, {0, {171, 172, 170}},
+      {-7.5, {8, 8, 8}},          // floored to -8, then made positive
+      {4294967296.0, {2, 2, 2}},  // reduced modulo 2147483647
+      {2147483647.0, {2147483647 % 30269, 2147483647 % 30307, 2147483647 % 30323}},
   };
-  for (const Seed& s : {Seed{12345, {12345, 12345, 12345}}, Seed{30307, {38, 172, 30307}}, Seed{0, {171, 172, 170}},
-                        Seed{-7.5, {8, 8, 8}},             // floored to -8, then made positive
-                        Seed{4294967296.0, {2, 2, 2}},     // reduced modulo 2147483647
-                        Seed{2147483647.0, {2147483647 % 30269, 2147483647 % 30307, 2147483647 % 30323}}}) {
+  for (const auto& [seed, components] : seeds) {
     WichmannHill wh;
-    wh.WHSeed(s.seed);
-    EXPECT_EQ(Of(wh), s.components) << s.seed;
+    wh.WHSeed(seed);
+    EXPECT_EQ(Of(wh), components) << seed;
   }
   WichmannHill wh;
   wh.WHSeed(1e300);  // far beyond 2^53: still a remainder in range
-  EXPECT_GT(wh.WHState1, 0);
-  EXPECT_LT(wh.WHState1, 30269);
-}
-
-TEST(WichmannHill, ClockSeedCountsSixtiethsOfASecond) {
-  WichmannHill wh;
+  EXPECT_TRUE(wh.WHState1 > 0 && wh.WHState1 < 30269) << wh.WHState1;
+  // The clock counts sixtieths of a second.
   test::FixedClock clock(45000, 100.5f);
   wh.WHSeed(clock);
   EXPECT_EQ(Of(wh), (Components{6030, 6030, 6030}));

@@ -4,11 +4,8 @@
 #include "settings/defaults_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -68,6 +65,9 @@ JobSettings ReadUpTo(size_t lines, const std::string& quantity_text) {
 
 TEST(DefaultsFile, LoadReactsToEveryKindOfFile) {
   const std::string file = File();
+  const auto quantity = [](const std::string& text, int32_t number) {
+    return With(kStored, [&](JobSettings& s) { s.NumOfNumsText = text, s.NumOfNums = number; });
+  };
   struct Case {
     const char* name;
     std::optional<std::string> bytes;  // none: no file
@@ -89,14 +89,10 @@ TEST(DefaultsFile, LoadReactsToEveryKindOfFile) {
        With(kStored, [](auto& s) { s.BaseFilename = std::string("\0\x01\xff", 3); })},
       {"indices past their tables", File({{1, "4"}, {2, "8"}, {3, "-1"}}),
        With(kStored, [](auto& s) { s.FileType = s.NumType = 0, s.DeviceIndex = s.LastDeviceIndex = 1; })},
-      {"1 GB", File({{5, "\"1073741824 (1 GB)\""}}),
-       With(kStored, [](auto& s) { s.NumOfNumsText = "1073741824 (1 GB)", s.NumOfNums = 1073741824; })},
-      {"2 GB - 2", File({{5, "\"2147483646 (2 GB - 2)\""}}),
-       With(kStored, [](auto& s) { s.NumOfNumsText = "2147483646 (2 GB - 2)", s.NumOfNums = 2147483646; })},
-      {"2147483648", File({{5, "2147483648"}}),
-       With(kStored, [](auto& s) { s.NumOfNumsText = "2147483648", s.NumOfNums = 2147483646; })},
-      {"2147483647", File({{5, "2147483647"}}),
-       With(kStored, [](auto& s) { s.NumOfNumsText = "2147483647", s.NumOfNums = 2147483646; })},
+      {"1 GB", File({{5, "\"1073741824 (1 GB)\""}}), quantity("1073741824 (1 GB)", 1073741824)},
+      {"2 GB - 2", File({{5, "\"2147483646 (2 GB - 2)\""}}), quantity("2147483646 (2 GB - 2)", 2147483646)},
+      {"2147483648", File({{5, "2147483648"}}), quantity("2147483648", 2147483646)},
+      {"2147483647", File({{5, "2147483647"}}), quantity("2147483647", 2147483646)},
       // 53, 76 and 62: the built-in defaults.
       {"no file", std::nullopt, BuiltInDefaults()},
       {"eleven lines", file.substr(0, file.rfind("0\r\n")), BuiltInDefaults()},
@@ -171,43 +167,34 @@ TEST(DefaultsFile, SaveWhereAFileBlocksAFolderSaysSo) {
   }
 }
 
+// Saves kStored in a child process that `restrict` has restricted, and
+// expects `message`.
+void ExpectSaveInAChild(const TempFolder& config, void (*restrict)(), const Message& message) {
+  const auto save = [&] {
+    restrict();
+    std::_Exit(SaveDefaults(config.dir(), kStored) == message ? 0 : 1);
+  };
+  EXPECT_EXIT(save(), ::testing::ExitedWithCode(0), "");
+}
+
 // A save that runs out of room (a file size limit here) leaves the old file
-// whole and nothing else.
+// whole and nothing else. So does one that finds the file read-only, though
+// its folder may be written (saved as nobody: root writes any file).
 TEST(DefaultsFile, FailedSaveLeavesTheOldFile) {
   TempFolder config;
   ASSERT_EQ(SaveDefaults(config.dir(), BuiltInDefaults()), Message());
-  const std::string old_bytes = ReadFile(DefaultsFilePath(config.dir()));
-  rlimit saved{};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-  const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit tiny = saved;
-  tiny.rlim_cur = 16;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tiny), 0);
-  const Message message = SaveDefaults(config.dir(), kStored);
-  setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, old_handler);
-  EXPECT_EQ(message, Message({"Error Number 61", "Error message: App Data - Disk full"}));
-  EXPECT_EQ(ReadFile(DefaultsFilePath(config.dir())), old_bytes);
+  const std::string path = DefaultsFilePath(config.dir()), old_bytes = ReadFile(path);
+  ExpectSaveInAChild(config, [] { test::LimitFileSize(16); },
+                     {{"Error Number 61", "Error message: App Data - Disk full"}});
+  EXPECT_EQ(ReadFile(path), old_bytes);
   EXPECT_EQ(FilesIn(config / "Ostrel Works/Quibran"), 1u);
 
-  // A read-only file stays as it is, though its folder may be written (as
-  // nobody in a child: root writes any file).
   for (const fs::path folder : {config.dir(), config / "Ostrel Works", config / "Ostrel Works/Quibran"}) {
     fs::permissions(folder, fs::perms::all);
   }
-  fs::permissions(DefaultsFilePath(config.dir()), fs::perms::owner_read | fs::perms::others_read);
-  const pid_t child = ::fork();
-  if (child == 0) {
-    test::BecomeNobody();
-    std::_Exit(SaveDefaults(config.dir(), kStored) ==
-                       Message({"Error Number 70", "Error message: App Data - Permission denied"})
-                   ? 0
-                   : 1);
-  }
-  int status = -1;
-  ::waitpid(child, &status, 0);
-  EXPECT_EQ(status, 0);
-  EXPECT_EQ(ReadFile(DefaultsFilePath(config.dir())), old_bytes);
+  fs::permissions(path, fs::perms::owner_read | fs::perms::others_read);
+  ExpectSaveInAChild(config, test::BecomeNobody, {{"Error Number 70", "Error message: App Data - Permission denied"}});
+  EXPECT_EQ(ReadFile(path), old_bytes);
 }
 
 }  // namespace
