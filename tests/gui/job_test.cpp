@@ -3,7 +3,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <filesystem>
 #include <functional>
 #include <vector>
@@ -19,16 +18,6 @@ namespace {
 
 class JobTest : public WindowTest {
  protected:
-  // A job of `files` files into a fresh folder, stem RAND, from sequence 0001.
-  void Prepare(int file_type, int source, const QString& quantity, const QString& files) {
-    ASSERT_TRUE(folder.isValid());
-    ChooseDevice(source);
-    ChooseFileType(file_type);
-    Quantity()->setEditText(quantity);
-    TypeAndLeave(Edit("txtNumOfFiles"), files);
-    TypeAndLeave(Edit("txtDestDir"), folder.path());
-    TypeAndLeave(Edit("txtStartSequence"), "1");
-  }
   // Lines of a file, each ended by CR LF.
   QStringList Lines(const QString& name) {
     QFile file(folder.filePath(name));
@@ -48,12 +37,10 @@ class JobTest : public WindowTest {
   void OnNextFile(std::function<void()> action) {
     QObject::connect(Edit("txtStartSequence"), &QLineEdit::textChanged, std::move(action));
   }
-
-  QTemporaryDir folder;
 };
 
 TEST_F(JobTest, TextJobWritesItsFilesAndFillsTheDisplayBox) {
-  Prepare(kFileAsc, kSourceWichmannHill, "20", "2");
+  PrepareJob(kFileAsc, kSourceWichmannHill, "20", "2");
   Click("chkDisplay");
   Click("chkSaveLastSeq");
   bool running_seen = false;
@@ -63,10 +50,10 @@ TEST_F(JobTest, TextJobWritesItsFilesAndFillsTheDisplayBox) {
   Click("cmdStart");
   EXPECT_TRUE(running_seen);
   EXPECT_EQ(Files(), QStringList({"RAND0001.ASC", "RAND0002.ASC"}));
-  const QStringList first = Lines("RAND0001.ASC");
+  const QStringList first = Lines("RAND0001.ASC"), second = Lines("RAND0002.ASC");
   ASSERT_EQ(first.size(), 20);
-  EXPECT_EQ(Lines("RAND0002.ASC").size(), 20);
-  EXPECT_NE(Lines("RAND0002.ASC"), first);
+  EXPECT_EQ(second.size(), 20);
+  EXPECT_NE(second, first);
   // The box shows the first file's values: decimal, hexadecimal, octal.
   QStringList expected;
   for (const QString& value : first)
@@ -81,7 +68,7 @@ TEST_F(JobTest, TextJobWritesItsFilesAndFillsTheDisplayBox) {
 }
 
 TEST_F(JobTest, CsvJobWritesRowsOfColumnsAndRestoresTheSequence) {
-  Prepare(kFileCsv, kSourceMersenneTwister, "3", "1");
+  PrepareJob(kFileCsv, kSourceMersenneTwister, "3", "1");
   TypeAndLeave(Edit("txtCSVcolumnsX"), "4");
   Click(NumType(kNumInteger16));
   TypeAndLeave(Edit("txtStartSequence"), "5");
@@ -102,7 +89,7 @@ TEST_F(JobTest, CsvJobWritesRowsOfColumnsAndRestoresTheSequence) {
 }
 
 TEST_F(JobTest, StopInTheMiddleOfAMultiFileJob) {
-  Prepare(kFileBin, kSourceRnd, "1000", "4");
+  PrepareJob(kFileBin, kSourceRnd, "1000", "4");
   int advances = 0;
   bool stop_disabled_at_once = false;
   OnNextFile([&] {
@@ -122,7 +109,7 @@ TEST_F(JobTest, StopInTheMiddleOfAMultiFileJob) {
 }
 
 TEST_F(JobTest, ClosingTheWindowStopsTheJob) {
-  Prepare(kFileBin, kSourceRnd, "1000", "9999");
+  PrepareJob(kFileBin, kSourceRnd, "1000", "9999");
   std::filesystem::remove(DefaultsFilePath(ConfigFolder()));
   OnNextFile([&] { window.close(); });
   Click("cmdStart");
@@ -180,7 +167,7 @@ TEST_F(JobTest, RefusalsAreReportedAndWriteNothing) {
   }
   for (const Refusal& r : refusals) {
     SCOPED_TRACE(qPrintable(r.message.text));
-    Prepare(r.file_type, r.source, "100", "1");
+    PrepareJob(r.file_type, r.source, "100", "1");
     SetText(r.field, r.text);
     messages.clear();
     Click("cmdStart");

@@ -11,10 +11,10 @@ namespace quibran::test {
 namespace {
 
 TEST(MessageBox, ShowsTitleTextIconAndOnlyOk) {
-  for (const auto& [icon, box_icon] :
-       {std::pair{MessageIcon::None, QMessageBox::NoIcon}, std::pair{MessageIcon::Information, QMessageBox::Information},
-        std::pair{MessageIcon::Exclamation, QMessageBox::Warning},
-        std::pair{MessageIcon::Critical, QMessageBox::Critical}}) {
+  for (const auto& [icon, box_icon] : {std::pair{MessageIcon::None, QMessageBox::NoIcon},
+                                       {MessageIcon::Information, QMessageBox::Information},
+                                       {MessageIcon::Exclamation, QMessageBox::Warning},
+                                       {MessageIcon::Critical, QMessageBox::Critical}}) {
     bool seen = false;
     QTimer::singleShot(0, [&, expected = box_icon] {
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());

