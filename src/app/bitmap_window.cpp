@@ -105,14 +105,16 @@ void BitmapWindow::cmdCloseBMP_Click() {
   QDialog::reject();
 }
 
-// A save that fails is reported; the window stays open and can still close.
+// A save that fails is reported with the file's name (it leaves no file);
+// the window stays open and can still close.
 void BitmapWindow::cmdSaveBMPandClose_Click() {
   if (ui_->cmdSaveBMPandClose->text() == kWorking) return;
+  const std::string& path = drawing_.request().OutputFileName;
   try {
-    picture_.Save(drawing_.request().OutputFileName);
+    picture_.Save(path);
   } catch (const RuntimeError& error) {
-    ShowMessage(this, QString::fromStdString(ErrorTitle(error)), QString::fromStdString(error.description()),
-                MessageIcon::Critical);
+    ShowMessage(this, QString::fromStdString(ErrorTitle(error)),
+                QString::fromStdString(error.description() + "\n" + path), MessageIcon::Critical);
     return;
   }
   accept();

@@ -87,7 +87,7 @@ TEST_F(BitmapWindowTest, CloseBoxStopsThenDiscardsAndAFailedSaveIsReported) {
   Open(false, "B.BMP", [&](int x) { if (x == 10) bmp->close(); });
   EXPECT_TRUE(bmp->isVisible() && UndrawnFrom(*bmp, 11));
   Click(Button(*bmp, "cmdSaveBMPandClose"));
-  EXPECT_EQ(messages, Messages({{"Error Number 61", "Disk full", MessageIcon::Critical}}));
+  EXPECT_EQ(messages, Messages({{"Error Number 61", "Disk full\n" + folder.filePath("B.BMP"), MessageIcon::Critical}}));
   EXPECT_TRUE(bmp->isVisible() && !QFileInfo::exists(folder.filePath("B.BMP")));
   bmp->close();
   EXPECT_FALSE(bmp->isVisible());
