@@ -287,7 +287,7 @@ TEST_F(BatchTest, KernelSourceWritesFilesAndEndlessStdoutEndsQuietly) {
   const Result bin = Batch({"--source", "os", "--count", "100000", "--quiet"});
   EXPECT_EQ(bin.status, 0) << bin.err;
   EXPECT_EQ(test::ReadFile(folder_ / "RAND0001.BIN").size(), 100000u);
-  for (const std::string type : {"bin", "asc"}) {
+  for (const std::string type : {"bin", "asc", "csv"}) {
     const Result result = test::ProgramRun("/bin/bash").Run(
         folder_.dir(), {"-c", "set -o pipefail; '" QUIBRAN_BATCH_PATH "' --source os --stdout --count 0 --file-type " +
                                   type + " | head -c 3000000 | wc -c"});
