@@ -57,6 +57,7 @@ HelpWindow::HelpWindow(QWidget* owner) : QMainWindow(owner, Qt::Window), browser
 
 void HelpWindow::ShowContents() {
   browser_->setSource(kContentsPage);
+  setWindowState(windowState() & ~Qt::WindowMinimized);  // a maximized one stays so
   show();
   raise();
   activateWindow();
