@@ -16,8 +16,8 @@ cd "$(dirname "$0")/.."
 runs=${RUNS:-5}
 bench_build quibran_start_up
 bench=$(realpath "$build_dir/bench/quibran_start_up")
-# A first start, as a new user's: built-in defaults, and what leaving saves
-# goes to the work folder, never to the user's own settings.
+# The settings live in the work folder, never in the user's own: the first
+# run starts as a new user's, the later ones read what it saved on leaving.
 bench_work_folder quibran-start-up
 export XDG_CONFIG_HOME=$work
 
