@@ -23,7 +23,7 @@
 #include "app/bitmap_window.h"
 #include "job/bitmap_picture.h"
 #include "platform/clock.h"
-#include "platform/picture.h"
+#include "picture/picture.h"
 #include "random/random_sources.h"
 
 namespace {

@@ -23,7 +23,7 @@
 #include "job/generation_job.h"
 #include "platform/clock.h"
 #include "platform/output_file.h"
-#include "platform/picture.h"
+#include "picture/picture.h"
 #include "platform/version.h"
 #include "settings/defaults.h"
 #include "settings/field_limits.h"

@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <memory>
 
-#include "platform/picture.h"
+#include "picture/picture.h"
 
 class QPaintEvent;
 
