@@ -88,6 +88,22 @@ TEST_F(JobTest, CsvJobWritesRowsOfColumnsAndRestoresTheSequence) {
   EXPECT_TRUE(messages.empty());
 }
 
+// Pads from the kernel's generator: whole files, and no two alike, where any
+// clock-seeded source would write the same file again under the fixed clock.
+TEST_F(JobTest, KernelSourceWritesPadsThatNoClockRepeats) {
+  QByteArray pads[2];
+  for (QByteArray& pad : pads) {
+    PrepareJob(kFileBin, kSourceOs, "65536", "1");
+    Click("cmdStart");
+    QFile file(folder.filePath("RAND0001.BIN"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    pad = file.readAll();
+    EXPECT_EQ(pad.size(), 65536);
+  }
+  EXPECT_TRUE(pads[0] != pads[1]);  // not a twin
+  EXPECT_TRUE(messages.empty());
+}
+
 TEST_F(JobTest, StopInTheMiddleOfAMultiFileJob) {
   PrepareJob(kFileBin, kSourceRnd, "1000", "4");
   int advances = 0;
