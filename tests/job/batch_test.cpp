@@ -180,6 +180,7 @@ TEST_F(BatchTest, BadInputAndUnwritableDestinationWriteNothing) {
            {{"--dir", folder_ / "missing", "--count", "10"}, 1,
             "Error Number 76: Path not found\n" + folder_ / "missing/RAND0001.BIN\n"},
            {{"--source", "os", "--seed", "1"}, 2, "takes no seed"},
+           {{"--seed", "1"}, 2, "without --source the kernel's generator (os) is used, which takes no seed"},
            {{"--stdout", "--dir", folder_.dir()}, 2, "takes no --dir"},
            {{"--stdout", "--files", "2"}, 2, "takes no --files"},
            {{"--stdout", "--file-type", "bmp"}, 2, "a bitmap is written to a file"},
@@ -203,8 +204,8 @@ TEST_F(BatchTest, BadInputAndUnwritableDestinationWriteNothing) {
 // full disk cuts a CSV file back to its last whole row and names it; a full
 // standard output loses the list of names, not the files.
 TEST_F(BatchTest, FullDiskOrFullStandardOutputExit1) {
-  Result result = Batch({"--file-type", "csv", "--number-type", "single", "--count", "60000", "--columns", "7",
-                         "--seed", "9", "--quiet"},
+  Result result = Batch({"--source", "rnd", "--file-type", "csv", "--number-type", "single", "--count", "60000",
+                         "--columns", "7", "--seed", "9", "--quiet"},
                         {.file_size_limit = 300001});
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.err, "quibran-batch: Error Number 61: Disk full\n./RAND0001.CSV was left incomplete.\n");
@@ -295,6 +296,18 @@ TEST_F(BatchTest, KernelSourceWritesFilesAndEndlessStdoutEndsQuietly) {
     EXPECT_EQ(result.out, "3000000\n") << type;
     EXPECT_EQ(result.err, "") << type;
   }
+}
+
+// Without --source the kernel's generator writes: Long (32 bits) into CSV
+// files, which only it and the device write, and never the same file twice.
+TEST_F(BatchTest, WithoutSourceTheKernelsGeneratorWrites) {
+  for (const char* stem : {"A", "B"}) {
+    const Result result = Batch({"--file-type", "csv", "--number-type", "long32", "--count", "500", "--stem", stem});
+    ASSERT_EQ(result.status, 0) << result.err;
+  }
+  const std::string a = test::ReadFile(folder_ / "A0001.CSV");
+  EXPECT_EQ(std::count(a.begin(), a.end(), '\n'), 500);
+  EXPECT_NE(a, test::ReadFile(folder_ / "B0001.CSV"));
 }
 
 TEST_F(BatchTest, InterruptClosesTheFileWithWhatItHoldsAndExits130) {
