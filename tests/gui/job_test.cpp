@@ -96,12 +96,10 @@ TEST_F(JobTest, KernelSourceWritesPadsThatNoClockRepeats) {
     PrepareJob(kFileBin, kSourceOs, "65536", "1");
     Click("cmdStart");
     QFile file(folder.filePath("RAND0001.BIN"));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    pad = file.readAll();
+    pad = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     EXPECT_EQ(pad.size(), 65536);
   }
-  EXPECT_TRUE(pads[0] != pads[1]);  // not a twin
-  EXPECT_TRUE(messages.empty());
+  EXPECT_TRUE(pads[0] != pads[1] && messages.empty());
 }
 
 TEST_F(JobTest, StopInTheMiddleOfAMultiFileJob) {
