@@ -50,15 +50,21 @@ printed on standard output, one per line. With --stdout the numbers go to
 standard output instead.
 
 Options (a value follows as "--count 10" or "--count=10"):
-  --source mt|rnd|wh|mtwh|alea|os
-                            random source: Mersenne Twister, the platform's
-                            Rnd, Wichmann-Hill, MT and WH alternating, the
-                            Araneus Alea I hardware generator, or os: the
-                            kernel's cryptographically secure generator
-                            (getrandom), for one-time pads without a hardware
-                            device; it offers every number type, takes no
-                            --seed, and its output can never be made again
-                            (default rnd)
+  --source os|alea|mt|rnd|wh|mtwh
+                            random source (default os). For one-time pads,
+                            keys and anything secret, only these two:
+                              os    the kernel's cryptographically secure
+                                    generator (getrandom)
+                              alea  the Araneus Alea I hardware generator
+                            Both offer every number type, take no --seed,
+                            and their output can never be made again.
+                            For test data, simulations and spreadsheets,
+                            never for secrets (their output can be guessed
+                            from the clock and made again):
+                              mt    Mersenne Twister
+                              rnd   the platform's Rnd (PCG32)
+                              wh    Wichmann-Hill
+                              mtwh  MT and WH alternating
   --device PATH             with --source alea: the node to read instead of
                             the Alea's /dev/chaoskeyN (for instance another
                             ChaosKey-driven generator's, or /dev/hwrng)
@@ -79,9 +85,11 @@ Options (a value follows as "--count 10" or "--count=10"):
   --width N, --height N     bitmap size in pixels, 100 to 9999 (default 100)
   --monochrome              bitmap of black and white pixels, drawn from the
                             platform's Rnd whatever the source
-  --seed N                  seed the source from N (a 32-bit number, signed
-                            or not) for output that can be made again; without
-                            it the source is seeded from the clock:
+  --seed N                  seed a test-data source (mt, rnd, wh or mtwh,
+                            named with --source: the default os takes no
+                            seed) from N (a 32-bit number, signed or not)
+                            for output that can be made again; without it
+                            the source is seeded from the clock:
                               mt    MTInit(N)
                               wh    WHSeed(N), so N and -N give the same stream
                               rnd   PCG32 seeded from N's 32-bit pattern
@@ -89,7 +97,6 @@ Options (a value follows as "--count 10" or "--count=10"):
                                     from Wichmann-Hill exactly when N is odd
                             A bitmap's drawing reseeds rnd from N too (from
                             the clock without --seed), whatever the source
-                            (alea and os take no seed)
   --stdout                  write the numbers (bytes, lines or rows) to standard
                             output instead of files, for piping into test
                             batteries or other tools: exactly --count values,
@@ -108,13 +115,16 @@ last whole line or row, and the message names it), the device failed or the
 file names could not be printed; 2: bad options (nothing is written).
 
 Examples:
-  quibran-batch --source mt --count 1048576 --files 10 --stem PAD --dir /media/usb
-  quibran-batch --source wh --file-type asc --number-type int16 --count 1000 --seed 42
-  quibran-batch --source mtwh --file-type csv --number-type double --count 65536 --columns 256
-  quibran-batch --source mt --file-type bmp --width 1920 --height 1080 --seed 7
-  quibran-batch --source alea --count 65536 --files 4 --stem OTP
-  quibran-batch --source os --count 1073741824 --stem PAD --dir /media/usb
-  quibran-batch --source os --stdout --count 0 | dieharder -g 200 -a
+  One-time pads, from the kernel's generator or the Alea I, then checked:
+    quibran-batch --source os --count 1048576 --files 10 --stem PAD --dir /media/usb
+    quibran-batch --source alea --count 65536 --files 4 --stem OTP
+    quibran-check /media/usb/PAD*.BIN
+  Test data, never pads:
+    quibran-batch --source wh --file-type asc --number-type int16 --count 1000 --seed 42
+    quibran-batch --source mtwh --file-type csv --number-type double --count 65536 --columns 256
+    quibran-batch --source mt --file-type bmp --width 1920 --height 1080 --seed 7
+  The kernel's generator into a test battery, without end:
+    quibran-batch --source os --stdout --count 0 | dieharder -g 200 -a
 )";
 
 struct Choice {
@@ -178,6 +188,8 @@ std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& 
   Options options;
   JobSettings& s = options.settings;
   s = BuiltInDefaults();
+  // As `openssl rand` does: without --source, bytes nobody can guess.
+  s.DeviceIndex = kSourceOs;
   s.DestDir = std::string(".") + kPathSeparator;
   std::vector<std::string> numbers;  // --count, --columns, ... checked once the file type is known
   std::vector<std::string> given;    // every option's name
@@ -284,7 +296,11 @@ std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& 
   if (options.device && s.DeviceIndex != kSourceHardware) throw BadInput{"--device goes with --source alea"};
   if (options.seed && s.DeviceIndex == kSourceHardware) throw BadInput{"--seed: the hardware source takes no seed"};
   if (options.seed && s.DeviceIndex == kSourceOs) {
-    throw BadInput{"--seed: the kernel's generator (--source os) takes no seed; its output can never be made again"};
+    throw BadInput{has("--source") ? "--seed: the kernel's generator (--source os) takes no seed; its output can never "
+                                     "be made again"
+                                   : "--seed: without --source the kernel's generator (os) is used, which takes no "
+                                     "seed; for output that can be made again name a test-data source with --source "
+                                     "mt, rnd, wh or mtwh"};
   }
   if (s.FileType == kFileBmp) {
     if (s.NumOfFiles > 1) throw BadInput{"--files: Only one bitmap can be generated at a time."};

@@ -260,7 +260,7 @@ void MainWindow::LayoutForSelection() {
   // Stage 1: the source decides the indicator and the number types offered.
   const int device = settings_.DeviceIndex;
   if (device >= 0 && device < kSourceCount) {
-    const QLabel* indicator = device == kSourceHardware ? ui_->picQuibranGrn : ui_->picQuibranRed;
+    const QLabel* indicator = SourceIsUnguessable(device) ? ui_->picQuibranGrn : ui_->picQuibranRed;
     ui_->picQuibran->setPixmap(indicator->pixmap());
     ui_->picQuibranRed->setVisible(device == kSourceMtWh);
     // The hardware device supplies every type; a software source what it draws.

@@ -27,7 +27,7 @@ constexpr uint32_t PixelOf(uint32_t colour) {
 
 // What the bitmap writer hands to the bitmap window.
 struct BitmapRequest {
-  int16_t DeviceIndex = 0;  // the source, 0 to 4
+  int16_t DeviceIndex = 0;  // the source, 0 to 5
   int16_t width = 0;        // W, from CSVcolumnsX
   int16_t height = 0;       // H, from NumOfNums
   // The window's black-and-white mode, from MonochromeOn: each pixel white

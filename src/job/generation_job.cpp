@@ -79,9 +79,10 @@ bool WriterOffers(int file_type, int source, int num_type) {
 }
 
 std::string NotAvailableMessage(int file_type, int source) {
-  // By source 0 to 4: the text writer's code, then the CSV writer's.
-  static constexpr int kCodes[kSourceCount][2] = {{1, 2}, {3, 4}, {5, 6}, {5, 6}, {7, 8}};
-  return "Not Available [GB00" + std::to_string(kCodes[source][file_type == kFileCsv ? 1 : 0]) + "]";
+  // By source 0 to 5: the text writer's code, then the CSV writer's.
+  static constexpr int kCodes[kSourceCount][2] = {{1, 2}, {3, 4}, {5, 6}, {5, 6}, {7, 8}, {9, 10}};
+  const std::string code = std::to_string(kCodes[source][file_type == kFileCsv ? 1 : 0]);
+  return "Not Available [GB" + std::string(3 - code.size(), '0') + code + "]";
 }
 
 GenerationJob::GenerationJob(JobSettings& settings, RandomSources& sources, JobHost& host)

@@ -9,7 +9,7 @@
 //                                       UseWH = IsOdd(value) after each value
 //   source 4  hardware device           drawn by the device, not here
 //   source 5  the kernel's generator    32-bit words and bytes of getrandom
-//             (the batch tool's only; not in the window's list)
+//             (the window's "CSPRNG (Linux kernel)", the batch tool's os)
 //
 // One RandomSources lives for the whole run: every job and the bitmap window
 // continue the same generator states.
@@ -42,8 +42,12 @@ enum SourceIndex : int16_t {
   kSourceHardware = 4,
   kSourceOs = 5,
 };
-// The sources that the window lists (cmbDevice): all but kSourceOs.
-inline constexpr int kSourceCount = 5;
+// The sources that the window lists (cmbDevice), by DeviceIndex.
+inline constexpr int kSourceCount = 6;
+
+// Whether nobody can guess a source's output or make it again: the sources
+// for one-time pads, which the window marks with the green indicator.
+constexpr bool SourceIsUnguessable(int source) { return source == kSourceHardware || source == kSourceOs; }
 
 enum NumTypeIndex : int16_t {
   kNumByte = 0,

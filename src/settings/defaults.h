@@ -42,7 +42,7 @@ inline constexpr int BitmapListLast = 7;
 // The random sources as cmbDevice lists them, by DeviceIndex.
 inline constexpr std::array<std::string_view, kSourceCount> DeviceNames = {
     "PRNG (Marsenne Twister)", "PRNG (Microsoft Rnd)", "PRNG (Wichmann Hill)", "PRNG (MT and WH)",
-    "TRNG (Araneus Alea I)",
+    "TRNG (Araneus Alea I)", "CSPRNG (Linux kernel)",
 };
 
 // The folder files go to when none is given: the user's home folder (the

@@ -88,6 +88,20 @@ TEST_F(JobTest, CsvJobWritesRowsOfColumnsAndRestoresTheSequence) {
   EXPECT_TRUE(messages.empty());
 }
 
+// Pads from the kernel's generator: whole files, and no two alike, where any
+// clock-seeded source would write the same file again under the fixed clock.
+TEST_F(JobTest, KernelSourceWritesPadsThatNoClockRepeats) {
+  QByteArray pads[2];
+  for (QByteArray& pad : pads) {
+    PrepareJob(kFileBin, kSourceOs, "65536", "1");
+    Click("cmdStart");
+    QFile file(folder.filePath("RAND0001.BIN"));
+    pad = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    EXPECT_EQ(pad.size(), 65536);
+  }
+  EXPECT_TRUE(pads[0] != pads[1] && messages.empty());
+}
+
 TEST_F(JobTest, StopInTheMiddleOfAMultiFileJob) {
   PrepareJob(kFileBin, kSourceRnd, "1000", "4");
   int advances = 0;

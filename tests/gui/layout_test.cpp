@@ -41,7 +41,7 @@ TEST_F(LayoutTest, StartsWithItsControlsMenusAndTheBuiltInDefaults) {
   QStringList devices;
   for (int i = 0; i < Get<QComboBox>("cmbDevice")->count(); ++i) devices << Get<QComboBox>("cmbDevice")->itemText(i);
   EXPECT_EQ(devices, QStringList({"PRNG (Marsenne Twister)", "PRNG (Microsoft Rnd)", "PRNG (Wichmann Hill)",
-                                  "PRNG (MT and WH)", "TRNG (Araneus Alea I)"}));
+                                  "PRNG (MT and WH)", "TRNG (Araneus Alea I)", "CSPRNG (Linux kernel)"}));
   QStringList menus;
   for (QAction* menu : window.menuBar()->actions()) menus << menu->text();
   EXPECT_EQ(menus, QStringList({"&File", "&View", "&Options", "&Help"}));
@@ -135,14 +135,19 @@ TEST_F(LayoutTest, EachSourceOffersItsNumberTypesAndRelaysTheWindow) {
   ASSERT_FALSE(red.isNull());
   ASSERT_NE(red, green);
   ChooseFileType(kFileAsc);
-  for (const auto& [source, enabled] : {std::pair{kSourceMersenneTwister, 0x7Fu}, {kSourceRnd, 0x27u},
-                                        {kSourceWichmannHill, 0x6Fu}, {kSourceMtWh, 0x6Fu}, {kSourceHardware, 0x7Fu}}) {
+  // The source, the number types it offers (but Color, which .ASC leaves out)
+  // and whether its indicator is green: the sources for one-time pads.
+  for (const auto& [source, enabled, pads] :
+       {std::tuple{kSourceMersenneTwister, 0x7Fu, false}, {kSourceRnd, 0x27u, false},
+        {kSourceWichmannHill, 0x6Fu, false}, {kSourceMtWh, 0x6Fu, false}, {kSourceHardware, 0x7Fu, true},
+        {kSourceOs, 0x7Fu, true}}) {
     SCOPED_TRACE(source);
     ChooseDevice(source);
     EXPECT_EQ(settings.DeviceIndex, source);
     EXPECT_EQ(settings.LastDeviceIndex, source);
     EXPECT_EQ(NumTypes(&QAbstractButton::isEnabled), enabled);
-    EXPECT_EQ(Get<QLabel>("picQuibran")->pixmap().toImage(), source == kSourceHardware ? green : red);
+    for (int type = 0; type < kFileTypeCount; ++type) EXPECT_TRUE(Get(QString("optFileType%1").arg(type))->isEnabled());
+    EXPECT_EQ(Get<QLabel>("picQuibran")->pixmap().toImage(), pads ? green : red);
     EXPECT_EQ(Get("picQuibranRed")->isVisible(), source == kSourceMtWh);
     EXPECT_FALSE(Get("picQuibranGrn")->isVisible());
   }

@@ -118,17 +118,21 @@ TEST_F(BatchTest, PlatformGeneratorBytesDoNotRepeat) {
   EXPECT_NE(test::ReadFile(folder_ / "RAND0017.BIN"), test::ReadFile(folder_ / "RAND0001.BIN"));
 }
 
-TEST_F(BatchTest, DefaultsWriteOneFileOf1024BytesIntoTheCurrentFolderAndHelpNamesEveryOption) {
+TEST_F(BatchTest, DefaultsWriteOneFileOf1024KernelBytesIntoTheCurrentFolderAndHelpNamesEveryOption) {
   for (const auto& [args, out] : std::vector<std::pair<std::vector<std::string>, std::string>>{
            {{"--start", "7", "--version"}, "quibran-batch " + std::string(kVersion) + "\n"},  // alone, no file
            {{}, "./RAND0001.BIN\n"},
-           {{"--files", "0", "--start", "5"}, "./RAND0005.BIN\n"}}) {  // zero files, as in the window, write one
+           {{"--files", "0", "--start", "5"}, "./RAND0005.BIN\n"},  // zero files, as in the window, write one
+           // The kernel's generator: Long (32 bits) in CSV files, as only it and the device write, never twice alike.
+           {{"--file-type", "csv", "--number-type", "long32", "--stem", "A"}, "./A0001.CSV\n"},
+           {{"--file-type", "csv", "--number-type", "long32", "--stem", "B"}, "./B0001.CSV\n"}}) {
     const Result result = Batch(args);
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, out);
   }
-  EXPECT_EQ(folder_.FileCount(), 2u);
+  EXPECT_EQ(folder_.FileCount(), 4u);
   EXPECT_EQ(test::ReadFile(folder_ / "RAND0001.BIN").size(), 1024u);
+  EXPECT_NE(test::ReadFile(folder_ / "A0001.CSV"), test::ReadFile(folder_ / "B0001.CSV"));
 
   const Result result = Batch({"--help"});
   EXPECT_EQ(result.status, 0);
@@ -180,6 +184,7 @@ TEST_F(BatchTest, BadInputAndUnwritableDestinationWriteNothing) {
            {{"--dir", folder_ / "missing", "--count", "10"}, 1,
             "Error Number 76: Path not found\n" + folder_ / "missing/RAND0001.BIN\n"},
            {{"--source", "os", "--seed", "1"}, 2, "takes no seed"},
+           {{"--seed", "1"}, 2, "without --source the kernel's generator (os) is used, which takes no seed"},
            {{"--stdout", "--dir", folder_.dir()}, 2, "takes no --dir"},
            {{"--stdout", "--files", "2"}, 2, "takes no --files"},
            {{"--stdout", "--file-type", "bmp"}, 2, "a bitmap is written to a file"},
@@ -203,8 +208,8 @@ TEST_F(BatchTest, BadInputAndUnwritableDestinationWriteNothing) {
 // full disk cuts a CSV file back to its last whole row and names it; a full
 // standard output loses the list of names, not the files.
 TEST_F(BatchTest, FullDiskOrFullStandardOutputExit1) {
-  Result result = Batch({"--file-type", "csv", "--number-type", "single", "--count", "60000", "--columns", "7",
-                         "--seed", "9", "--quiet"},
+  Result result = Batch({"--source", "rnd", "--file-type", "csv", "--number-type", "single", "--count", "60000",
+                         "--columns", "7", "--seed", "9", "--quiet"},
                         {.file_size_limit = 300001});
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.err, "quibran-batch: Error Number 61: Disk full\n./RAND0001.CSV was left incomplete.\n");

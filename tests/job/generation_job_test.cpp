@@ -72,7 +72,8 @@ TEST(WriterOffers, TypesAndMessagesBySourceAndWriter) {
             "Not Available [GB003] 11100100, Not Available [GB004] 11100100\n"
             "Not Available [GB005] 11110110, Not Available [GB006] 11110110\n"
             "Not Available [GB005] 11110110, Not Available [GB006] 11110110\n"
-            "Not Available [GB007] 11111110, Not Available [GB008] 11111110\n");
+            "Not Available [GB007] 11111110, Not Available [GB008] 11111110\n"
+            "Not Available [GB009] 11111110, Not Available [GB010] 11111110\n");
 }
 
 // Files are numbered on from the start field, past 9999 to 0000, replace a

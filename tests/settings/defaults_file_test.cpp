@@ -87,6 +87,8 @@ TEST(DefaultsFile, LoadReactsToEveryKindOfFile) {
        With(kStored, [](auto& s) { s.BaseFilename = "P A D"; })},
       {"binary bytes in a string", File({{9, std::string("\"\0\x01\xff\"", 5)}}),
        With(kStored, [](auto& s) { s.BaseFilename = std::string("\0\x01\xff", 3); })},
+      {"source 5, the kernel", File({{3, "5"}}), With(kStored, [](auto& s) { s.DeviceIndex = s.LastDeviceIndex = 5; })},
+      {"source 6", File({{3, "6"}}), With(kStored, [](auto& s) { s.DeviceIndex = s.LastDeviceIndex = 1; })},
       {"indices past their tables", File({{1, "4"}, {2, "8"}, {3, "-1"}}),
        With(kStored, [](auto& s) { s.FileType = s.NumType = 0, s.DeviceIndex = s.LastDeviceIndex = 1; })},
       {"1 GB", File({{5, "\"1073741824 (1 GB)\""}}), quantity("1073741824 (1 GB)", 1073741824)},
