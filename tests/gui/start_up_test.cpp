@@ -70,7 +70,7 @@ TEST(StartUp, SplashThenTheWindowWithTheStoredSettings) {
                                        "for Linux",
                                        "Copyright \u00a9 Ostrel Works. Quibran is free software\nunder the GNU GPL "
                                        "version 3 or later, with no warranty."}));
-  EXPECT_EQ(Q(kVersion), "1.0.0");
+  EXPECT_EQ(Q(kVersion), "1.1.0");
   EXPECT_FALSE(window_during_pause);
   EXPECT_TRUE(SplashLabels().isEmpty());
   MainWindow* window = program.window();
