@@ -9,8 +9,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   openssl coreutils time
   # Installing: the Debian package (dpkg-shlibdeps, file) and the checks of
-  # the desktop entry, the AppStream metadata and the manual pages.
-  dpkg-dev file desktop-file-utils appstream mandoc man-db groff-base
+  # the desktop entry, the AppStream metadata, the manual pages and the
+  # package itself.
+  dpkg-dev file desktop-file-utils appstream mandoc man-db groff-base lintian
   # scripts/bench-bitmap.sh times quibran-batch's bitmaps against ImageMagick's convert.
   imagemagick
   # scripts/fuzz.sh: libFuzzer through clang.

@@ -49,7 +49,9 @@ does: DIR/STEM0001.EXT, DIR/STEM0002.EXT, ... Each completed file's name is
 printed on standard output, one per line. With --stdout the numbers go to
 standard output instead.
 
-Options (a value follows as "--count 10" or "--count=10"):
+Options (a value follows as "--count 10" or "--count=10"; --count, --width
+and --height take a suffix K, M, G for 1024, 1024^2, 1024^3 or KB, MB, GB
+for 1000, 1000^2, 1000^3, as in "--count 1M"):
   --source os|alea|mt|rnd|wh|mtwh
                             random source (default os). For one-time pads,
                             keys and anything secret, only these two:
@@ -105,8 +107,10 @@ Options (a value follows as "--count 10" or "--count=10"):
                             --files, --dir, --stem or --start
   --quiet                   no progress line (bytes written, rate, time left)
                             on standard error, which shows only on a terminal
-  --help                    this text
-  --version                 the program's name and version
+  -h, --help                this text
+  -V, --version             the program's name and version
+  --                        ends the options (the program takes no other
+                            arguments)
 
 Ctrl-C stops: the file being written is closed with what it holds (whole
 lines, whole rows; a bitmap is not written) and the exit status is 130. Exit
@@ -171,13 +175,48 @@ int16_t ParseChoice(const std::string& option, const std::string& value, const s
   throw BadInput{option + ": '" + value + "' is not one of " + names};
 }
 
-int64_t ParseWhole(const std::string& option, const std::string& value, int64_t lowest, int64_t highest) {
+// The multipliers that a size (--count, --width, --height) may end with, as
+// head -c takes them: powers of 1024 and, with B, of 1000.
+struct SizeSuffix {
+  std::string_view text;
+  int64_t factor;
+};
+constexpr std::array<SizeSuffix, 10> kSizeSuffixes = {{{"K", int64_t{1} << 10},
+                                                       {"KiB", int64_t{1} << 10},
+                                                       {"M", int64_t{1} << 20},
+                                                       {"MiB", int64_t{1} << 20},
+                                                       {"G", int64_t{1} << 30},
+                                                       {"GiB", int64_t{1} << 30},
+                                                       {"KB", 1000},
+                                                       {"kB", 1000},
+                                                       {"MB", 1000000},
+                                                       {"GB", 1000000000}}};
+
+// A whole number from `lowest` to `highest`; with `size`, one of
+// kSizeSuffixes may follow it. A number beyond either end, however far, is
+// refused with that end named.
+int64_t ParseWhole(const std::string& option, const std::string& value, int64_t lowest, int64_t highest,
+                   bool size = false) {
   int64_t number = 0;
   const char* end = value.data() + value.size();
-  const auto [stop, error] = std::from_chars(value.data(), end, number);
-  if (error != std::errc{} || stop != end || number < lowest || number > highest) {
+  const std::from_chars_result digits = std::from_chars(value.data(), end, number);
+  const std::string_view rest(digits.ptr, static_cast<std::size_t>(end - digits.ptr));
+  int64_t factor = 1;
+  for (const SizeSuffix& suffix : kSizeSuffixes) {
+    if (size && rest == suffix.text) factor = suffix.factor;
+  }
+  if (digits.ec == std::errc::invalid_argument || (!rest.empty() && factor == 1)) {
     throw BadInput{option + ": '" + value + "' is not a whole number from " + std::to_string(lowest) + " to " +
                    std::to_string(highest)};
+  }
+  const bool overflow =
+      digits.ec == std::errc::result_out_of_range || __builtin_mul_overflow(number, factor, &number);
+  const bool below = overflow ? value[0] == '-' : number < lowest;
+  if (below || overflow || number > highest) {
+    throw BadInput{option + ": '" + value + "' is " +
+                   (below ? "less than " + std::to_string(lowest) + ", the least"
+                          : "more than " + std::to_string(highest) + ", the most") +
+                   " it takes"};
   }
   return number;
 }
@@ -200,6 +239,13 @@ std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& 
       value = name.substr(equals + 1);
       name.resize(equals);
     }
+    if (name == "-h") name = "--help";
+    if (name == "-V") name = "--version";
+    if (name == "--") {
+      // The end of the options; the program takes nothing else.
+      if (i + 1 < args.size()) throw BadInput{"unexpected argument '" + args[i + 1] + "' (see --help)"};
+      break;
+    }
     given.push_back(name);
     if (name == "--help" || name == "--version" || name == "--quiet" || name == "--monochrome" || name == "--stdout") {
       if (value) throw BadInput{name + " takes no value"};
@@ -215,7 +261,10 @@ std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& 
         "--stem",   "--start",     "--seed",        "--width", "--height",  "--device"};
     bool known = false;
     for (const std::string_view option : kValued) known = known || name == option;
-    if (!known) throw BadInput{"unknown option '" + args[i] + "' (see --help)"};
+    if (!known) {
+      const char* what = name.rfind('-', 0) == 0 ? "unknown option '" : "unexpected argument '";
+      throw BadInput{what + args[i] + "' (see --help)"};
+    }
     if (!value) {
       // The next word is the value unless it is another option.
       if (i + 1 == args.size() || args[i + 1].rfind("--", 0) == 0) throw BadInput{name + " needs a value"};
@@ -272,7 +321,7 @@ std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& 
     const std::string& name = numbers[i];
     const std::string& value = numbers[i + 1];
     if (name == "--count") {
-      s.NumOfNums = static_cast<int32_t>(ParseWhole(name, value, options.to_stdout ? 0 : 1, max_count));
+      s.NumOfNums = static_cast<int32_t>(ParseWhole(name, value, options.to_stdout ? 0 : 1, max_count, true));
       // Without end: the most that a file of the type holds, over and over.
       options.endless = s.NumOfNums == 0;
       if (options.endless) s.NumOfNums = max_count;
@@ -280,9 +329,9 @@ std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& 
     } else if (name == "--columns") {
       s.CSVcolumnsX = static_cast<int16_t>(ParseWhole(name, value, 1, kMaxCsvColumns));
     } else if (name == "--width") {
-      s.CSVcolumnsX = static_cast<int16_t>(ParseWhole(name, value, kMinBitmapPixels, kMaxBitmapPixels));
+      s.CSVcolumnsX = static_cast<int16_t>(ParseWhole(name, value, kMinBitmapPixels, kMaxBitmapPixels, true));
     } else if (name == "--height") {
-      s.NumOfNums = static_cast<int32_t>(ParseWhole(name, value, kMinBitmapPixels, kMaxBitmapPixels));
+      s.NumOfNums = static_cast<int32_t>(ParseWhole(name, value, kMinBitmapPixels, kMaxBitmapPixels, true));
       s.NumOfNumsText = std::to_string(s.NumOfNums);
     } else if (name == "--files") {
       // Zero files runs one, as in the window.

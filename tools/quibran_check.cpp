@@ -19,14 +19,16 @@ namespace {
 constexpr int kExitOk = 0;
 constexpr int kExitUnreadable = 1;
 constexpr int kExitBadInput = 2;
+constexpr int kExitNotRandom = 3;
 
 constexpr const char* kHelp = R"(Usage: quibran-check [options] FILE...
 
-Reads each file once and prints its size and SHA-256, the statistics that
-ent prints (entropy, optimum compression, chi-square, arithmetic mean, Monte
-Carlo value of pi, serial correlation), the FIPS 140-2 test results that
-rngtest gives (blocks of 20000 bits after 32 starting bits, successes,
-failures, the failures of each test), and a verdict:
+Reads each file once (standard input for "-", and files of /proc and /sys to
+their end) and prints its size and SHA-256, the statistics that ent prints
+(entropy, optimum compression, chi-square, arithmetic mean, Monte Carlo value
+of pi, serial correlation), the FIPS 140-2 test results that rngtest gives
+(blocks of 20000 bits after 32 starting bits, successes, failures, the
+failures of each test), and a verdict:
   looks random   neither test finds fault
   suspect        chi-square exceeded in less than 1 % or more than 99 % of
                  the times, or FIPS failures that random blocks reach with
@@ -44,25 +46,36 @@ Options:
               numbers with ent's digits, null where a figure has no meaning;
               chi_square_percent 0.00 and 100.00 stand for ent's "less than
               0.01" and "more than 99.99"; a file that cannot be read gives
-              {"file": ..., "error": ...}
+              {"file": ..., "error": ...}; in every string a backslash
+              stands for itself doubled, and a byte that is not part of
+              valid UTF-8 is written \xHH (upper-case hexadecimal), so that
+              a file name's exact bytes can be had back
   --quiet     only the verdicts, one line per file (not with --json)
-  --version   the version
-  --help      this text
+  --strict    exit status 3 when any file's verdict is not "looks random"
+  -V, --version
+              the version
+  -h, --help  this text
   --          ends the options: the arguments after it are files
+
+In the text report and on standard error, a file name's control characters,
+its bytes that are not UTF-8 and its backslashes are escaped the same way.
 
 Exit status: 0 when every file was read, 1 when one or more could not be (each
 named on standard error with the reason; the others are still checked) or the
-report could not be written, 2 for bad options.
+report could not be written, 2 for bad options, 3 with --strict when every
+file was read and one or more is not called "looks random".
 
 Examples:
   quibran-check PAD0001.BIN PAD0002.BIN
   quibran-check --quiet /media/usb/*.BIN
-  quibran-batch --source os --stdout --count 1000000 | quibran-check /dev/stdin
+  quibran-batch --source os --stdout --count 1000000 | quibran-check --strict -
 )";
 
 enum class Form { Text, Quiet, Json };
 
-int CheckFiles(const std::vector<std::string>& files, Form form) {
+// `strict`: a file that does not look random gives status 3, unless another
+// could not be read.
+int CheckFiles(const std::vector<std::string>& files, Form form, bool strict) {
   int status = kExitOk;
   for (const std::string& name : files) {
     std::string out;
@@ -71,8 +84,9 @@ int CheckFiles(const std::vector<std::string>& files, Form form) {
       out = form == Form::Json    ? JsonReport(name, report)
             : form == Form::Quiet ? QuietReport(name, report)
                                   : TextReport(name, report);
+      if (strict && status == kExitOk && Judge(report) != Judgement::LooksRandom) status = kExitNotRandom;
     } catch (const std::exception& error) {
-      std::fprintf(stderr, "quibran-check: %s: %s\n", name.c_str(), error.what());
+      std::fprintf(stderr, "quibran-check: %s: %s\n", EscapedName(name, true).c_str(), error.what());
       status = kExitUnreadable;
       if (form != Form::Json) continue;
       out = JsonError(name, error.what());
@@ -88,22 +102,24 @@ int CheckFiles(const std::vector<std::string>& files, Form form) {
 
 int Main(const std::vector<std::string>& args) {
   Form form = Form::Text;
-  bool json = false, quiet = false;
+  bool json = false, quiet = false, strict = false;
   std::vector<std::string> files;
   bool options = true;
   for (const std::string& arg : args) {
     if (options && arg == "--") {
       options = false;
-    } else if (options && arg == "--help") {
+    } else if (options && (arg == "--help" || arg == "-h")) {
       std::fputs(kHelp, stdout);
       return kExitOk;
-    } else if (options && arg == "--version") {
+    } else if (options && (arg == "--version" || arg == "-V")) {
       std::printf("quibran-check %.*s\n", static_cast<int>(kVersion.size()), kVersion.data());
       return kExitOk;
     } else if (options && arg == "--json") {
       json = true;
     } else if (options && arg == "--quiet") {
       quiet = true;
+    } else if (options && arg == "--strict") {
+      strict = true;
     } else if (options && arg.size() > 1 && arg[0] == '-') {
       std::fprintf(stderr, "quibran-check: unknown option '%s' (see --help)\n", arg.c_str());
       return kExitBadInput;
@@ -121,7 +137,7 @@ int Main(const std::vector<std::string>& args) {
   }
   if (json) form = Form::Json;
   if (quiet) form = Form::Quiet;
-  return CheckFiles(files, form);
+  return CheckFiles(files, form, strict);
 }
 
 }  // namespace

@@ -22,11 +22,14 @@ std::optional<int> HandleCommandLine(int argc, char** argv) {
                      ".BMP).\nQt's own options, such as -platform and -style, are passed on to Qt."));
   const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                 QStringLiteral("Displays help on commandline options."));
-  const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+  const QCommandLineOption version({QStringLiteral("V"), QStringLiteral("version")},
                                    QStringLiteral("Displays version information."));
   parser.addOption(help);
   parser.addOption(version);
-  // Options the parser does not know are Qt's; QApplication reads them.
+  // Options the parser does not know are Qt's; QApplication reads them. Each
+  // is one word (-platformtheme is not -p -l -a ... -h ...), and "--" ends
+  // the options.
+  parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
   parser.parse(QCoreApplication::arguments());
   if (parser.isSet(help)) {
     std::fputs(qPrintable(parser.helpText()), stdout);

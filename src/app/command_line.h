@@ -1,5 +1,5 @@
 #pragma once
-// The window program's own command line: --help and --version.
+// The window program's own command line: -h/--help and -V/--version.
 
 #include <optional>
 

@@ -84,7 +84,7 @@ std::string Verdict(const FileReport& report) {
 std::string TextReport(const std::string& name, const FileReport& report) {
   const ByteFigures& b = report.bytes;
   const FipsFigures& f = report.fips;
-  std::string text = name + "\n";
+  std::string text = EscapedName(name, true) + "\n";
   auto line = [&](const char* label, const std::string& value) {
     text += "  ";
     text += label;
@@ -123,7 +123,7 @@ std::string TextReport(const std::string& name, const FileReport& report) {
 }
 
 std::string QuietReport(const std::string& name, const FileReport& report) {
-  return name + ": " + Verdict(report) + "\n";
+  return EscapedName(name, true) + ": " + Verdict(report) + "\n";
 }
 
 std::string JsonReport(const std::string& name, const FileReport& report) {
@@ -169,40 +169,51 @@ std::string JsonError(const std::string& name, const std::string& reason) {
   return "{\"file\": " + JsonString(name) + ", \"error\": " + JsonString(reason) + "}\n";
 }
 
-std::string JsonString(const std::string& text) {
-  std::string json = "\"";
-  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-  const auto* end = p + text.size();
+std::string EscapedName(const std::string& name, bool controls) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string text;
+  const auto* p = reinterpret_cast<const unsigned char*>(name.data());
+  const auto* end = p + name.size();
   while (p < end) {
     const unsigned char c = *p;
+    // The length of the UTF-8 sequence that starts here, 0 where none does:
+    // no overlong forms, surrogates or code points past U+10FFFF.
+    int length = c < 0x80 ? 1 : c < 0xC2 ? 0 : c <= 0xDF ? 2 : c <= 0xEF ? 3 : c <= 0xF4 ? 4 : 0;
+    if (end - p < length) length = 0;
+    for (int i = 1; i < length; ++i) length = (p[i] & 0xC0) == 0x80 ? length : 0;
+    if (length == 3 && ((c == 0xE0 && p[1] < 0xA0) || (c == 0xED && p[1] >= 0xA0))) length = 0;
+    if (length == 4 && ((c == 0xF0 && p[1] < 0x90) || (c == 0xF4 && p[1] >= 0x90))) length = 0;
+    // C0 controls, DEL and the C1 controls U+0080 to U+009F.
+    const bool control = (length == 1 && (c < 0x20 || c == 0x7F)) || (length == 2 && c == 0xC2 && p[1] < 0xA0);
+    if (c == '\\') {
+      text += "\\\\";
+    } else if (length == 0 || (controls && control)) {
+      for (int i = 0; i < std::max(length, 1); ++i) {
+        text += "\\x";
+        text += kHex[p[i] >> 4];
+        text += kHex[p[i] & 15];
+      }
+    } else {
+      text.append(reinterpret_cast<const char*>(p), static_cast<std::size_t>(length));
+    }
+    p += std::max(length, 1);
+  }
+  return text;
+}
+
+std::string JsonString(const std::string& text) {
+  std::string json = "\"";
+  for (const char c : EscapedName(text, false)) {
     if (c == '"' || c == '\\') {
       json += '\\';
-      json += static_cast<char>(c);
-      ++p;
-    } else if (c < 0x20) {
+      json += c;
+    } else if (static_cast<unsigned char>(c) < 0x20) {
       static constexpr char kHex[] = "0123456789abcdef";
       json += "\\u00";
       json += kHex[c >> 4];
       json += kHex[c & 15];
-      ++p;
-    } else if (c < 0x80) {
-      json += static_cast<char>(c);
-      ++p;
     } else {
-      // A UTF-8 sequence is copied whole; anything else becomes U+FFFD.
-      const int length = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
-      bool valid = length > 0 && end - p >= length;
-      for (int i = 1; valid && i < length; ++i) valid = (p[i] & 0xC0) == 0x80;
-      // No overlong forms, surrogates or code points past U+10FFFF.
-      if (valid && length == 3) valid = !(c == 0xE0 && p[1] < 0xA0) && !(c == 0xED && p[1] >= 0xA0);
-      if (valid && length == 4) valid = !(c == 0xF0 && p[1] < 0x90) && !(c == 0xF4 && p[1] >= 0x90);
-      if (valid) {
-        json.append(reinterpret_cast<const char*>(p), static_cast<std::size_t>(length));
-        p += length;
-      } else {
-        json += "\xEF\xBF\xBD";
-        ++p;
-      }
+      json += c;
     }
   }
   return json + "\"";

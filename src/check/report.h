@@ -31,7 +31,8 @@ std::string Verdict(const FileReport& report);
 // The probability that a Poisson count with mean `mean` is `count` or more.
 double PoissonAtLeast(uint64_t count, double mean);
 
-// The full text report of the file called `name`, lines ending in "\n".
+// The full text report of the file called `name` (escaped, with its control
+// characters), lines ending in "\n".
 std::string TextReport(const std::string& name, const FileReport& report);
 // `name`: verdict.
 std::string QuietReport(const std::string& name, const FileReport& report);
@@ -40,8 +41,14 @@ std::string JsonReport(const std::string& name, const FileReport& report);
 // The JSON object for a file that could not be checked.
 std::string JsonError(const std::string& name, const std::string& reason);
 
-// A JSON string literal: quotation marks, escapes, and U+FFFD for bytes
-// that are not UTF-8.
+// A file name as text that gives its exact bytes back: valid UTF-8 as it
+// is, each byte that is not part of valid UTF-8 as \xHH (two upper-case
+// hexadecimal digits) and a backslash as two. With `controls` the control
+// characters (U+0000 to U+001F, U+007F to U+009F) are written \xHH byte by
+// byte too, so that a name shows on one line and cannot steer a terminal.
+std::string EscapedName(const std::string& name, bool controls);
+// A JSON string literal of EscapedName(text, false): quotation marks,
+// backslashes and control characters escaped as JSON escapes them.
 std::string JsonString(const std::string& text);
 // `value` with `decimals` digits after the period, as printf's %.Nf.
 std::string Fixed(double value, int decimals);

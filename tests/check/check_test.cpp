@@ -1,12 +1,16 @@
 // The statistics, the FIPS 140-2 counts and the verdicts, headless.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cmath>
+#include <ctime>
 #include <fstream>
 #include <optional>
 #include <numeric>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "check/byte_statistics.h"
@@ -198,21 +202,40 @@ TEST(Verdict, PoissonTailSumsToOneLessTheTermsBelow) {
   }
 }
 
-TEST(Json, StringsAreEscapedAndValidUtf8) {
-  EXPECT_EQ(JsonString("a \"b\" \\ \n"), "\"a \\\"b\\\" \\\\ \\u000a\"");
-  EXPECT_EQ(JsonString("Gr\xC3\xBC\xC3\x9F \xE2\x82\xAC"), "\"Gr\xC3\xBC\xC3\x9F \xE2\x82\xAC\"");
-  EXPECT_EQ(JsonString("\xFF x \xC3"), "\"\xEF\xBF\xBD x \xEF\xBF\xBD\"");
-  EXPECT_EQ(JsonString("\xE0\x80\xAF"), "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\"");  // overlong
+// Names keep their exact bytes: what is not UTF-8 becomes \xHH, and a
+// backslash two; JSON escapes its own, the text form controls too.
+TEST(Names, EscapesKeepEveryByteAndControlsOffTheTerminal) {
+  for (const auto& [name, json, text] : std::vector<std::tuple<std::string, std::string, std::string>>{
+           {"a \"b\" \\ \n", R"("a \"b\" \\\\ \u000a")", "a \"b\" \\\\ \\x0A"},
+           {"Gr\xC3\xBC\xC3\x9F \xE2\x82\xAC \xF0\x9F\x8E\xB2", "\"Gr\xC3\xBC\xC3\x9F \xE2\x82\xAC \xF0\x9F\x8E\xB2\"",
+            "Gr\xC3\xBC\xC3\x9F \xE2\x82\xAC \xF0\x9F\x8E\xB2"},
+           {"\xFF\xFE\\xFF \xC3", R"("\\xFF\\xFE\\\\xFF \\xC3")", R"(\xFF\xFE\\xFF \xC3)"},  // the last cut short
+           {"\xE0\x80\xAF\xED\xA0\x80", R"("\\xE0\\x80\\xAF\\xED\\xA0\\x80")", R"(\xE0\x80\xAF\xED\xA0\x80)"},
+           {"\x7F\xC2\x9B" "1m", "\"\x7F\xC2\x9B" "1m\"", R"(\x7F\xC2\x9B1m)"},  // DEL, C1 CSI
+       }) {
+    EXPECT_EQ(JsonString(name), json) << name;
+    EXPECT_EQ(EscapedName(name, true), text) << name;
+  }
 }
 
-// What CheckFile calls a file that changed while being read.
+// What CheckFile calls a file that changed while being read: a new size,
+// modification time or status change time (a write that set the
+// modification time back changes that).
 TEST(InputFile, SeesARegularFileChangeAfterItWasOpened) {
   test::TempFolder folder;
   std::ofstream(folder / "f", std::ios::binary) << "abc";
+  struct stat opened {};
+  ASSERT_EQ(::stat((folder / "f").c_str(), &opened), 0);
   InputFile file(folder / "f");
   EXPECT_EQ(file.size(), std::optional<uint64_t>(3));
   EXPECT_FALSE(file.Changed());
-  std::ofstream(folder / "f", std::ios::binary | std::ios::app) << "d";
+  // File times come from a clock that moves in ticks: the next one.
+  for (timespec now{}; ::clock_gettime(CLOCK_REALTIME_COARSE, &now) == 0 && now.tv_sec == opened.st_ctim.tv_sec &&
+                       now.tv_nsec <= opened.st_ctim.tv_nsec;) {
+  }
+  std::ofstream(folder / "f", std::ios::binary | std::ios::in) << "xyz";
+  const timespec times[2] = {opened.st_atim, opened.st_mtim};
+  ASSERT_EQ(::utimensat(AT_FDCWD, (folder / "f").c_str(), times, 0), 0);
   EXPECT_TRUE(file.Changed());
   const InputFile device("/dev/null");  // no size known beforehand, never "changed"
   EXPECT_FALSE(device.size() || device.Changed());

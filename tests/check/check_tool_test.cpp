@@ -10,6 +10,7 @@
 #include <map>
 #include <regex>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "fixed_clock.h"
@@ -175,6 +176,41 @@ TEST_F(CheckToolTest, OptionsAndExitStatus) {
   }
   const std::string dash = Write("-dash", std::string(10, 'a'));
   EXPECT_EQ(Check({"--quiet", "--", "-dash"}).status, 0);
+}
+
+// Short options; standard input as "-" (a pipe, or a file read from
+// partway); files that /proc and /sys make as they are read; names that are
+// not UTF-8 or hold controls; --strict's status 3 unless a file is unreadable.
+TEST_F(CheckToolTest, StandardInputKernelFilesNamesAndStrict) {
+  const test::FixedClock clock(46000, 0.0f);
+  RandomSources sources(clock);
+  sources.SeedSource(kSourceMersenneTwister, 2024);
+  std::string twister(100000, '\0');
+  sources.DrawBytes(kSourceMersenneTwister, reinterpret_cast<uint8_t*>(twister.data()), twister.size());
+  Write("twister", twister);
+  Write("zeros", std::string(100000, '\0'));
+  const auto size = [](const char* path) { return std::to_string(test::ReadFile(path).size()); };
+  for (const auto& [line, status, out_start] : std::vector<std::tuple<std::string, int, std::string>>{
+           {"check -V", 0, "quibran-check " + std::string(kVersion) + "\n"},
+           {"check -h", 0, "Usage: quibran-check [options] FILE..."},
+           {"head -c 100000 /dev/zero | check --quiet --strict -", 3, "-: not random: FIPS failures 39 of 39"},
+           {"check --strict --json - <twister", 0, "{\"file\": \"-\", \"size\": 100000,"},
+           {"{ dd bs=10 count=1 status=none of=/dev/null; check --json -; } <twister", 0,
+            "{\"file\": \"-\", \"size\": 99990,"},
+           {"check --quiet --strict twister zeros", 3, "twister: looks random"},
+           {"check --quiet --strict zeros missing", 1, "zeros: not random"},
+           {"check --json /proc/version", 0, "{\"file\": \"/proc/version\", \"size\": " + size("/proc/version")},
+           {"check --quiet /sys/devices/system/cpu/online", 0, "/sys/devices/system/cpu/online: too short to judge: " +
+                                                                   size("/sys/devices/system/cpu/online") + " bytes"},
+           {R"(: >$'\xff\xfe' >$'\xfe\xff' >'a\b'; check --json $'\xff\xfe' $'\xfe\xff' 'a\b' | cut -d, -f1)", 0,
+            R"({"file": "\\xFF\\xFE")" "\n" R"({"file": "\\xFE\\xFF")" "\n" R"({"file": "a\\\\b")" "\n"},
+           {R"(: >$'a\n\e[1m'; check $'a\n\e[1m')", 0, "a\\x0A\\x1B[1m\n  size"},
+       }) {
+    const test::ProgramResult result = test::ProgramRun("/bin/bash").Run(
+        folder_.dir(), {"-c", "check() { '" QUIBRAN_CHECK_PATH "' \"$@\"; }; " + line});
+    EXPECT_EQ(result.status, status) << line << "\n" << result.err;
+    EXPECT_EQ(result.out.substr(0, out_start.size()), out_start) << line;
+  }
 }
 
 }  // namespace

@@ -67,8 +67,10 @@ TEST(StartUp, SplashThenTheWindowWithTheStoredSettings) {
   program.SubMain();
   EXPECT_GE(std::chrono::steady_clock::now() - start, kPause);
   EXPECT_EQ(during_pause, QStringList({"Version " + Q(kVersion), "Quibran", "Ostrel Works", "Random Number Generator",
-                                       "for Linux", "Copyright \u00a9 Ostrel Works. All rights reserved."}));
-  EXPECT_EQ(Q(kVersion), "1.0.0");
+                                       "for Linux",
+                                       "Copyright \u00a9 Ostrel Works. Quibran is free software\nunder the GNU GPL "
+                                       "version 3 or later, with no warranty."}));
+  EXPECT_EQ(Q(kVersion), "1.1.0");
   EXPECT_FALSE(window_during_pause);
   EXPECT_TRUE(SplashLabels().isEmpty());
   MainWindow* window = program.window();

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The installed program, checked as a user's system reads it. CTest runs one
 # step per test: installed_test.sh STEP, with BUILD_DIR, PREFIX, VERSION,
-# APP_ID, CMAKE and CPACK in the environment. "install" installs the build
-# into PREFIX afresh; the other steps check that install.
+# BUILD_TYPE, APP_ID, CMAKE and CPACK in the environment. "install" installs
+# the build into PREFIX afresh; the other steps check that install.
 set -euo pipefail
 
 failed=0
@@ -21,20 +21,23 @@ case $1 in
     ;;
 
   files)
-    # The window program's files, every program with its manual page and
-    # every manual page with its program, udev rules; nothing else.
+    # The window program's files, the licence and changelog, every program
+    # with its manual page and bash completion and each of those with its
+    # program, udev rules; nothing else.
     fixed=("share/applications/$APP_ID.desktop" "share/metainfo/$APP_ID.metainfo.xml"
       "share/icons/hicolor/48x48/apps/$APP_ID.png" "share/icons/hicolor/256x256/apps/$APP_ID.png"
-      "share/icons/hicolor/scalable/apps/$APP_ID.svg")
+      "share/icons/hicolor/scalable/apps/$APP_ID.svg" share/doc/quibran/{copyright,changelog.Debian.gz})
+    completions=share/bash-completion/completions
     for file in bin/quibran bin/quibran-batch "${fixed[@]}"; do
       [[ -f $PREFIX/$file ]] || fail "not installed: $file"
     done
     while read -r file; do
       case $file in
-        bin/*) [[ -f $PREFIX/share/man/man1/${file#bin/}.1.gz ]] || fail "no manual page for $file" ;;
-        share/man/man1/*.1.gz)
-          page=${file#share/man/man1/}
-          [[ -x $PREFIX/bin/${page%.1.gz} ]] || fail "manual page of no program: $file"
+        bin/*) [[ -f $PREFIX/share/man/man1/${file#bin/}.1.gz && -f $PREFIX/$completions/${file#bin/} ]] ||
+          fail "no manual page or no bash completion for $file" ;;
+        share/man/man1/*.1.gz | "$completions"/*)
+          program=${file##*/}
+          [[ -x $PREFIX/bin/${program%.1.gz} ]] || fail "manual page or completion of no program: $file"
           ;;
         lib/udev/rules.d/*.rules) ;;
         *) printf '%s\n' "${fixed[@]}" | grep -qxF "$file" || fail "installed but not used: $file" ;;
@@ -44,11 +47,18 @@ case $1 in
 
   programs)
     for program in "$PREFIX"/bin/*; do
-      answer=$(headless "$program" --version) || fail "${program##*/} --version: exit status $?"
-      [[ $answer == "${program##*/} $VERSION" ]] || fail "${program##*/} --version said '$answer'"
+      for option in --version -V; do
+        answer=$(headless "$program" $option) || fail "${program##*/} $option: exit status $?"
+        [[ $answer == "${program##*/} $VERSION" ]] || fail "${program##*/} $option said '$answer'"
+      done
     done
-    help=$(headless "$PREFIX/bin/quibran" --help) || fail "quibran --help: exit status $?"
-    [[ $help == *--version* ]] || fail "quibran --help: $help"
+    help=$(headless "$PREFIX/bin/quibran" -h) || fail "quibran -h: exit status $?"
+    [[ $help == *--version* ]] || fail "quibran -h: $help"
+    # Qt's one-word options are not read letter by letter (-platformtheme
+    # holds an h), and nothing after "--" is an option.
+    for args in "-platformtheme x -V" "-V -- --help"; do
+      [[ $(headless "$PREFIX/bin/quibran" $args) == "quibran $VERSION" ]] || fail "quibran $args"
+    done
     # A small job from the installed tool, in a folder of its own.
     work=$(mktemp -d)
     trap 'rm -rf "$work"' EXIT
@@ -98,14 +108,57 @@ case $1 in
     done
     ;;
 
+  bash-completion)
+    # What completing the last of WORD... offers, on one line, from the
+    # completion file FILE in a bash of its own.
+    completes() {
+      bash -c 'source "$1"; shift
+        COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1))
+        spec=$(complete -p "$1"); function=${spec##*-F }
+        "${function%% *}" "$1" "${COMP_WORDS[-1]}" "${COMP_WORDS[-2]}"
+        echo "${COMPREPLY[*]}"' completes "$@"
+    }
+    completions=$PREFIX/share/bash-completion/completions
+    # Every option that the program's --help names (its examples aside), and
+    # -h and -V.
+    for program in "$PREFIX"/bin/*; do
+      name=${program##*/}
+      offered=" $(completes "$completions/$name" "$name" -) "
+      options=$(headless "$program" --help | sed '/^Examples:/,$d' | grep -oE -- '--[a-z][a-z-]*' | sort -u)
+      for option in -h -V $options; do
+        [[ $offered == *" $option "* ]] || fail "the completion of $name does not offer $option"
+      done
+    done
+    # Values, also after "=" (--source=m), and a file's name after "--".
+    while IFS=: read -r expected words; do
+      offered=$(completes "$completions/${words%% *}" $words)
+      [[ $offered == "$expected" ]] || fail "completing '$words' offered '$offered', not '$expected'"
+    done <<'EOF'
+mt mtwh:quibran-batch --source m
+mt mtwh:quibran-batch --source = m
+long31 long32:quibran-batch --number-type l
+:quibran-check -- --s
+EOF
+    ;;
+
   debian-package)
     # The package holds what cmake --install installs, under /usr, and
     # depends on the packages of the libraries the programs link.
     out=$(mktemp -d)
     trap 'rm -rf "$out"' EXIT
     "$CPACK" -G DEB -B "$out" --config "$BUILD_DIR/CPackConfig.cmake" >/dev/null
-    deb=$out/quibran_${VERSION}_$(dpkg --print-architecture).deb
+    deb=$(echo "$out"/quibran_"$VERSION"-*_"$(dpkg --print-architecture)".deb)
     [[ -f $deb ]] || fail "no $deb"
+    # Its version is the newest in its changelog, a packaging of this one.
+    version=$(dpkg-deb -f "$deb" Version)
+    dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/quibran/changelog.Debian.gz | gunzip >"$out/changelog"
+    newest=$(dpkg-parsechangelog -l "$out/changelog" -S Version)
+    [[ $version == "$newest" && $version == "$VERSION"-* ]] || fail "version $version, changelog $newest"
+    # Lintian judges the package that ships, the release build's (the
+    # others are not hardened).
+    if [[ $BUILD_TYPE == Release ]]; then
+      report=$(lintian --fail-on error,warning "$deb" 2>&1) || fail "lintian: $report"
+    fi
     depends=", $(dpkg-deb -f "$deb" Depends)"
     for package in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6; do
       [[ $depends == *", $package "* ]] || fail "Depends has no $package: $depends"

@@ -121,6 +121,7 @@ TEST_F(BatchTest, PlatformGeneratorBytesDoNotRepeat) {
 TEST_F(BatchTest, DefaultsWriteOneFileOf1024KernelBytesIntoTheCurrentFolderAndHelpNamesEveryOption) {
   for (const auto& [args, out] : std::vector<std::pair<std::vector<std::string>, std::string>>{
            {{"--start", "7", "--version"}, "quibran-batch " + std::string(kVersion) + "\n"},  // alone, no file
+           {{"-V", "--"}, "quibran-batch " + std::string(kVersion) + "\n"},
            {{}, "./RAND0001.BIN\n"},
            {{"--files", "0", "--start", "5"}, "./RAND0005.BIN\n"},  // zero files, as in the window, write one
            // The kernel's generator: Long (32 bits) in CSV files, as only it and the device write, never twice alike.
@@ -136,6 +137,7 @@ TEST_F(BatchTest, DefaultsWriteOneFileOf1024KernelBytesIntoTheCurrentFolderAndHe
 
   const Result result = Batch({"--help"});
   EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(Batch({"-h"}).out, result.out);
   for (const char* option : {"--source", "--file-type", "--number-type", "--count", "--columns", "--files",
                              "--dir", "--stem", "--start", "--seed", "--stdout", "--quiet", "--help", "--version",
                              "Examples", "os",  // and how --seed sets each source:
@@ -143,6 +145,17 @@ TEST_F(BatchTest, DefaultsWriteOneFileOf1024KernelBytesIntoTheCurrentFolderAndHe
                              "from Wichmann-Hill exactly when N is odd"}) {
     EXPECT_NE(result.out.find(option), std::string::npos) << option;
   }
+}
+
+// Sizes with head -c's multipliers: powers of 1024, or with B of 1000.
+TEST_F(BatchTest, SizesTakeMultipliers) {
+  for (const auto& [count, bytes] : std::vector<std::pair<std::string, std::size_t>>{
+           {"1K", 1024}, {"1KiB", 1024}, {"2KB", 2000}, {"2kB", 2000}, {"1M", 1 << 20}, {"1MiB", 1 << 20},
+           {"1MB", 1000000}}) {
+    EXPECT_EQ(Batch({"--stdout", "--count=" + count}).out.size(), bytes) << count;
+  }
+  ASSERT_EQ(Batch({"--file-type", "bmp", "--width", "1K", "--height", "100", "--quiet"}).status, 0);
+  EXPECT_EQ(test::ReadFile(folder_ / "RAND0001.BMP").size(), 54u + 3 * 1024 * 100);
 }
 
 // Bad options end with status 2, a destination that cannot be written with
@@ -168,6 +181,15 @@ TEST_F(BatchTest, BadInputAndUnwritableDestinationWriteNothing) {
            {{"--file-type", "csv", "--count", "65537"}, 2, "65536"},
            {{"--file-type", "asc", "--count", "1073741825"}, 2, "1073741824"},
            {{"--count", "2147483647"}, 2, "2147483646"},
+           // Sizes with head -c's multipliers, however far over the limit.
+           {{"--count", "2G"}, 2, "--count: '2G' is more than 2147483646, the most it takes"},
+           {{"--file-type", "asc", "--count", "2GB"}, 2, "'2GB' is more than 1073741824"},
+           {{"--count", "9223372036854775807K"}, 2, "is more than 2147483646"},
+           {{"--count", "99999999999999999999"}, 2, "is more than 2147483646"},
+           {{"--stdout", "--count", "-1K"}, 2, "'-1K' is less than 0, the least it takes"},
+           {{"--count", "1X"}, 2, "--count: '1X' is not a whole number from 1 to 2147483646"},
+           {{"--file-type", "csv", "--columns", "1K"}, 2, "--columns: '1K' is not a whole number"},
+           {{"--", "PAD"}, 2, "unexpected argument 'PAD'"},
            {{"--file-type", "csv", "--columns", "257"}, 2, "256"},
            {{"--files", "10000"}, 2, "9999"},
            {{"--start", "10000"}, 2, "9999"},
@@ -188,8 +210,8 @@ TEST_F(BatchTest, BadInputAndUnwritableDestinationWriteNothing) {
            {{"--stdout", "--dir", folder_.dir()}, 2, "takes no --dir"},
            {{"--stdout", "--files", "2"}, 2, "takes no --files"},
            {{"--stdout", "--file-type", "bmp"}, 2, "a bitmap is written to a file"},
-           {{"--file-type", "bmp", "--width", "99"}, 2, "100 to 9999"},
-           {{"--file-type", "bmp", "--height", "10000"}, 2, "100 to 9999"},
+           {{"--file-type", "bmp", "--width", "99"}, 2, "--width: '99' is less than 100, the least it takes"},
+           {{"--file-type", "bmp", "--height", "10000"}, 2, "'10000' is more than 9999"},
            {{"--file-type", "bmp", "--files", "2"}, 2, "Only one bitmap can be generated at a time."},
            {{"--file-type", "bmp", "--count", "200"}, 2, "--width and --height"},
            {{"--monochrome"}, 2, "only for --file-type bmp"},
