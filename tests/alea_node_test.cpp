@@ -1,5 +1,6 @@
 // The Alea's Linux node: found through a sysfs laid out as the kernel lays
-// it out, its bytes served once each in order, and its failures.
+// it out, its bytes served once each in order once they passed the health
+// tests, its failures, and its waits that a stop request ends.
 
 #include "platform/alea_node.h"
 
@@ -15,6 +16,7 @@
 
 #include "job/temp_folder.h"
 #include "platform/runtime_error.h"
+#include "random/health_tests.h"
 
 namespace quibran {
 namespace {
@@ -54,14 +56,15 @@ class AleaNodeTest : public ::testing::Test {
 
   test::TempFolder folder_;
   DevicePlaces places_{folder_ / "usbmisc", folder_ / "dev"};
+  HealthTests health_;
 };
 
 TEST_F(AleaNodeTest, FindsTheAleaAndServesEveryByteOnceInOrderUntilItEnds) {
   std::string bytes;
   for (uint32_t x = 1; bytes.size() < 100003; x = x * 1103515245 + 12345) bytes += static_cast<char>(x >> 23);
   const std::string alea = places_.dev + "/chaoskey1";
-  std::ofstream(alea) << bytes;
-  AleaNode node("", AleaNode::kDefaultWait, places_);
+  const std::jthread device = test::FifoDevice(alea, bytes);
+  AleaNode node(health_, "", AleaNode::kDefaultWait, places_);
   node.Open();
   // Bytes, words and doubles in turn, each made of the node's next bytes.
   auto next = [&, at = std::size_t{0}](int count) mutable {
@@ -87,7 +90,7 @@ TEST_F(AleaNodeTest, FindsTheAleaAndServesEveryByteOnceInOrderUntilItEnds) {
 
 TEST_F(AleaNodeTest, FailuresToOpenAndToDeliverSayWhatToDo) {
   const std::string missing = places_.dev + "/chaoskey9";
-  EXPECT_EQ(FailureOf([&] { AleaNode(missing).Open(); }),
+  EXPECT_EQ(FailureOf([&] { AleaNode(health_, missing).Open(); }),
             Failure(68, "Device unavailable: cannot open " + missing +
                             ": No such file or directory (is the device plugged in?)"));
 
@@ -95,7 +98,7 @@ TEST_F(AleaNodeTest, FailuresToOpenAndToDeliverSayWhatToDo) {
   const std::string fifo = places_.dev + "/silent";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   const int writer = ::open(fifo.c_str(), O_RDWR);
-  AleaNode silent(fifo, std::chrono::milliseconds(50));
+  AleaNode silent(health_, fifo, std::chrono::milliseconds(50));
   silent.Open();
   EXPECT_EQ(FailureOf([&] { silent.GetRandomDouble(); }),
             Failure(57, "Device I/O error: " + fifo + " gave no data for 50 ms"));
@@ -112,9 +115,20 @@ TEST_F(AleaNodeTest, FailuresToOpenAndToDeliverSayWhatToDo) {
                               "/etc/udev/rules.d. Then plug the device in again.");
   const auto open_unprivileged = [&] {
     test::BecomeNobody();
-    std::_Exit(FailureOf([&] { AleaNode(locked).Open(); }) == denied ? 0 : 1);
+    std::_Exit(FailureOf([&] { AleaNode(health_, locked).Open(); }) == denied ? 0 : 1);
   };
   EXPECT_EXIT(open_unprivileged(), ::testing::ExitedWithCode(0), "");
+}
+
+// /dev/zero is a character device, so it opens; its first bytes fail their
+// health test, and the node serves nothing, then or later.
+TEST_F(AleaNodeTest, ZerosFailTheHealthTestBeforeAnyIsServed) {
+  AleaNode zero(health_, "/dev/zero");
+  zero.Open();
+  EXPECT_EQ(FailureOf([&] { zero.GetRandomByte(); }),
+            Failure(57, "the device's output failed its health test: the repetition count test saw byte 0x00 7 "
+                        "times in a row (it allows 6)"));
+  EXPECT_EQ(FailureOf([&] { zero.GetRandomByte(); }), Failure(57, "Device I/O error: the device is not open"));
 }
 
 }  // namespace

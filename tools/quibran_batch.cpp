@@ -69,7 +69,9 @@ for 1000, 1000^2, 1000^3, as in "--count 1M"):
                               mtwh  MT and WH alternating
   --device PATH             with --source alea: the node to read instead of
                             the Alea's /dev/chaoskeyN (for instance another
-                            ChaosKey-driven generator's, or /dev/hwrng)
+                            ChaosKey-driven generator's, or /dev/hwrng); a
+                            character device or a FIFO only, its bytes
+                            health-tested as the Alea's
   --file-type bin|asc|csv|bmp
                             raw bytes, one number per line, CSV rows, or a
                             bitmap of random 24-bit colours (default bin)

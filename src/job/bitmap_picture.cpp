@@ -52,7 +52,12 @@ int BitmapDrawing::Draw(uint32_t* pixels, std::ptrdiff_t stride, const std::func
     if (request_.booMonochrome) {
       columns(MonochromeColour{sources_.rnd});
     } else if (device) {
-      columns([&] { return static_cast<uint32_t>(RoundToLong(device->GetRandomDouble() * 16777215.0)); });
+      try {
+        columns([&] { return static_cast<uint32_t>(RoundToLong(device->GetRandomDouble() * 16777215.0)); });
+      } catch (const WaitStopped&) {
+        // A stop while the device was awaited ends the drawing as after a column.
+        stop_requested_ = false;
+      }
     } else {
       sources_.WithDrawer<kNumColor>(request_.DeviceIndex, columns);
     }

@@ -56,11 +56,12 @@ class BitmapDrawing {
   // For source 4 makes its own device object and opens it; reseeds the
   // platform generator (for every source), then sets pixel (x, y) at
   // pixels[y * stride + x] for each column x, calling after_column(x) once
-  // the column is complete. A stop request seen after a column is cleared
-  // and ends the drawing. Then closes the device object. Returns the number
-  // of columns drawn. A failure of the device object ends the drawing as a
-  // DrawFailure (with the pixels of the columns complete before it), the
-  // object released without Close.
+  // the column is complete. A stop request seen after a column, or while
+  // the device object waits for its device, is cleared and ends the drawing
+  // (a column cut short keeps the pixels drawn). Then closes the device
+  // object. Returns the number of columns drawn. A failure of the device
+  // object ends the drawing as a DrawFailure (with the pixels of the columns
+  // complete before it), the object released without Close.
   int Draw(uint32_t* pixels, std::ptrdiff_t stride, const std::function<void(int)>& after_column);
 
  private:

@@ -101,7 +101,7 @@ void GenerationJob::Run() {
   } release{device_};
   if (settings_.DeviceIndex == kSourceHardware) {
     try {
-      device_ = device_factory_();
+      device_ = MakeDevice();
     } catch (const RuntimeError& error) {
       ShowFailure(error, true, false);
       return;
@@ -194,6 +194,15 @@ void GenerationJob::ShowFailure(const RuntimeError& error, bool hardware, bool f
   // Which file, and whether it was made at all.
   if (file_failed) text += "\n" + OutputFileName + (file_incomplete_ ? " was left incomplete." : "");
   host_.ShowMessage(ErrorTitle(error), text, MessageIcon::Critical);
+}
+
+std::unique_ptr<RandomDevice> GenerationJob::MakeDevice() {
+  std::unique_ptr<RandomDevice> device = device_factory_();
+  device->SetStopPoll([this] {
+    host_.ProcessEvents();
+    return StopRequested;
+  });
+  return device;
 }
 
 bool GenerationJob::PassesBitmapChecks() {
@@ -311,7 +320,7 @@ void GenerationJob::WriteBitmap() {
   OutputFileName = FileNameOf(1);  // the picture carries the start sequence itself
   BitmapDrawing drawing(sources_,
                         {job_.DeviceIndex, job_.CSVcolumnsX, static_cast<int16_t>(job_.NumOfNums),
-                         job_.MonochromeOn != 0, seed_, OutputFileName, device_factory_},
+                         job_.MonochromeOn != 0, seed_, OutputFileName, [this] { return MakeDevice(); }},
                         StopRequested);
   writing_file_ = true;  // a host that saves at once may fail to
   BitmapDiscarded = !host_.RunBitmapWindow(drawing);
@@ -337,15 +346,20 @@ bool GenerationJob::WriteBinary(OutputFile& file, Draw& draw) {
     const auto start = std::chrono::steady_clock::now();
     const int32_t take = static_cast<int32_t>(std::min<int64_t>(block_.size(), job_.NumOfNums - j));
     char* const out = file.Reserve(static_cast<std::size_t>(take));
+    const auto keep = [&](std::size_t drawn) {
+      file.Commit(out + drawn);
+      bytes_done_ += static_cast<int64_t>(drawn);
+    };
     try {
       draw.Fill(reinterpret_cast<uint8_t*>(out), static_cast<std::size_t>(take));
     } catch (const DrawFailure& failure) {
-      file.Commit(out + failure.drawn());
-      bytes_done_ += static_cast<int64_t>(failure.drawn());
+      keep(failure.drawn());
       throw;
+    } catch (const DrawStopped& stopped) {
+      keep(stopped.drawn);
+      return false;
     }
-    file.Commit(out + take);
-    bytes_done_ += take;
+    keep(static_cast<std::size_t>(take));
     j += take;
     block_.Took(std::chrono::steady_clock::now() - start);
     if (!Step(j, j == job_.NumOfNums)) return false;
@@ -392,6 +406,9 @@ bool GenerationJob::WriteRows(OutputFile& file, Draw& draw, int32_t columns) {
     } catch (const DrawFailure& failure) {
       write(static_cast<int32_t>(failure.drawn() / static_cast<std::size_t>(columns)));
       throw;
+    } catch (const DrawStopped& stopped) {
+      write(static_cast<int32_t>(stopped.drawn / static_cast<std::size_t>(columns)));
+      return false;
     }
     write(take);
     j += take;

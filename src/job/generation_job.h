@@ -71,6 +71,9 @@ class GenerationJob {
   }
 
  private:
+  // A device object from the factory whose waits for the device yield as
+  // the job does and end at Stop.
+  std::unique_ptr<RandomDevice> MakeDevice();
   bool PassesBitmapChecks();
   // The name of file i of the job, from the sequence the job started with.
   std::string FileNameOf(int file_index) const;

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -28,7 +29,12 @@ constexpr const char* kAleaProduct = "0001";
 constexpr std::size_t kLeastRead = 16;
 constexpr std::size_t kFirstRead = 64;
 constexpr std::size_t kMostRead = std::size_t{64} << 10;
-constexpr std::size_t kCapacity = kMostRead + 8;
+constexpr std::size_t kCapacity = kMostRead + ByteCheck::kMostHeld + 8;
+
+// A wait for bytes asks the stop poll this often; a driver that cannot be
+// polled and answers a read with nothing is asked again after kPause.
+constexpr std::chrono::milliseconds kWaitSlice{50};
+constexpr std::chrono::milliseconds kPause{10};
 
 std::string FirstLine(const fs::path& file) {
   std::ifstream in(file);
@@ -68,6 +74,14 @@ RuntimeError OpenFailure(int err, const std::string& node) {
   }
 }
 
+// What a node that is neither a character device nor a FIFO is.
+std::string KindOf(mode_t mode) {
+  if (S_ISREG(mode)) return "a regular file";
+  if (S_ISDIR(mode)) return "a folder";
+  if (S_ISBLK(mode)) return "a block device";
+  return "not a device";
+}
+
 RuntimeError ReadFailure(const std::string& node, const std::string& what) {
   return RuntimeError(kErrDeviceIO, "Device I/O error: " + node + " " + what);
 }
@@ -94,8 +108,9 @@ std::optional<std::string> FindAleaNode(const DevicePlaces& places) {
   return std::nullopt;
 }
 
-AleaNode::AleaNode(std::string path, std::chrono::milliseconds wait, DevicePlaces places)
-    : path_(std::move(path)),
+AleaNode::AleaNode(ByteCheck& check, std::string path, std::chrono::milliseconds wait, DevicePlaces places)
+    : check_(check),
+      path_(std::move(path)),
       wait_(wait),
       places_(std::move(places)),
       buffer_(new uint8_t[kCapacity]),
@@ -114,37 +129,84 @@ void AleaNode::Open() {
     }
     node = *found;
   }
+  // Without blocking: a FIFO with no writer, or a driver that waits for its
+  // device, would hold open() for ever. Reads wait with poll().
   int fd;
   do {
-    fd = ::open(node.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    fd = ::open(node.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) throw OpenFailure(errno, node);
+  struct stat status {};
+  if (::fstat(fd, &status) != 0 || !(S_ISCHR(status.st_mode) || S_ISFIFO(status.st_mode))) {
+    ::close(fd);
+    throw RuntimeError(kErrDeviceUnavailable, "Device unavailable: " + node + " is " + KindOf(status.st_mode) +
+                                                  "; only a character device or a FIFO is read");
+  }
   fd_ = fd;
   node_ = std::move(node);
+  check_.Reset();
 }
 
 void AleaNode::Close() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
-  next_ = end_ = 0;
+  next_ = ready_ = end_ = 0;
 }
 
 void AleaNode::Refill(std::size_t need) {
   if (fd_ < 0) throw RuntimeError(kErrDeviceIO, "Device I/O error: the device is not open");
-  // The few bytes left over go to the front, to be served first.
-  const std::size_t left = end_ - next_;
-  std::memmove(buffer_.get(), buffer_.get() + next_, left);
+  // The bytes not yet served go to the front: the few left over, then those
+  // held back for their tests.
+  std::memmove(buffer_.get(), buffer_.get() + next_, end_ - next_);
+  ready_ -= next_;
+  end_ -= next_;
   next_ = 0;
-  end_ = left;
-  while (end_ < need) {
+  while (ready_ < need) {
     const auto start = Clock::now();
-    end_ += ReadSome(buffer_.get() + end_, std::min(reads_.size(), kCapacity - end_));
+    const std::size_t got = ReadSome(buffer_.get() + end_, std::min(reads_.size(), kCapacity - end_));
     reads_.Took(Clock::now() - start);
+    if (got == 0) {
+      // The output has ended, so no later byte can fail a test of the bytes
+      // held back: they passed. Whatever comes after is a new output.
+      if (ready_ == end_) throw ReadFailure(node_, "has no more data (was the device unplugged?)");
+      ready_ = end_;
+      check_.Reset();
+      continue;
+    }
+    std::size_t held;
+    try {
+      held = check_.Take(buffer_.get() + end_, got);
+    } catch (const RuntimeError&) {
+      // Nothing more from a device whose output failed: the bytes held back
+      // go, and the node serves no other.
+      Close();
+      throw;
+    }
+    end_ += got;
+    ready_ = end_ - held;
   }
 }
 
 std::size_t AleaNode::ReadSome(uint8_t* to, std::size_t size) {
   const auto deadline = Clock::now() + wait_;
+  for (bool pause = false;;) {
+    AwaitData(deadline, pause);
+    const ssize_t got = ::read(fd_, to, size);
+    if (got >= 0) return static_cast<std::size_t>(got);
+    if (errno != EINTR && errno != EAGAIN) {
+      throw ReadFailure(node_, std::string("cannot be read: ") + std::strerror(errno) +
+                                  " (was the device unplugged?)");
+    }
+    // Nothing yet, though poll said there was (a driver that cannot be
+    // polled), the driver's own timeout, or a signal (Ctrl-C, say) during a
+    // read that blocks in the driver: ask the stop poll and then the node
+    // again after a pause, never in a busy loop; the deadline bounds the
+    // retries.
+    pause = true;
+  }
+}
+
+void AleaNode::AwaitData(Clock::time_point deadline, bool pause) {
   for (;;) {
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
     if (left.count() <= 0) {
@@ -152,18 +214,15 @@ std::size_t AleaNode::ReadSome(uint8_t* to, std::size_t size) {
       throw ReadFailure(node_, "gave no data for " +
                                    (ms % 1000 == 0 ? std::to_string(ms / 1000) + " seconds" : std::to_string(ms) + " ms"));
     }
+    // A pause polls no descriptor: it only sleeps.
     pollfd ready{fd_, POLLIN, 0};
-    const int polled = ::poll(&ready, 1, static_cast<int>(std::min<int64_t>(left.count(), INT32_MAX)));
+    const auto slice = std::min(left, pause ? kPause : kWaitSlice);
+    const int polled = ::poll(&ready, pause ? 0 : 1, static_cast<int>(slice.count()));
+    if (polled > 0) return;
     if (polled < 0 && errno != EINTR) throw ReadFailure(node_, std::string("cannot be read: ") + std::strerror(errno));
-    if (polled <= 0) continue;  // interrupted, or the wait is over (seen above)
-    const ssize_t got = ::read(fd_, to, size);
-    if (got > 0) return static_cast<std::size_t>(got);
-    if (got == 0) throw ReadFailure(node_, "has no more data (was the device unplugged?)");
-    // The driver's own timeout gives EAGAIN; the deadline bounds the retries.
-    if (errno != EINTR && errno != EAGAIN) {
-      throw ReadFailure(node_, std::string("cannot be read: ") + std::strerror(errno) +
-                                  " (was the device unplugged?)");
-    }
+    // A slice has passed, or a signal came (Ctrl-C, say).
+    if (stop_poll_ && stop_poll_()) throw WaitStopped{};
+    if (pause) return;
   }
 }
 

@@ -14,7 +14,9 @@
 //   Color (24 bits)     not drawn from here (the bitmap window draws colours)
 //
 // Every member reports a failure as a RuntimeError with its number and a
-// description that says what to do.
+// description that says what to do. The Alea's bytes pass the health tests of
+// random/health_tests.h before they make a value; a test that fails is a
+// Device I/O error (57).
 
 #include <cstddef>
 #include <cstdint>
@@ -26,6 +28,7 @@
 
 #include "platform/alea_node.h"
 #include "platform/runtime_error.h"
+#include "random/health_tests.h"
 #include "random/random_sources.h"
 
 namespace quibran {
@@ -40,24 +43,32 @@ class RandomDevice {
   virtual int32_t GetRandomByte() = 0;    // 0..255
   virtual int32_t GetRandomWord() = 0;    // any signed 32-bit value
   virtual double GetRandomDouble() = 0;   // in [0, 1)
+  // A value member that has to wait for the device asks `poll` as it waits
+  // and throws WaitStopped when it answers true. A device that never waits
+  // has no use for it.
+  virtual void SetStopPoll(StopPoll poll) { (void)poll; }
 };
 
 // Makes a fresh device object; each job and each bitmap window has its own.
 using DeviceFactory = std::function<std::unique_ptr<RandomDevice>()>;
 
-// The Alea through its Linux node. Final, so that a drawer over it calls the
-// node's members directly and they inline into the writer's loop.
+// The Alea through its Linux node, its bytes health-tested. Final, so that a
+// drawer over it calls the node's members directly and they inline into the
+// writer's loop.
 class AleaDevice final : public RandomDevice {
  public:
+  // The node's arguments after its check.
   template <class... Args>
-  explicit AleaDevice(Args&&... args) : node_(std::forward<Args>(args)...) {}
+  explicit AleaDevice(Args&&... args) : node_(health_, std::forward<Args>(args)...) {}
   void Open() override { node_.Open(); }
   void Close() override { node_.Close(); }
   int32_t GetRandomByte() override { return node_.GetRandomByte(); }
   int32_t GetRandomWord() override { return node_.GetRandomWord(); }
   double GetRandomDouble() override { return node_.GetRandomDouble(); }
+  void SetStopPoll(StopPoll poll) override { node_.SetStopPoll(std::move(poll)); }
 
  private:
+  HealthTests health_;
   AleaNode node_;
 };
 
@@ -74,6 +85,12 @@ class DrawFailure : public RuntimeError {
 
  private:
   std::size_t drawn_;
+};
+
+// A stop request that came while a drawer waited for the device: how many
+// values of the block it had drawn before, which the writers keep.
+struct DrawStopped {
+  std::size_t drawn;
 };
 
 // The drawer of number type `NumType` from a device, with the software
@@ -106,7 +123,8 @@ class DeviceDrawer {
   }
 
   // The next `count` values, one call each; a failure after i values throws
-  // DrawFailure(failure, i) with those i values stored.
+  // DrawFailure(failure, i), a stop while waiting DrawStopped{i}, with those
+  // i values stored.
   template <class Out>
   void Fill(Out* out, std::size_t count) {
     std::size_t i = 0;
@@ -114,6 +132,8 @@ class DeviceDrawer {
       for (; i < count; ++i) out[i] = static_cast<Out>((*this)());
     } catch (const RuntimeError& error) {
       throw DrawFailure(error, i);
+    } catch (const WaitStopped&) {
+      throw DrawStopped{i};
     }
   }
 

@@ -199,6 +199,12 @@ TEST_F(BatchTest, BadInputAndUnwritableDestinationWriteNothing) {
            {{"--source", "alea", "--seed", "1"}, 2, "takes no seed"},
            {{"--source", "alea", "--device", folder_ / "none"}, 1,
             "Error Number 68: Alea Device:  Device unavailable: cannot open " + folder_ / "none"},
+           {{"--source", "alea", "--device", QUIBRAN_BATCH_PATH}, 1,
+            "Error Number 68: Alea Device:  Device unavailable: " QUIBRAN_BATCH_PATH " is a regular file; only a "
+            "character device or a FIFO is read"},
+           {{"--source", "alea", "--device", "."}, 1, "Device unavailable: . is a folder"},
+           {{"--source", "alea", "--device", "/proc/self/status"}, 1,
+            "Device unavailable: /proc/self/status is a regular file"},
            {{"--number-type", "int16"}, 2, "Byte"},
            {{"--source", "rnd", "--file-type", "asc", "--number-type", "long31"}, 2, "Not Available [GB003]"},
            {{"--source", "mt", "--file-type", "csv", "--number-type", "long32"}, 2, "Not Available [GB002]"},
@@ -283,7 +289,8 @@ TEST_F(BatchTest, BitmapFileHoldsTheDrawnColoursInWindowsBitmapForm) {
 // --source alea reads the node that --device names. On a terminal, standard
 // error shows how far the job has got; elsewhere nothing.
 TEST_F(BatchTest, AleaReadsTheNamedNodeAndShowsProgressOnlyOnATerminal) {
-  std::ofstream(logs_ / "node", std::ios::binary) << std::string("\x01\x00\x00\x00\xFF\xFF\xFF\xFF", 8);
+  const std::string bytes("\x01\x00\x00\x00\xFF\xFF\xFF\xFF", 8);
+  std::jthread node = test::FifoDevice(logs_ / "node", bytes);
   const std::vector<std::string> args = {"--source", "alea", "--device", logs_ / "node", "--file-type", "asc",
                                          "--number-type", "long32", "--count", "2"};
   // The test holds the terminal's other end open too, so that what the tool
@@ -292,6 +299,7 @@ TEST_F(BatchTest, AleaReadsTheNamedNodeAndShowsProgressOnlyOnATerminal) {
   ASSERT_TRUE(terminal >= 0 && ::grantpt(terminal) == 0 && ::unlockpt(terminal) == 0);
   const int other_end = ::open(::ptsname(terminal), O_RDWR | O_NOCTTY);
   Result result = Batch(args, {.err = ::ptsname(terminal)});
+  node = test::FifoDevice(logs_ / "node", bytes);
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(test::ReadFile(folder_ / "RAND0001.ASC"), "\"1\"\r\n\"-1\"\r\n");
   char shown[4096];
@@ -353,6 +361,20 @@ TEST_F(BatchTest, InterruptClosesTheFileWithWhatItHoldsAndExits130) {
   const Result stopped = Wait(many);
   EXPECT_EQ(stopped.status, 130) << stopped.err;
   EXPECT_NE(stopped.err.find("cannot write the file names"), std::string::npos) << stopped.err;
+}
+
+// Ctrl-C ends the wait for a node that gives nothing (a FIFO without writer)
+// as it stops a job: status 130, the file holds nothing.
+TEST_F(BatchTest, InterruptEndsTheWaitForASilentNode) {
+  ASSERT_EQ(::mkfifo((logs_ / "silent").c_str(), 0600), 0);
+  const pid_t pid = Start({"--source", "alea", "--device", logs_ / "silent", "--quiet"});
+  // Until the job has made its file and waits for the node.
+  for (int ms = 0; ms < 100 || (folder_.FileCount() == 0 && ms < 20000); ++ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  ::kill(pid, SIGINT);
+  EXPECT_EQ(Wait(pid).status, 130);
+  EXPECT_EQ(test::ReadFile(folder_ / "RAND0001.BIN"), "");
 }
 
 }  // namespace

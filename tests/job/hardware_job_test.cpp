@@ -11,7 +11,6 @@
 #include <climits>
 #include <optional>
 #include <string>
-#include <thread>
 #include <tuple>
 
 #include "job/bitmap_picture.h"
@@ -229,23 +228,51 @@ TEST_F(HardwareJobTest, BitmapWindowDrawsFromItsOwnObject) {
   }
 }
 
-// The Alea's node end to end: a FIFO that gives 100000 bytes and then ends,
-// as an unplugged device does, in a job of a million.
-TEST_F(HardwareJobTest, JobOverTheNodeKeepsEveryByteUntilTheNodeEnds) {
-  const std::string node = folder_ / "chaoskey0", sent = PatternBytes(0, 100000);
-  ASSERT_EQ(::mkfifo(node.c_str(), 0600), 0);
-  std::thread device([&] {
-    const int fd = ::open(node.c_str(), O_WRONLY);
-    EXPECT_EQ(::write(fd, sent.data(), sent.size()), static_cast<ssize_t>(sent.size()));
-    ::close(fd);
-  });
+// The Alea's node end to end, from FIFOs standing in for it, in jobs of a
+// million bytes: all that the device gave until its output ended, as an
+// unplugged device's does; of an output that fails its health test (7 zeros
+// from byte 1000), only the bytes that passed, not the window of 512 to 1023;
+// from a FIFO that no one writes, nothing, and Stop ends the wait (a bitmap's
+// too).
+TEST_F(HardwareJobTest, JobOverTheNodeKeepsTheBytesThatPassedUntilTheNodeEndsOrStop) {
+  const std::string node = folder_ / "chaoskey0", bad = PatternBytes(0, 1000) + std::string(7, '\0') + "x";
+  const struct {
+    int16_t file_type;
+    std::optional<std::string> sent;  // none: no writer
+    std::string kept, message;
+  } cases[] = {
+      {kFileBin, PatternBytes(0, 100000), PatternBytes(0, 100000),
+       "Device I/O error: " + node + " has no more data (was the device unplugged?)"},
+      {kFileBin, bad, bad.substr(0, 512), "the device's output failed its health test: the repetition count test saw "
+                                          "byte 0x00 7 times in a row (it allows 6)"},
+      {kFileBin, std::nullopt, "", ""},
+      {kFileBmp, std::nullopt, "", ""},
+  };
   job_.SetDeviceFactory([&] { return CreateDeviceObject(node); });
-  settings_.NumOfNums = 1000000;
-  Run();
-  device.join();
-  const std::string text = "Alea Device:  Device I/O error: " + node + " has no more data (was the device unplugged?)";
-  EXPECT_EQ(host_.messages, (Messages{{"Error Number 57", text, MessageIcon::Critical}}));
-  EXPECT_EQ(ReadFile(folder_ / "R0001.BIN"), sent);
+  bool silent = false;
+  host_.on_yield = [&] { if (silent && host_.yields == 3) job_.RequestStop(); };
+  host_.on_bitmap = [&](BitmapDrawing& drawing) {
+    std::vector<uint32_t> pixels(100 * 100);
+    return drawing.Draw(pixels.data(), 100, [](int) {}) > 0;
+  };
+  host_.fields.insert({{JobField::NumOfFiles, "1"}, {JobField::CSVcolumnsX, "100"}, {JobField::NumOfNums, "100"}});
+  settings_.CSVcolumnsX = 100;
+  for (const auto& c : cases) {
+    settings_.FileType = c.file_type;
+    settings_.NumOfNums = c.file_type == kFileBin ? 1000000 : 100;
+    std::jthread device;
+    silent = !c.sent;
+    if (c.sent) device = FifoDevice(node, *c.sent);
+    else ASSERT_EQ(::mkfifo(node.c_str(), 0600), 0);
+    Run();
+    device = {};
+    std::filesystem::remove(node);
+    const Messages told = {{"Error Number 57", "Alea Device:  " + c.message, MessageIcon::Critical}};
+    EXPECT_EQ(host_.messages, c.message.empty() ? Messages{} : told);
+    EXPECT_EQ(job_.outcome(), c.sent ? JobOutcome::Failed : c.file_type == kFileBin ? JobOutcome::Stopped
+                                                                                   : JobOutcome::Completed);
+    EXPECT_TRUE(ReadFile(File(1)) == c.kept) << ReadFile(File(1)).size();
+  }
 }
 
 }  // namespace
