@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <vector>
 
 #include "job/bitmap_picture.h"
 #include "job/number_text.h"
 #include "platform/output_file.h"
 #include "platform/runtime_error.h"
+#include "platform/secret_memory.h"
 #include "platform/version.h"
 #include "settings/defaults.h"
 #include "settings/field_checks.h"
@@ -93,11 +93,19 @@ bool GenerationJob::running() const { return running_; }
 
 void GenerationJob::Run() {
   outcome_ = JobOutcome::NotStarted;
-  // The device object lives until the handler returns, whichever way.
-  struct ReleaseDevice {
+  // While the job draws secrets the process cannot dump core.
+  std::optional<CoreDumpsOff> no_core_dumps;
+  if (SecretSource(settings_.DeviceIndex)) no_core_dumps.emplace();
+  // The device object lives until the handler returns, whichever way, and
+  // no byte of the kernel's outlives the job in its buffer.
+  struct Release {
     std::unique_ptr<RandomDevice>& device;
-    ~ReleaseDevice() { device.reset(); }
-  } release{device_};
+    KernelGenerator& os;
+    ~Release() {
+      device.reset();
+      os.Release();
+    }
+  } release{device_, sources_.os};
   if (settings_.DeviceIndex == kSourceHardware) {
     try {
       device_ = device_factory_();
@@ -360,7 +368,7 @@ bool GenerationJob::WriteRows(OutputFile& file, Draw& draw, int32_t columns) {
   using Value = typename Draw::Value;
   const int32_t rows = columns >= 1 ? job_.NumOfNums : 0;
   const int32_t most_rows = std::max(1, kTextBlock / std::max(columns, 1));
-  std::vector<Value> values(static_cast<std::size_t>(most_rows) * static_cast<std::size_t>(columns));
+  SecretBuffer<Value> values(static_cast<std::size_t>(most_rows) * static_cast<std::size_t>(columns));
   const bool collect_display = job_.FileType == kFileAsc && job_.DisplayOn == 1 && DisplayPending;
   for (int32_t j = 0; j < rows;) {
     const auto start = std::chrono::steady_clock::now();
@@ -370,7 +378,7 @@ bool GenerationJob::WriteRows(OutputFile& file, Draw& draw, int32_t columns) {
     const auto write = [&](int32_t whole) {
       char* const begin = file.Reserve(count * kMaxValueText);
       char* out = begin;
-      const Value* value = values.data();
+      const Value* value = values.get();
       for (int32_t row = 0; row < whole; ++row) {
         for (int32_t column = 1; column < columns; ++column) {
           out = WriteListValue<kNumType>(out, *value++);
@@ -387,7 +395,7 @@ bool GenerationJob::WriteRows(OutputFile& file, Draw& draw, int32_t columns) {
       }
     };
     try {
-      draw.Fill(values.data(), count);
+      draw.Fill(values.get(), count);
     } catch (const DrawFailure& failure) {
       write(static_cast<int32_t>(failure.drawn() / static_cast<std::size_t>(columns)));
       throw;

@@ -98,7 +98,7 @@ AleaNode::AleaNode(std::string path, std::chrono::milliseconds wait, DevicePlace
     : path_(std::move(path)),
       wait_(wait),
       places_(std::move(places)),
-      buffer_(new uint8_t[kCapacity]),
+      buffer_(kCapacity),
       reads_(kLeastRead, kFirstRead, kMostRead) {}
 
 AleaNode::~AleaNode() { Close(); }
@@ -127,6 +127,7 @@ void AleaNode::Close() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   next_ = end_ = 0;
+  buffer_.Wipe();
 }
 
 void AleaNode::Refill(std::size_t need) {

@@ -1,6 +1,7 @@
 #include "job/generation_job.h"
 
 #include <gtest/gtest.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -297,6 +298,18 @@ TEST_F(JobTest, AFullDiskLeavesWholeLinesOnly) {
   const std::size_t size = ReadFile(File(1)).size();
   EXPECT_TRUE(size > kLimit - 100 && size <= kLimit) << size;
   EXPECT_GT(ExpectNextValues(File(1)), 1000u);
+}
+
+// While a job draws secrets the process cannot dump core; afterwards it can.
+TEST_F(JobTest, SecretSourcesKeepTheProcessFromDumpingCore) {
+  for (const auto& [source, dumpable] : {std::pair{kSourceOs, 0}, {kSourceMersenneTwister, 1}}) {
+    settings_.DeviceIndex = source;
+    int during = -1;
+    host_.on_yield = [&] { during = ::prctl(PR_GET_DUMPABLE); };
+    Run();
+    EXPECT_EQ(during, dumpable) << source;
+    EXPECT_EQ(::prctl(PR_GET_DUMPABLE), 1) << source;
+  }
 }
 
 TEST_F(JobTest, FolderWithoutWritePermissionIsReported) {
