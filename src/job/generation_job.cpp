@@ -255,8 +255,13 @@ bool GenerationJob::WriteFile(int file_index) {
   }
   writing_file_ = true;
   OutputFileName = FileNameOf(file_index);
-  OutputFile file(OutputFileName,
-                  job_.FileType == kFileBin ? OutputFile::Existing::Delete : OutputFile::Existing::Truncate);
+  OutputFile file(OutputFileName, SecretSource(job_.DeviceIndex));
+  // After a failed write the file keeps what it holds under its name; text
+  // and CSV files whole lines and rows, as after a stop.
+  const auto keep_written = [&] {
+    if (job_.FileType != kFileBin) file.CutToLastLine();
+    return file.CloseAsWritten();
+  };
   bool completed = true;
   try {
     completed = WriteValues(file);
@@ -269,13 +274,11 @@ bool GenerationJob::WriteFile(int file_index) {
     try {
       file.Close();
     } catch (const RuntimeError&) {
-      if (job_.FileType != kFileBin) file.CutToLastLine();
+      keep_written();
     }
     throw;
   } catch (const RuntimeError&) {
-    // Text and CSV files keep whole lines and rows, as after a stop.
-    if (job_.FileType != kFileBin) file.CutToLastLine();
-    file_incomplete_ = true;
+    file_incomplete_ = keep_written();
     throw;
   }
   writing_file_ = false;
