@@ -4,6 +4,9 @@
 #   1 GiB .BIN from the Mersenne Twister   vs  openssl rand, head -c /dev/urandom
 #   1 GiB .BIN from the kernel's generator  vs  openssl rand
 #     (--source os: getrandom in large blocks)
+#   the same two .BIN files                 vs  dd if=/dev/zero bs=64M count=16
+#     oflag=direct conv=fsync: the disk's own pace, for files that quibran-batch
+#     too gets onto the disk (fsync) before it names them complete
 #   10,000,000 Integer (16 bits) in .ASC   vs  shuf -r -i 0-65535 -n 10000000
 #   CSV of 65536 rows x 256 Float (Double)     (seconds and MB/s only)
 # The tools of a comparison take turns, BENCH_ROUNDS rounds (default 3), and
@@ -11,8 +14,8 @@
 # (page cache), which on a busy or virtual machine can vary several times over
 # from one run to the next whatever the tool. Peak memory comes from
 # /usr/bin/time -v (the largest of the rounds). Targets: 1.3 x openssl rand,
-# --source os at least as fast as openssl rand, 3 x shuf, peak memory of
-# quibran-batch under 64 MiB.
+# --source os at least as fast as openssl rand, 0.9 x dd (the Mersenne
+# Twister's file), 3 x shuf, peak memory of quibran-batch under 64 MiB.
 #
 # Usage: scripts/bench-batch.sh            (build folder "build")
 #        BUILD_DIR=build-rel scripts/bench-batch.sh
@@ -25,7 +28,7 @@ cd "$(dirname "$0")/.."
 rounds=${BENCH_ROUNDS:-3}
 bench_build quibran-batch
 batch=$(realpath "$build_dir/tools/quibran-batch")
-bench_require openssl shuf head /usr/bin/time
+bench_require openssl shuf head dd /usr/bin/time
 bench_work_folder quibran-bench
 
 gib=1073741824
@@ -58,6 +61,7 @@ bin="quibran-batch mt .BIN 1 GiB"
 ssl="openssl rand 1 GiB"
 os="quibran-batch os .BIN 1 GiB"
 urandom="head -c 1 GiB /dev/urandom"
+dd="dd 1 GiB of zeros, direct, fsync"
 asc="quibran-batch mt .ASC int16 x 10,000,000"
 shuf="shuf -r -i 0-65535 -n 10000000"
 csv="quibran-batch mt .CSV double 65536 x 256"
@@ -68,6 +72,7 @@ for ((round = 1; round <= rounds; round++)); do
   measure "$ssl" openssl rand -out rand.bin "$gib"
   measure "$os" "$batch" --source os --count "$gib" --stem OS --quiet
   measure "$urandom" sh -c "head -c $gib /dev/urandom > urandom.bin"
+  measure "$dd" dd if=/dev/zero of=dd.bin bs=64M count=16 oflag=direct conv=fsync status=none
   measure "$asc" "$batch" --source mt --file-type asc --number-type int16 --count 10000000 --stem ASC --quiet
   measure "$shuf" sh -c "shuf -r -i 0-65535 -n 10000000 > shuf.txt"
   measure "$csv" "$batch" --source mt --file-type csv --number-type double --count 65536 --columns 256 --stem CSV \
@@ -79,7 +84,7 @@ echo "Best of $rounds rounds:"
 # shellcheck disable=SC2059
 printf "$columns" "run" "seconds" "user s" "sys s" "MB" "MB/s" "peak MiB"
 printf '%s\n' "-------------------------------------------------------------------------------------------------"
-for name in "$bin" "$ssl" "$os" "$urandom" "$asc" "$shuf" "$csv"; do
+for name in "$bin" "$ssl" "$os" "$urandom" "$dd" "$asc" "$shuf" "$csv"; do
   # shellcheck disable=SC2059
   printf "$columns" "$name" "${seconds[$name]}" "${user[$name]}" "${sys[$name]}" "${megabytes[$name]}" \
     "$(awk -v m="${megabytes[$name]}" -v s="${seconds[$name]}" 'BEGIN {printf "%.1f", m / s}')" \
@@ -90,6 +95,8 @@ echo "quibran-batch was faster by:"
 ratio "$ssl" "$bin" 1.3
 ratio "$ssl" "$os" 1
 ratio "$urandom" "$bin"
+ratio "$dd" "$bin" 0.9
+ratio "$dd" "$os"
 ratio "$shuf" "$asc" 3
 echo
 echo "Peak memory of quibran-batch (target under 64 MiB):"

@@ -461,7 +461,7 @@ class TerminalHost final : public JobHost {
       ProcessEvents();
     });
     if (g_interrupted) return false;
-    picture.Save(request.OutputFileName);
+    picture.Save(request.OutputFileName, SecretSource(request.DeviceIndex));
     return true;
   }
 

@@ -34,6 +34,8 @@ failures of each test), and a verdict:
                  the times, or FIPS failures that random blocks reach with
                  probability under 1 % (about 1 random file in 100 gets here)
   not random     the same at 0.01 % and 99.99 %, or under 0.01 % for FIPS
+  unfinished     a temporary file (".NAME.XXXXXX.partial") that quibran-batch
+                 or the window never completed: never use it as a pad
 A figure that has no meaning (for an empty file, say) shows as n/a.
 
 Options:

@@ -105,13 +105,14 @@ void BitmapWindow::cmdCloseBMP_Click() {
   QDialog::reject();
 }
 
-// A save that fails is reported with the file's name (it leaves no file);
-// the window stays open and can still close.
+// A save that fails is reported with the file's name (it leaves no file of
+// its own; one of that name stays as it was); the window stays open and can
+// still close.
 void BitmapWindow::cmdSaveBMPandClose_Click() {
   if (ui_->cmdSaveBMPandClose->text() == kWorking) return;
   const std::string& path = drawing_.request().OutputFileName;
   try {
-    picture_.Save(path);
+    picture_.Save(path, SecretSource(drawing_.request().DeviceIndex));
   } catch (const RuntimeError& error) {
     ShowMessage(this, QString::fromStdString(ErrorTitle(error)),
                 QString::fromStdString(error.description() + "\n" + path), MessageIcon::Critical);

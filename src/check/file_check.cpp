@@ -5,6 +5,7 @@
 
 #include "check/sha256.h"
 #include "platform/input_file.h"
+#include "platform/output_file.h"
 
 namespace quibran {
 
@@ -36,6 +37,7 @@ FileReport CheckFile(const std::string& path) {
                              " bytes when opened, " + std::to_string(total) + " read)");
   }
   FileReport report;
+  report.unfinished = IsPartialFileName(path);
   report.size = total;
   report.sha256 = sha.HexDigest();
   report.bytes = statistics.Figures();

@@ -11,6 +11,7 @@
 namespace quibran {
 
 struct FileReport {
+  bool unfinished = false;  // a writer's temporary file, never completed
   uint64_t size = 0;
   std::string sha256;  // lower-case hexadecimal
   ByteFigures bytes;

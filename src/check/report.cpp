@@ -56,6 +56,7 @@ double PoissonAtLeast(uint64_t count, double mean) {
 }
 
 Judgement Judge(const FileReport& report) {
+  if (report.unfinished) return Judgement::Unfinished;
   if (report.size == 0) return Judgement::Empty;
   if (report.fips.blocks == 0) return Judgement::TooShort;
   const double exceeded = *report.bytes.chi_square_exceeded;
@@ -68,6 +69,7 @@ Judgement Judge(const FileReport& report) {
 
 std::string Verdict(const FileReport& report) {
   const Judgement judgement = Judge(report);
+  if (judgement == Judgement::Unfinished) return "unfinished: a partial file that was never completed";
   if (judgement == Judgement::Empty) return "empty: nothing to check";
   if (judgement == Judgement::TooShort) {
     return "too short to judge: " + Bytes(report.size) + ", fewer than the " +

@@ -15,14 +15,15 @@ namespace quibran {
 // 1 %).
 inline constexpr double kFipsFailureRate = 8.07e-4;
 
-enum class Judgement { LooksRandom, Suspect, NotRandom, Empty, TooShort };
+enum class Judgement { LooksRandom, Suspect, NotRandom, Empty, TooShort, Unfinished };
 
 // "looks random" where neither test finds fault, "suspect" where one finds
 // what random bytes show in about 1 file of 100 (chi-square exceeded in
 // less than 1 % or more than 99 % of the times; FIPS failures so many above
 // the expected that random blocks reach them with probability under 1 %),
 // "not random" where they show it in about 1 of 10000. A file shorter than
-// one FIPS block (with its 4 starting bytes) is not judged.
+// one FIPS block (with its 4 starting bytes) is not judged, nor a writer's
+// temporary file, which was never completed.
 Judgement Judge(const FileReport& report);
 // The verdict line, for instance "looks random: FIPS failures 3 of 4000
 // blocks (expected about 3.2), chi-square 41.20 %".

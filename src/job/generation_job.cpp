@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <vector>
 
 #include "job/bitmap_picture.h"
 #include "job/number_text.h"
 #include "platform/output_file.h"
 #include "platform/runtime_error.h"
+#include "platform/secret_memory.h"
 #include "platform/version.h"
 #include "settings/defaults.h"
 #include "settings/field_checks.h"
@@ -94,11 +94,19 @@ bool GenerationJob::running() const { return running_; }
 
 void GenerationJob::Run() {
   outcome_ = JobOutcome::NotStarted;
-  // The device object lives until the handler returns, whichever way.
-  struct ReleaseDevice {
+  // While the job draws secrets the process cannot dump core.
+  std::optional<CoreDumpsOff> no_core_dumps;
+  if (SecretSource(settings_.DeviceIndex)) no_core_dumps.emplace();
+  // The device object lives until the handler returns, whichever way, and
+  // no byte of the kernel's outlives the job in its buffer.
+  struct Release {
     std::unique_ptr<RandomDevice>& device;
-    ~ReleaseDevice() { device.reset(); }
-  } release{device_};
+    KernelGenerator& os;
+    ~Release() {
+      device.reset();
+      os.Release();
+    }
+  } release{device_, sources_.os};
   if (settings_.DeviceIndex == kSourceHardware) {
     try {
       device_ = MakeDevice();
@@ -257,8 +265,13 @@ bool GenerationJob::WriteFile(int file_index) {
   }
   writing_file_ = true;
   OutputFileName = FileNameOf(file_index);
-  OutputFile file(OutputFileName,
-                  job_.FileType == kFileBin ? OutputFile::Existing::Delete : OutputFile::Existing::Truncate);
+  OutputFile file(OutputFileName, SecretSource(job_.DeviceIndex));
+  // After a failed write the file keeps what it holds under its name; text
+  // and CSV files whole lines and rows, as after a stop.
+  const auto keep_written = [&] {
+    if (job_.FileType != kFileBin) file.CutToLastLine();
+    return file.CloseAsWritten();
+  };
   bool completed = true;
   try {
     completed = WriteValues(file);
@@ -271,13 +284,11 @@ bool GenerationJob::WriteFile(int file_index) {
     try {
       file.Close();
     } catch (const RuntimeError&) {
-      if (job_.FileType != kFileBin) file.CutToLastLine();
+      keep_written();
     }
     throw;
   } catch (const RuntimeError&) {
-    // Text and CSV files keep whole lines and rows, as after a stop.
-    if (job_.FileType != kFileBin) file.CutToLastLine();
-    file_incomplete_ = true;
+    file_incomplete_ = keep_written();
     throw;
   }
   writing_file_ = false;
@@ -375,7 +386,7 @@ bool GenerationJob::WriteRows(OutputFile& file, Draw& draw, int32_t columns) {
   using Value = typename Draw::Value;
   const int32_t rows = columns >= 1 ? job_.NumOfNums : 0;
   const int32_t most_rows = std::max(1, kTextBlock / std::max(columns, 1));
-  std::vector<Value> values(static_cast<std::size_t>(most_rows) * static_cast<std::size_t>(columns));
+  SecretBuffer<Value> values(static_cast<std::size_t>(most_rows) * static_cast<std::size_t>(columns));
   const bool collect_display = job_.FileType == kFileAsc && job_.DisplayOn == 1 && DisplayPending;
   for (int32_t j = 0; j < rows;) {
     const auto start = std::chrono::steady_clock::now();
@@ -385,7 +396,7 @@ bool GenerationJob::WriteRows(OutputFile& file, Draw& draw, int32_t columns) {
     const auto write = [&](int32_t whole) {
       char* const begin = file.Reserve(count * kMaxValueText);
       char* out = begin;
-      const Value* value = values.data();
+      const Value* value = values.get();
       for (int32_t row = 0; row < whole; ++row) {
         for (int32_t column = 1; column < columns; ++column) {
           out = WriteListValue<kNumType>(out, *value++);
@@ -402,7 +413,7 @@ bool GenerationJob::WriteRows(OutputFile& file, Draw& draw, int32_t columns) {
       }
     };
     try {
-      draw.Fill(values.data(), count);
+      draw.Fill(values.get(), count);
     } catch (const DrawFailure& failure) {
       write(static_cast<int32_t>(failure.drawn() / static_cast<std::size_t>(columns)));
       throw;

@@ -8,6 +8,12 @@
 // after each file's last value), checking the stop flag after each yield.
 // Text files hold whole lines and CSV files whole rows, stopped or not.
 //
+// Each file is written under a temporary name and put under its own once it
+// is closed, after the end, a stop or a failed write alike (OutputFile). The
+// files of the secret sources (SecretSource) are their owner's alone, and
+// while a job draws from one the process cannot dump core; the buffers that
+// hold its values are wiped after it.
+//
 // For the hardware source (4) the job creates a device object first thing
 // and opens it once the job runs; every value is one member call on it, made
 // by the table of random/hardware_device.h. A failure from Open on ends the

@@ -1,7 +1,5 @@
 #include "picture/picture.h"
 
-#include <unistd.h>
-
 #include <QIODevice>
 #include <QImageWriter>
 #include <algorithm>
@@ -63,21 +61,15 @@ Picture::Picture(int width, int height, QRgb background) : image_(width, height,
 // Qt's BMP writer writes a 32-bit image as an uncompressed (BI_RGB) 24-bit
 // bitmap, bottom row first, each pixel's blue, green and red bytes exactly as
 // the image holds them, so its own writer does the whole job.
-void Picture::Save(const std::string& path) const {
-  OutputFile file(path, OutputFile::Existing::Truncate);
-  try {
-    OutputFileDevice device(file);
-    QImageWriter writer(&device, "bmp");
-    if (!writer.write(image_)) {
-      if (device.failure()) throw *device.failure();
-      throw RuntimeError(kErrPathFileAccess, writer.errorString().toStdString());
-    }
-    file.Close();
-  } catch (const RuntimeError&) {
-    // A picture cut short still carries a whole one's header: leave none.
-    ::unlink(path.c_str());
-    throw;
+void Picture::Save(const std::string& path, bool secret) const {
+  OutputFile file(path, secret);
+  OutputFileDevice device(file);
+  QImageWriter writer(&device, "bmp");
+  if (!writer.write(image_)) {
+    if (device.failure()) throw *device.failure();
+    throw RuntimeError(kErrPathFileAccess, writer.errorString().toStdString());
   }
+  file.Close();
 }
 
 }  // namespace quibran

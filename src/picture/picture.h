@@ -22,10 +22,10 @@ class Picture {
   const QImage& image() const { return image_; }
 
   // Writes the whole picture to `path` as an uncompressed 24-bit Windows
-  // bitmap, every pixel its exact colour; a file of the name is overwritten.
-  // Failures are RuntimeErrors with the runtime's numbers; a file that could
-  // not be written whole is removed.
-  void Save(const std::string& path) const;
+  // bitmap, every pixel its exact colour, in place of a file of the name; a
+  // secret picture is its owner's alone (OutputFile). Failures are
+  // RuntimeErrors with the runtime's numbers, and leave no file of their own.
+  void Save(const std::string& path, bool secret) const;
 
  private:
   QImage image_;

@@ -113,7 +113,7 @@ AleaNode::AleaNode(ByteCheck& check, std::string path, std::chrono::milliseconds
       path_(std::move(path)),
       wait_(wait),
       places_(std::move(places)),
-      buffer_(new uint8_t[kCapacity]),
+      buffer_(kCapacity),
       reads_(kLeastRead, kFirstRead, kMostRead) {}
 
 AleaNode::~AleaNode() { Close(); }
@@ -151,6 +151,7 @@ void AleaNode::Close() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   next_ = ready_ = end_ = 0;
+  buffer_.Wipe();
 }
 
 void AleaNode::Refill(std::size_t need) {

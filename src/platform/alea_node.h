@@ -32,6 +32,7 @@
 #include <string>
 
 #include "platform/block_sizer.h"
+#include "platform/secret_memory.h"
 
 namespace quibran {
 
@@ -134,7 +135,7 @@ class AleaNode {
   DevicePlaces places_;
   std::string node_;  // the node opened
   int fd_ = -1;
-  std::unique_ptr<uint8_t[]> buffer_;
+  SecretBuffer<uint8_t> buffer_;  // out of core dumps; Close wipes it
   std::size_t next_ = 0;   // the first unserved byte
   std::size_t ready_ = 0;  // after the last byte that passed its tests
   std::size_t end_ = 0;    // after the last byte read

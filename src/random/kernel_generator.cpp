@@ -5,16 +5,21 @@
 namespace quibran {
 
 void KernelGenerator::Refill() {
-  if (!buffer_) buffer_.reset(new uint8_t[kBufferSize]);
-  FillFromKernel(buffer_.get(), kBufferSize);
+  if (!buffer_) buffer_.emplace(kBufferSize);
+  FillFromKernel(buffer_->get(), kBufferSize);
   used_ = 0;
 }
 
 void KernelGenerator::FillBytes(uint8_t* out, std::size_t count) {
   const std::size_t buffered = kBufferSize - used_ < count ? kBufferSize - used_ : count;
-  if (buffered > 0) std::memcpy(out, buffer_.get() + used_, buffered);
+  if (buffered > 0) std::memcpy(out, buffer_->get() + used_, buffered);
   used_ += buffered;
   FillFromKernel(out + buffered, count - buffered);
+}
+
+void KernelGenerator::Release() {
+  buffer_.reset();
+  used_ = kBufferSize;
 }
 
 }  // namespace quibran

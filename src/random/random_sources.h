@@ -86,6 +86,11 @@ constexpr bool IsOdd(int32_t x) { return x % 2 != 0; }
 // halves to even. Callers keep y within the signed 32-bit range.
 inline int32_t RoundToLong(double y) { return static_cast<int32_t>(std::nearbyint(y)); }
 
+// Whether a source's values are secret: the device's and the kernel's can
+// never be made again and serve as one-time pads, so their files are their
+// owner's alone and a job that draws them keeps them out of core dumps.
+constexpr bool SecretSource(int source) { return source == kSourceHardware || source == kSourceOs; }
+
 // Whether DrawValue makes number type `num_type` from software source `source`.
 constexpr bool SourceOffers(int source, int num_type) {
   switch (num_type) {

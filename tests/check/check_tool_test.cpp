@@ -129,10 +129,14 @@ TEST_F(CheckToolTest, BadFilesAreReportedAndTheOthersStillChecked) {
   EXPECT_NE(result.out.find("empty: nothing to check"), std::string::npos);
   EXPECT_EQ(result.out.find("nan"), std::string::npos);
 
-  result = Check({"--quiet", empty, spaced});
+  // A writer's temporary file is never a pad, whatever its bytes.
+  const std::string partial = Write(".PAD0001.BIN.x7Qk2M.partial", std::string(3000, 'x'));
+  const std::string unfinished = ": unfinished: a partial file that was never completed\n";
+  result = Check({"--quiet", empty, spaced, partial});
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.out, empty + ": empty: nothing to check\n" + spaced +
-                            ": too short to judge: 2000 bytes, fewer than the 2504 of one FIPS 140-2 block\n");
+                            ": too short to judge: 2000 bytes, fewer than the 2504 of one FIPS 140-2 block\n" +
+                            partial + unfinished);
   // A report that cannot be written is no success either.
   result = run_.Run(folder_.dir(), {"--quiet", empty}, {.out = "/dev/full"});
   EXPECT_EQ(result.status, 1);
@@ -153,6 +157,8 @@ TEST_F(CheckToolTest, BadFilesAreReportedAndTheOthersStillChecked) {
   EXPECT_EQ(figures.at("sha256"), "\"e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855\"");
   EXPECT_EQ(result.out.substr(line + 1),
             "{\"file\": \"" + missing + "\", \"error\": \"cannot open: No such file or directory\"}\n");
+  EXPECT_EQ(JsonFigures(Check({"--json", partial}).out).at("verdict"),
+            "\"" + unfinished.substr(2, unfinished.size() - 3) + "\"");
 }
 
 TEST_F(CheckToolTest, OptionsAndExitStatus) {

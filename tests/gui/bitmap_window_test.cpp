@@ -81,14 +81,15 @@ TEST_F(BitmapWindowTest, StopsAfterTheColumnThenWaitsOnTopAndModalAndSaves) {
 }
 
 // The close box acts as Stop while drawing and as Close afterwards; a save
-// that fails is reported, leaves no file and the window open.
+// that fails (its folder has gone) is reported, leaves no file and the
+// window open.
 TEST_F(BitmapWindowTest, CloseBoxStopsThenDiscardsAndAFailedSaveIsReported) {
-  QFile::link("/dev/full", folder.filePath("B.BMP"));
-  Open(false, "B.BMP", [&](int x) { if (x == 10) bmp->close(); });
+  const QString gone = folder.filePath("gone/B.BMP");
+  Open(false, "gone/B.BMP", [&](int x) { if (x == 10) bmp->close(); });
   EXPECT_TRUE(bmp->isVisible() && UndrawnFrom(*bmp, 11));
   Click(Button(*bmp, "cmdSaveBMPandClose"));
-  EXPECT_EQ(messages, Messages({{"Error Number 61", "Disk full\n" + folder.filePath("B.BMP"), MessageIcon::Critical}}));
-  EXPECT_TRUE(bmp->isVisible() && !QFileInfo::exists(folder.filePath("B.BMP")));
+  EXPECT_EQ(messages, Messages({{"Error Number 76", "Path not found\n" + gone, MessageIcon::Critical}}));
+  EXPECT_TRUE(bmp->isVisible() && !QFileInfo::exists(gone));
   bmp->close();
   EXPECT_FALSE(bmp->isVisible());
   EXPECT_EQ(bmp->result(), QDialog::Rejected);

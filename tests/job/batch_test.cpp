@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,13 +13,16 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <regex>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "fixed_clock.h"
 #include "program_run.h"
+#include "platform/output_file.h"
 #include "platform/version.h"
 #include "random/random_sources.h"
 #include "temp_folder.h"
@@ -39,6 +43,14 @@ class BatchTest : public ::testing::Test {
   }
   Result Wait(pid_t pid) { return run_.Wait(pid); }
   Result Batch(const std::vector<std::string>& args, const Launch& launch = {}) { return Wait(Start(args, launch)); }
+  // The temporary files of unfinished files in the folder.
+  std::vector<std::string> Partials() const {
+    std::vector<std::string> partials;
+    for (const auto& entry : std::filesystem::directory_iterator(folder_.dir())) {
+      if (IsPartialFileName(entry.path().string())) partials.push_back(entry.path());
+    }
+    return partials;
+  }
 
   test::ProgramRun run_{QUIBRAN_BATCH_PATH};
   const test::TempFolder& logs_ = run_.logs();
@@ -332,31 +344,60 @@ TEST_F(BatchTest, KernelSourceWritesFilesAndEndlessStdoutEndsQuietly) {
   }
 }
 
-TEST_F(BatchTest, InterruptClosesTheFileWithWhatItHoldsAndExits130) {
+// Files of the secret sources (the device, the kernel) are their owner's
+// alone whatever the umask, in place of a file of the name open to all;
+// the others' files get what the umask leaves of 0666.
+TEST_F(BatchTest, SecretSourcesWriteFilesForTheirOwnerOnly) {
+  const mode_t umask = ::umask(022);
+  for (const auto& [args, file, mode] : std::vector<std::tuple<std::vector<std::string>, std::string, mode_t>>{
+           {{"--source", "mt"}, "RAND0001.BIN", 0644},
+           {{"--source", "os", "--file-type", "csv"}, "RAND0001.CSV", 0600},
+           {{"--source", "alea", "--device", "/dev/urandom", "--file-type", "asc"}, "RAND0001.ASC", 0600},
+           {{"--source", "os", "--file-type", "bmp"}, "RAND0001.BMP", 0600}}) {
+    std::ofstream(folder_ / file) << "old";
+    ::chmod((folder_ / file).c_str(), 0666);
+    const Result result = Batch(args);
+    EXPECT_EQ(result.status, 0) << result.err;
+    struct stat status {};
+    EXPECT_TRUE(::stat((folder_ / file).c_str(), &status) == 0 && (status.st_mode & 07777) == mode)
+        << file << " " << std::oct << status.st_mode;
+  }
+  ::umask(umask);
+}
+
+// Ctrl-C puts the file being written under its name with what it holds and
+// exits 130; a kill leaves it under its temporary name only.
+TEST_F(BatchTest, InterruptKeepsWhatTheFileHoldsAndAKillLeavesItUnfinished) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  const auto await = [&](const std::string& path) {
-    while (!std::filesystem::exists(path) && std::chrono::steady_clock::now() < deadline) {
+  const auto await = [&](const std::function<bool()>& ready) {
+    while (!ready() && std::chrono::steady_clock::now() < deadline) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
   };
-  // Wichmann-Hill bytes up to the limit would take many seconds.
-  const pid_t pid = Start({"--source", "wh", "--count", "2147483646", "--seed", "3", "--quiet"});
   const std::string path = folder_ / "RAND0001.BIN";
-  await(path);
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  ::kill(pid, SIGINT);
-  const Result result = Wait(pid);
-  EXPECT_EQ(result.status, 130) << result.err;
-  EXPECT_EQ(result.out, "");
-  const std::string written = test::ReadFile(path);
-  EXPECT_LT(written.size(), 2147483646u);
-  core_.SeedSource(kSourceWichmannHill, 3);
-  EXPECT_EQ(written, test::DrawnBytes(core_, kSourceWichmannHill, written.size()));
+  for (const auto& [signal, status] : {std::pair{SIGINT, 130}, {SIGKILL, -1}}) {
+    std::filesystem::remove(path);
+    // Wichmann-Hill bytes up to the limit would take many seconds.
+    const pid_t pid = Start({"--source", "wh", "--count", "2147483646", "--seed", "3", "--quiet"});
+    await([&] { return !Partials().empty(); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ::kill(pid, signal);
+    const Result result = Wait(pid);
+    EXPECT_EQ(result.status, status) << result.err;
+    EXPECT_EQ(result.out, "");
+    const std::vector<std::string> partials = Partials();
+    EXPECT_EQ(std::filesystem::exists(path), signal == SIGINT) << signal;
+    ASSERT_EQ(partials.size(), signal == SIGINT ? 0u : 1u) << signal;
+    const std::string written = test::ReadFile(signal == SIGINT ? path : partials[0]);
+    EXPECT_LT(written.size(), 2147483646u);
+    core_.SeedSource(kSourceWichmannHill, 3);
+    EXPECT_EQ(written, test::DrawnBytes(core_, kSourceWichmannHill, written.size())) << signal;
+  }
 
   // A stop still says so when the list of names could not be written.
   const pid_t many =
       Start({"--source", "wh", "--count", "1000000", "--files", "9999", "--quiet"}, {.out = "/dev/full"});
-  await(folder_ / "RAND0002.BIN");
+  await([&] { return std::filesystem::exists(folder_ / "RAND0002.BIN"); });
   ::kill(many, SIGINT);
   const Result stopped = Wait(many);
   EXPECT_EQ(stopped.status, 130) << stopped.err;

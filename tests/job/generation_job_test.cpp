@@ -1,6 +1,7 @@
 #include "job/generation_job.h"
 
 #include <gtest/gtest.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -86,7 +87,7 @@ TEST_F(JobTest, BinaryFilesAreNumberedAndTheStartFieldFollowsSaveSeq) {
   settings_.SaveLastSeq = 1;
   StartSequence() = "9998";
   std::ofstream(folder_ / "R9999.BIN") << std::string(5000, 'x');
-  std::filesystem::create_hard_link(folder_ / "R9999.BIN", folder_ / "OLD");  // deleted first: OLD keeps it
+  std::filesystem::create_hard_link(folder_ / "R9999.BIN", folder_ / "OLD");  // replaced: OLD keeps it
   Run();
   EXPECT_EQ(host_.completed, (Names{folder_ / "R9998.BIN", folder_ / "R9999.BIN", folder_ / "R0000.BIN"}));
   for (const std::string& name : host_.completed) EXPECT_EQ(ExpectNextValues(name), 1000u);
@@ -249,31 +250,40 @@ TEST_F(JobTest, StopInTheSecondFileKeepsWhatIsWrittenAndTheStartFieldOneOn) {
 // A file that cannot be written is reported with its name and ends the job:
 // no further file, the start field as it was, the file bar never full, the
 // job bar counting only the files written whole (the last failing only when
-// it is closed). The next job runs normally.
+// it is closed). The file keeps its whole lines. The next job runs normally.
 TEST_F(JobTest, WriteFailuresAreReportedAndEndTheJob) {
+  constexpr rlim_t kLimit = 100;
   settings_.FileType = kFileAsc;
   settings_.NumType = kNumInteger16;
   settings_.NumOfFiles = 3;
   StartSequence() = "0007";
-  // The file that is a full disk, the values a file (300000 fail while it is
+  // The file that fills the disk (a child process's limit on the file size,
+  // set at its first yield), the values a file (300000 fail while it is
   // written, 100 only when it is closed), the files written whole.
-  for (const auto& [full, values, written] : {std::tuple{"R0007.ASC", 300000, 0}, {"R0009.ASC", 100, 2}}) {
+  for (const auto& [full, values, written] : {std::tuple{"R0007.ASC", 300000, 0u}, {"R0009.ASC", 100, 2u}}) {
     SCOPED_TRACE(full);
-    std::filesystem::create_symlink("/dev/full", folder_ / full);
     settings_.NumOfNums = values;
-    Run();
-    const std::string text = "Disk full\n" + folder_ / full + " was left incomplete.";
-    EXPECT_EQ(host_.messages, (Messages{{"Error Number 61", text, MessageIcon::Critical}}));
-    EXPECT_EQ(job_.outcome(), JobOutcome::Failed);
-    EXPECT_EQ(host_.completed.size(), static_cast<std::size_t>(written));
-    EXPECT_EQ(host_.job_value, written);
-    EXPECT_EQ(StartSequence(), "0007");
-    EXPECT_EQ(host_.calls.back(), "SetRunning false");
-    // A file that fails while it is written never fills its bar.
-    const auto full_bars = std::count(host_.file_values.begin(), host_.file_values.end(), host_.file_maximum);
-    EXPECT_TRUE(written > 0 || full_bars == 0) << full_bars;
-    std::filesystem::remove(folder_ / full);
+    host_.on_yield = [&, written = written] {
+      if (host_.completed.size() == written) LimitFileSize(kLimit);
+    };
+    const auto run_limited = [&, full = full, written = written] {
+      Run();
+      const Messages disk_full = {
+          {"Error Number 61", "Disk full\n" + folder_ / full + " was left incomplete.", MessageIcon::Critical}};
+      // A file that fails while it is written never fills its bar.
+      const auto full_bars = std::count(host_.file_values.begin(), host_.file_values.end(), host_.file_maximum);
+      std::_Exit(host_.messages == disk_full && job_.outcome() == JobOutcome::Failed &&
+                         host_.completed.size() == written && host_.job_value == static_cast<int32_t>(written) &&
+                         StartSequence() == "0007" && host_.calls.back() == "SetRunning false" &&
+                         (written > 0 || full_bars == 0)
+                     ? 0
+                     : 1);
+    };
+    EXPECT_EXIT(run_limited(), ::testing::ExitedWithCode(0), "");
+    const std::string text = ReadFile(folder_ / full);
+    EXPECT_TRUE(text.size() > 10 && text.size() <= kLimit && text.ends_with("\r\n")) << text.size();
   }
+  host_.on_yield = nullptr;
   Run();
   EXPECT_EQ(job_.outcome(), JobOutcome::Completed);
   EXPECT_EQ(host_.completed.size(), 3u);
@@ -298,6 +308,18 @@ TEST_F(JobTest, AFullDiskLeavesWholeLinesOnly) {
   const std::size_t size = ReadFile(File(1)).size();
   EXPECT_TRUE(size > kLimit - 100 && size <= kLimit) << size;
   EXPECT_GT(ExpectNextValues(File(1)), 1000u);
+}
+
+// While a job draws secrets the process cannot dump core; afterwards it can.
+TEST_F(JobTest, SecretSourcesKeepTheProcessFromDumpingCore) {
+  for (const auto& [source, dumpable] : {std::pair{kSourceOs, 0}, {kSourceMersenneTwister, 1}}) {
+    settings_.DeviceIndex = source;
+    int during = -1;
+    host_.on_yield = [&] { during = ::prctl(PR_GET_DUMPABLE); };
+    Run();
+    EXPECT_EQ(during, dumpable) << source;
+    EXPECT_EQ(::prctl(PR_GET_DUMPABLE), 1) << source;
+  }
 }
 
 TEST_F(JobTest, FolderWithoutWritePermissionIsReported) {

@@ -20,20 +20,19 @@ void WriteText(OutputFile& file, const std::string& text) {
   file.Commit(out + text.size());
 }
 
-// Deleting first makes a new file and leaves the old one to its other name;
-// truncating writes over the old file itself.
-TEST(OutputFile, ReplacesALongerFileByTruncatingOrDeletingFirst) {
-  TempFolder folder;
-  const std::string path = folder / "R0001.BIN", other_name = folder / "link";
-  for (const auto existing : {OutputFile::Existing::Truncate, OutputFile::Existing::Delete}) {
-    std::filesystem::remove(other_name);
-    std::ofstream(path) << std::string(5000, 'x');
-    std::filesystem::create_hard_link(path, other_name);
-    OutputFile file(path, existing);
-    WriteText(file, "abc");
+// A file or a link of the name is replaced, never written through.
+TEST(OutputFile, ReplacesALinkAndLeavesItsTarget) {
+  for (const bool symbolic : {true, false}) {
+    TempFolder folder;
+    const std::string path = folder / "R0001.BIN", target = folder / "target";
+    std::ofstream(target) << "old";
+    symbolic ? std::filesystem::create_symlink(target, path) : std::filesystem::create_hard_link(target, path);
+    OutputFile file(path, true);
+    WriteText(file, "new");
     file.Close();
-    EXPECT_EQ(ReadFile(path), "abc");
-    EXPECT_EQ(ReadFile(other_name), existing == OutputFile::Existing::Delete ? std::string(5000, 'x') : "abc");
+    EXPECT_EQ(ReadFile(path), "new") << symbolic;
+    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(path))) << symbolic;
+    EXPECT_EQ(ReadFile(target), "old") << symbolic;
   }
 }
 
@@ -46,7 +45,7 @@ TEST(OutputFile, ContentBeyondTheBufferArrivesWholeAndInOrder) {
     TempFolder folder(base);
     const std::string path = folder / "big.ASC";
     std::string expected;
-    OutputFile file(path, OutputFile::Existing::Truncate);
+    OutputFile file(path, false);
     for (int i = 0; expected.size() < 3 * OutputFile::kBufferSize; ++i) {
       const std::string piece = std::to_string(i) + std::string(static_cast<std::size_t>(i % 50000), '.') + "\r\n";
       WriteText(file, piece);
@@ -63,7 +62,7 @@ TEST(OutputFile, AFolderInTheFilesPlaceIsABadFileName) {
   TempFolder folder;
   std::filesystem::create_directory(folder / "R0001.ASC");
   try {
-    OutputFile(folder / "R0001.ASC", OutputFile::Existing::Truncate);
+    OutputFile(folder / "R0001.ASC", false);
     ADD_FAILURE() << "opened";
   } catch (const RuntimeError& error) {
     EXPECT_EQ(error.number(), kErrBadFileName);
