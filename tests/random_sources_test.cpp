@@ -57,7 +57,7 @@ TEST(SeedSource, FromTheClockSeedsOnlyTheSourcesOwnGenerators) {
       if (source == kSourceRnd || mt_wh) rnd.Randomize(clock);
       EXPECT_TRUE(!mt_wh || sources.UseWH == IsOdd(static_cast<int32_t>(std::nearbyint(rnd.Rnd() * 32768.0))));
       EXPECT_EQ(sources.rnd.state(), rnd.state()) << source << " " << seconds;
-      EXPECT_EQ(sources.wh.WHNext(1), wh.WHNext(1)) << source << " " << seconds;
+      EXPECT_EQ(sources.wh.WHNext(), wh.WHNext()) << source << " " << seconds;
       EXPECT_EQ(sources.mt.MTWord(), mt.MTWord()) << source << " " << seconds;
     }
   }
@@ -96,7 +96,7 @@ TEST(DrawValue, EveryTypeIsMadeFromTheUnitValueOneByOneOrInBlocks) {
         unit.rnd.Seed(static_cast<uint32_t>(seed));
         bool from_wh = source == kSourceWichmannHill || (source == kSourceMtWh && seed == -7);
         const auto expected = [&] {
-          const double x = source == kSourceRnd ? unit.rnd.Rnd() : from_wh ? unit.wh.WHNext(1) : unit.mt.MTReal();
+          const double x = source == kSourceRnd ? unit.rnd.Rnd() : from_wh ? unit.wh.WHNext() : unit.mt.MTReal();
           const double v = FromUnit(type, x, from_wh);
           if (source == kSourceMtWh) from_wh = std::fmod(std::nearbyint(v), 2.0) != 0;
           return v;

@@ -11,12 +11,7 @@ namespace quibran {
 
 namespace {
 
-constexpr const char* kPlatform =
-#ifdef _WIN32
-    "for Windows";
-#else
-    "for Linux";
-#endif
+constexpr const char* kPlatform = "for Linux";
 
 }  // namespace
 

@@ -1,7 +1,8 @@
 #pragma once
 // Where the platform keeps its system information tool, for the about box's
-// "System Info..." button. On Windows the registry names MSINFO32; elsewhere
-// it is the first of a few well-known system information programs on PATH.
+// "System Info..." button: the first of a few well-known system information
+// programs on PATH. (A Windows build brings its own file that asks the
+// registry for MSINFO32.)
 
 #include <array>
 #include <optional>
@@ -13,7 +14,6 @@ namespace quibran {
 // The full path of the system information tool, when the system has one.
 std::optional<std::string> FindSystemInfoTool();
 
-#ifndef _WIN32
 // The programs looked for on PATH, best first.
 inline constexpr std::array<std::string_view, 3> kSystemInfoPrograms = {"hardinfo2", "hardinfo", "kinfocenter"};
 
@@ -22,6 +22,5 @@ inline constexpr std::array<std::string_view, 3> kSystemInfoPrograms = {"hardinf
 // name is looked for in every folder before the next name. Empty entries,
 // which would mean the current folder, are skipped.
 std::optional<std::string> FindOnPath(std::string_view path_list);
-#endif
 
 }  // namespace quibran

@@ -30,16 +30,14 @@ class MersenneTwister {
   // Copies the next `count` words of the stream to `out`.
   void Fill(uint32_t* out, std::size_t count);
 
-  // The four output forms; each consumes exactly one word.
+  // The output forms that the sources take; each consumes exactly one word.
+  // (Long (31 bits) and Long (32 bits) take the word's top bits through the
+  // drawers of random_sources.h.)
   int32_t MTWord() { return static_cast<int32_t>(Next()); }
-  double MTWordUnsigned() { return static_cast<double>(Next()); }
-  int32_t MTLong31() { return static_cast<int32_t>(Next() >> 1); }
   double MTReal() { return ToReal(Next()); }
 
   // A word as a real in [0, 1): word times 2^-32, exact in a double.
   static double ToReal(uint32_t word) { return word * 2.3283064365386963e-10; }
-
-  bool seeded() const { return MTSeeded; }
 
  private:
   // Seeds with 5489 when never seeded, twists when the block is used up, and

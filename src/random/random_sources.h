@@ -4,7 +4,7 @@
 //
 //   source 0  Mersenne Twister          x = MTReal()
 //   source 1  platform Rnd              x = Rnd()          (single)
-//   source 2  Wichmann-Hill             x = WHNext(1)
+//   source 2  Wichmann-Hill             x = WHNext()
 //   source 3  MT and WH alternating     x from WH when UseWH, else from MT;
 //                                       UseWH = IsOdd(value) after each value
 //   source 4  hardware device           drawn by the device, not here
@@ -141,7 +141,7 @@ struct RndUnit {
 
 struct WichmannHillUnit {
   WichmannHill& wh;
-  double Unit() { return wh.WHNext(1); }
+  double Unit() { return wh.WHNext(); }
   template <int Bits>
   uint32_t TopBits() { return static_cast<uint32_t>(Unit() * static_cast<double>(1u << Bits)); }
   // Rounds, so 0 and 2147483647 are half as likely as the other values.

@@ -37,18 +37,15 @@ void WichmannHill::WHSeed(double seed) {
   SeedComponents(static_cast<int32_t>(d));
 }
 
-double WichmannHill::WHNext(int32_t n) {
+double WichmannHill::WHNext() {
   if (WHState1 == 0) {
     WHState1 = kMul1;
     WHState2 = kMul2;
     WHState3 = kMul3;
   }
-  if (n != 0) {
-    if (n < 0) WHSeed(static_cast<double>(n));
-    WHState1 = WHState1 * kMul1 % kMod1;
-    WHState2 = WHState2 * kMul2 % kMod2;
-    WHState3 = WHState3 * kMul3 % kMod3;
-  }
+  WHState1 = WHState1 * kMul1 % kMod1;
+  WHState2 = WHState2 * kMul2 % kMod2;
+  WHState3 = WHState3 * kMul3 % kMod3;
   double r = static_cast<double>(WHState2) / kMod2 + static_cast<double>(WHState1) / kMod1;
   r = r + static_cast<double>(WHState3) / kMod3;
   return r - std::floor(r);

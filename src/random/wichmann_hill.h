@@ -17,9 +17,9 @@ class WichmannHill {
   // when it is larger than that.
   void WHSeed(double seed);
 
-  // n > 0: step, then return the new value; n = 0: the current value without
-  // stepping; n < 0: reseed with n, then step.
-  double WHNext(int32_t n);
+  // Steps, then returns the new state's value (every caller steps once: the
+  // original's non-stepping and reseeding arguments were never passed).
+  double WHNext();
 
   int32_t WHState1 = 0;
   int32_t WHState2 = 0;

@@ -5,14 +5,10 @@
 namespace quibran {
 
 std::string DefaultDestDir() {
-#ifdef _WIN32
-  return "C:\\";
-#else
   const char* home = std::getenv("HOME");
   std::string dir = home != nullptr ? home : "";
   if (dir.empty() || dir.back() != kPathSeparator) dir += kPathSeparator;
   return dir;
-#endif
 }
 
 JobSettings BuiltInDefaults() {

@@ -46,7 +46,7 @@ class BitmapDrawingTest : public ::testing::Test {
   uint32_t NextColour(int source, bool monochrome) {
     if (monochrome) return twin_.rnd.Rnd() * 16777215.0 > 8388607.0 ? kWhite : 0;
     const bool wh = source == kSourceWichmannHill || (source == kSourceMtWh && twin_.UseWH);
-    const double r = source == kSourceRnd ? twin_.rnd.Rnd() : wh ? twin_.wh.WHNext(1) : twin_.mt.MTReal();
+    const double r = source == kSourceRnd ? twin_.rnd.Rnd() : wh ? twin_.wh.WHNext() : twin_.mt.MTReal();
     const auto colour = static_cast<uint32_t>(std::nearbyint(r * 16777215.0));
     if (source == kSourceMtWh) twin_.UseWH = colour % 2 != 0;
     return colour;
@@ -80,7 +80,7 @@ TEST_F(BitmapDrawingTest, EveryPixelIsOneDrawInColumnOrder) {
       // No draw more: both go on alike.
       EXPECT_EQ(sources_.mt.Next(), twin_.mt.Next());
       EXPECT_EQ(sources_.rnd.Rnd(), twin_.rnd.Rnd());
-      EXPECT_EQ(sources_.wh.WHNext(1), twin_.wh.WHNext(1));
+      EXPECT_EQ(sources_.wh.WHNext(), twin_.wh.WHNext());
     }
   }
 }
