@@ -14,6 +14,7 @@
 #include "app/about_dialog.h"
 #include "app/bitmap_window.h"
 #include "app/help_window.h"
+#include "app/keyboard.h"
 #include "app/message_box.h"
 #include "app/options_dialog.h"
 #include "app/qt_text.h"
@@ -88,9 +89,11 @@ bool RefusedByDigitFilter(const QKeyEvent& key) {
 }
 
 // Whether the focus, as it goes out of `field`, went to another control of the
-// same window: a list's popup, a message box or another program take it
-// without leaving the field.
-bool LeavesField(const QWidget* field) {
+// same window: a menu (also through the menu bar's keys), a list's popup, a
+// message box or another window take it without leaving the field.
+bool LeavesField(const QWidget* field, Qt::FocusReason reason) {
+  if (reason == Qt::MenuBarFocusReason || reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason)
+    return false;
   const QWidget* next = QApplication::focusWidget();
   return next != nullptr && next->window() == field->window() && !field->isAncestorOf(next) && next != field;
 }
@@ -115,6 +118,13 @@ MainWindow::MainWindow(JobSettings& settings, RandomSources& sources, QWidget* p
     bar->setSizePolicy(policy);
     bar->hide();
   }
+  // The usual keys, the same on every platform (its own key scheme may have
+  // none for quitting).
+  ui_->mnuHelpContents->setShortcut(Qt::Key_F1);
+  ui_->mnuFileExit->setShortcut(Qt::CTRL | Qt::Key_Q);
+  PressButtonsOnEnter(*this);
+  TabIntoSelectedButton(optFileType_);
+  TabIntoSelectedButton(optNumType_);
   ConnectHandlers();
   Form_Load();
 }
@@ -218,7 +228,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress && watched != ui_->txtDestDir &&
       RefusedByDigitFilter(static_cast<const QKeyEvent&>(*event)))
     return true;
-  if (event->type() == QEvent::FocusOut && LeavesField(static_cast<QWidget*>(watched))) {
+  if (event->type() == QEvent::FocusOut &&
+      LeavesField(static_cast<QWidget*>(watched), static_cast<const QFocusEvent*>(event)->reason())) {
     if (watched == ui_->cmbNumOfNums) cmbNumOfNums_LostFocus();
     if (watched == ui_->txtCSVcolumnsX) txtCSVcolumnsX_LostFocus();
     if (watched == ui_->txtNumOfFiles) txtNumOfFiles_LostFocus();

@@ -108,6 +108,9 @@ TEST_F(LayoutTest, EachFileTypeLaysOutTheFields) {
     EXPECT_EQ(NumTypes(&QAbstractButton::isEnabled), l.num_types_enabled);
     EXPECT_EQ(NumTypes(&QAbstractButton::isChecked), 1u << l.num_type);
     EXPECT_EQ(settings.NumType, l.num_type);
+    // Tab from the file type lands on the number type that the layout selected.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), NumType(l.num_type));
     EXPECT_EQ(background(Quantity()), l.colour);
     EXPECT_EQ(background(Edit("txtCSVcolumnsX")), l.colour);
     EXPECT_EQ(background(Edit("txtNumOfFiles")), l.files_locked ? locked : plain);
