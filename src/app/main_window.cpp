@@ -18,6 +18,7 @@
 #include "app/message_box.h"
 #include "app/options_dialog.h"
 #include "app/qt_text.h"
+#include "app/readable_colours.h"
 #include "app/start_up.h"
 #include "platform/version.h"
 #include "random/random_sources.h"
@@ -385,10 +386,14 @@ void MainWindow::UpdateDisplayCaption() {
   ui_->chkDisplay->setText(integer ? "Display (up to 1024) Dec Hex Oct" : "Display (up to 1024) Decimal");
 }
 
-// No colour gives the field the system's own background back.
+// No colour gives the field the system's own background back. A colour
+// comes with a text colour that is readable on it in any palette.
 void MainWindow::SetBackground(QWidget* field, std::optional<QColor> colour) {
   QPalette palette = QApplication::palette(field);
-  if (colour) palette.setColor(QPalette::Base, *colour);
+  if (colour) {
+    palette.setColor(QPalette::Base, *colour);
+    palette.setColor(QPalette::Text, ReadableTextOn(*colour, palette.color(QPalette::Text)));
+  }
   field->setPalette(palette);
 }
 

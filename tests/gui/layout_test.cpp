@@ -2,8 +2,10 @@
 
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QStyle>
 #include <array>
 
+#include "app/readable_colours.h"
 #include "window_fixture.h"
 
 namespace quibran::test {
@@ -169,6 +171,26 @@ TEST_F(LayoutTest, EachSourceOffersItsNumberTypesAndRelaysTheWindow) {
   EXPECT_EQ((std::array{settings.NumOfNums, int{settings.CSVcolumnsX}, int{settings.NumType}}),
             (std::array{1, 2, int{kNumByte}}));
   EXPECT_TRUE(messages.empty());
+}
+
+// Each coloured field sets a text colour readable on it, in the light palette
+// and in a dark one (whose white text the light colours would hide).
+TEST_F(LayoutTest, ColouredFieldsStayReadableInAnyPalette) {
+  ASSERT_EQ(QApplication::style()->name(), "fusion");
+  const QPalette light = QApplication::palette(), dark(QColor(45, 45, 45));
+  ASSERT_LT(ContrastRatio(dark.color(QPalette::Text), QColor(255, 255, 128)), kReadableContrast);
+  for (const auto& [palette, shade] : {std::pair{light, "light"}, {dark, "dark"}}) {
+    QApplication::setPalette(palette);
+    for (int type : {kFileBmp, kFileCsv}) {
+      ChooseFileType(type);
+      for (const char* name : {"cmbNumOfNums", "txtCSVcolumnsX", "txtNumOfFiles"}) {
+        const QPalette& field = Get(name)->palette();
+        EXPECT_GE(ContrastRatio(field.color(QPalette::Base), field.color(QPalette::Text)), kReadableContrast)
+            << name << ' ' << type << ' ' << shade;
+      }
+    }
+  }
+  QApplication::setPalette(light);
 }
 
 // The display caption follows the number type of text files only.
