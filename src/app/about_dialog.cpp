@@ -15,6 +15,7 @@ namespace quibran {
 AboutDialog::AboutDialog(QWidget* owner) : QDialog(owner), ui_(std::make_unique<Ui::frmAbout>()) {
   ui_->setupUi(this);
   ui_->Picture1->setPixmap(QIcon(":/icons/quibran-256.png").pixmap(ui_->Picture1->maximumSize()));
+  ui_->Picture1->setAccessibleName("Program icon");
   PressButtonsOnEnter(*this);
   connect(ui_->cmdOK, &QPushButton::clicked, this, &QDialog::accept);
   connect(ui_->cmdSysInfo, &QPushButton::clicked, this, &AboutDialog::cmdSysInfo_Click);

@@ -1,10 +1,13 @@
 // The window's controls and their layout by file type and source.
 
+#include <QAccessible>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QStyle>
 #include <array>
+#include <functional>
 
+#include "app/about_dialog.h"
 #include "app/readable_colours.h"
 #include "window_fixture.h"
 
@@ -191,6 +194,35 @@ TEST_F(LayoutTest, ColouredFieldsStayReadableInAnyPalette) {
     }
   }
   QApplication::setPalette(light);
+}
+
+// Assistive technology finds a name, not a value, on every control that takes
+// the focus or shows something; the indicator says what its colour means.
+TEST_F(LayoutTest, EveryControlIsNamedForAssistiveTechnology) {
+  ChooseDevice(kSourceMtWh);  // shows the second indicator
+  ChooseFileType(kFileBmp);
+  window.ShowProgressBars();
+  AboutDialog about(&window);
+  about.show();
+  QStringList unnamed;
+  const std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* node) {
+    if (node->state().invisible) return;
+    const QString name = node->text(QAccessible::Name);
+    if ((node->state().focusable ||
+         QList{QAccessible::StaticText, QAccessible::Graphic, QAccessible::ProgressBar}.contains(node->role())) &&
+        (name.isEmpty() || name == node->text(QAccessible::Value)))
+      unnamed << node->object()->objectName() + " " + node->object()->metaObject()->className();
+    for (int i = 0; i < node->childCount(); ++i) walk(node->child(i));
+  };
+  for (QWidget* top : std::initializer_list<QWidget*>{&window, &about})
+    walk(QAccessible::queryAccessibleInterface(top));
+  EXPECT_EQ(unnamed, QStringList());
+  for (const auto& [source, meaning] :
+       {std::pair{kSourceRnd, "a software generator"}, {kSourceOs, "a source fit for one-time pads"}}) {
+    ChooseDevice(source);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(Get("picQuibran"))->text(QAccessible::Description), meaning);
+    EXPECT_EQ(Get("picQuibran")->toolTip(), meaning);
+  }
 }
 
 // The display caption follows the number type of text files only.
