@@ -3,6 +3,7 @@
 #include <QIcon>
 #include <QProcess>
 
+#include "app/keyboard.h"
 #include "app/message_box.h"
 #include "app/qt_text.h"
 #include "platform/system_info.h"
@@ -14,6 +15,8 @@ namespace quibran {
 AboutDialog::AboutDialog(QWidget* owner) : QDialog(owner), ui_(std::make_unique<Ui::frmAbout>()) {
   ui_->setupUi(this);
   ui_->Picture1->setPixmap(QIcon(":/icons/quibran-256.png").pixmap(ui_->Picture1->maximumSize()));
+  ui_->Picture1->setAccessibleName("Program icon");
+  PressButtonsOnEnter(*this);
   connect(ui_->cmdOK, &QPushButton::clicked, this, &QDialog::accept);
   connect(ui_->cmdSysInfo, &QPushButton::clicked, this, &AboutDialog::cmdSysInfo_Click);
   Form_Load();

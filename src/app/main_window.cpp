@@ -14,9 +14,12 @@
 #include "app/about_dialog.h"
 #include "app/bitmap_window.h"
 #include "app/help_window.h"
+#include "app/keyboard.h"
+#include "app/list_accessibility.h"
 #include "app/message_box.h"
 #include "app/options_dialog.h"
 #include "app/qt_text.h"
+#include "app/readable_colours.h"
 #include "app/start_up.h"
 #include "platform/version.h"
 #include "random/random_sources.h"
@@ -46,6 +49,15 @@ const QColor kLockedColour(255, 255, 128);
 const QColor kCsvColour(128, 255, 128);
 
 constexpr int kCsvRowsOffered = 999;
+
+// What the indicator's colour says, for those who do not see it.
+const QString kPadSourceMeaning = QStringLiteral("a source fit for one-time pads");
+const QString kSoftwareMeaning = QStringLiteral("a software generator");
+
+void Describe(QWidget* indicator, const QString& meaning) {
+  indicator->setAccessibleDescription(meaning);
+  indicator->setToolTip(meaning);
+}
 
 // Twips (1/1440 inch) per pixel on the screen, by axis: 15 at 96 dots per inch.
 QPointF TwipsPerPixel(const QScreen& screen) {
@@ -88,9 +100,11 @@ bool RefusedByDigitFilter(const QKeyEvent& key) {
 }
 
 // Whether the focus, as it goes out of `field`, went to another control of the
-// same window: a list's popup, a message box or another program take it
-// without leaving the field.
-bool LeavesField(const QWidget* field) {
+// same window: a menu (also through the menu bar's keys), a list's popup, a
+// message box or another window take it without leaving the field.
+bool LeavesField(const QWidget* field, Qt::FocusReason reason) {
+  if (reason == Qt::MenuBarFocusReason || reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason)
+    return false;
   const QWidget* next = QApplication::focusWidget();
   return next != nullptr && next->window() == field->window() && !field->isAncestorOf(next) && next != field;
 }
@@ -100,6 +114,7 @@ bool LeavesField(const QWidget* field) {
 MainWindow::MainWindow(JobSettings& settings, RandomSources& sources, QWidget* parent)
     : QMainWindow(parent), ui_(std::make_unique<Ui::frmMain>()), settings_(settings), job_(settings, sources, *this) {
   InitResources();
+  NameListsByCaption();
   ui_->setupUi(this);
   optFileType_ = {ui_->optFileType0, ui_->optFileType1, ui_->optFileType2, ui_->optFileType3};
   optNumType_ = {ui_->optNumType0, ui_->optNumType1, ui_->optNumType2, ui_->optNumType3,
@@ -115,6 +130,21 @@ MainWindow::MainWindow(JobSettings& settings, RandomSources& sources, QWidget* p
     bar->setSizePolicy(policy);
     bar->hide();
   }
+  // The usual keys, the same on every platform (its own key scheme may have
+  // none for quitting).
+  ui_->mnuHelpContents->setShortcut(Qt::Key_F1);
+  ui_->mnuFileExit->setShortcut(Qt::CTRL | Qt::Key_Q);
+  PressButtonsOnEnter(*this);
+  TabIntoSelectedButton(optFileType_);
+  TabIntoSelectedButton(optNumType_);
+  // Names for assistive technology: the fields, lists and progress bars are
+  // named by the captions of their labels (buddies), the others here.
+  ui_->lblJobProgress->setBuddy(ui_->pbrJobProgress);
+  ui_->lblFileProgress->setBuddy(ui_->pbrFileProgress);
+  ui_->txtDisplay1024->setAccessibleName("Numbers displayed (up to 1024)");
+  ui_->picQuibran->setAccessibleName("Source indicator");
+  ui_->picQuibranRed->setAccessibleName("Second source indicator");
+  Describe(ui_->picQuibranRed, kSoftwareMeaning);
   ConnectHandlers();
   Form_Load();
 }
@@ -218,7 +248,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress && watched != ui_->txtDestDir &&
       RefusedByDigitFilter(static_cast<const QKeyEvent&>(*event)))
     return true;
-  if (event->type() == QEvent::FocusOut && LeavesField(static_cast<QWidget*>(watched))) {
+  if (event->type() == QEvent::FocusOut &&
+      LeavesField(static_cast<QWidget*>(watched), static_cast<const QFocusEvent*>(event)->reason())) {
     if (watched == ui_->cmbNumOfNums) cmbNumOfNums_LostFocus();
     if (watched == ui_->txtCSVcolumnsX) txtCSVcolumnsX_LostFocus();
     if (watched == ui_->txtNumOfFiles) txtNumOfFiles_LostFocus();
@@ -260,8 +291,9 @@ void MainWindow::LayoutForSelection() {
   // Stage 1: the source decides the indicator and the number types offered.
   const int device = settings_.DeviceIndex;
   if (device >= 0 && device < kSourceCount) {
-    const QLabel* indicator = SourceIsUnguessable(device) ? ui_->picQuibranGrn : ui_->picQuibranRed;
-    ui_->picQuibran->setPixmap(indicator->pixmap());
+    const bool pads = SourceIsUnguessable(device);
+    ui_->picQuibran->setPixmap((pads ? ui_->picQuibranGrn : ui_->picQuibranRed)->pixmap());
+    Describe(ui_->picQuibran, pads ? kPadSourceMeaning : kSoftwareMeaning);
     ui_->picQuibranRed->setVisible(device == kSourceMtWh);
     // The hardware device supplies every type; a software source what it draws.
     for (int type = 0; type < kNumTypeCount; ++type)
@@ -337,6 +369,8 @@ void MainWindow::LayoutForSelection() {
     default:
       break;
   }
+  // The quantity list's text box is named as the list, by its caption.
+  ui_->cmbNumOfNums->lineEdit()->setAccessibleName(ui_->lblNumOfNums->text());
 }
 
 // Binary and text files: no columns field, plain colours, files unlocked.
@@ -374,10 +408,14 @@ void MainWindow::UpdateDisplayCaption() {
   ui_->chkDisplay->setText(integer ? "Display (up to 1024) Dec Hex Oct" : "Display (up to 1024) Decimal");
 }
 
-// No colour gives the field the system's own background back.
+// No colour gives the field the system's own background back. A colour
+// comes with a text colour that is readable on it in any palette.
 void MainWindow::SetBackground(QWidget* field, std::optional<QColor> colour) {
   QPalette palette = QApplication::palette(field);
-  if (colour) palette.setColor(QPalette::Base, *colour);
+  if (colour) {
+    palette.setColor(QPalette::Base, *colour);
+    palette.setColor(QPalette::Text, ReadableTextOn(*colour, palette.color(QPalette::Text)));
+  }
   field->setPalette(palette);
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 // Every message to the user goes through here: a modal box with a title, a
-// text, an icon and an OK button. Tests install an interceptor that records
-// the messages instead of showing them.
+// text, an icon and an OK button. The box is as wide as its title needs and
+// no wider than the screen; its text wraps, a file name after its folder
+// separators. Tests install an interceptor that records the messages instead
+// of showing them.
 
 #include <QString>
 #include <functional>

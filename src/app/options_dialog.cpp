@@ -3,6 +3,7 @@
 #include <QScreen>
 #include <QStyle>
 
+#include "app/keyboard.h"
 #include "app/main_window.h"
 #include "settings/media_presets.h"
 #include "ui_options_dialog.h"
@@ -15,6 +16,7 @@ OptionsDialog::OptionsDialog(MainWindow& main) : QDialog(&main), ui_(std::make_u
   QFont title = ui_->lblSetDefTitle->font();
   title.setStyleHint(QFont::SansSerif);
   ui_->lblSetDefTitle->setFont(title);
+  PressButtonsOnEnter(*this);
   connect(ui_->btnPX4, &QPushButton::clicked, this, [this] { ApplyPreset(kPresetPX4); });
   connect(ui_->btnPX81, &QPushButton::clicked, this, [this] { ApplyPreset(kPresetPX81); });
   connect(ui_->btnPX82, &QPushButton::clicked, this, [this] { ApplyPreset(kPresetPX82); });

@@ -1,6 +1,7 @@
 #include "settings/field_checks.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "settings/defaults.h"
 #include "settings/field_limits.h"
@@ -189,7 +190,14 @@ std::string WithTrailingSeparator(std::string folder) {
 
 std::string NormalizeDestDir(std::string_view text) {
   std::string dir = TrimSpaces(text);
-  if (dir.empty()) dir = DefaultDestDir();
+  const std::string home = DefaultDestDir();
+  const std::string tilde_folder = {'~', kPathSeparator};
+  if (dir.empty() || dir == "~")
+    dir = home;
+  else if (dir.starts_with(tilde_folder))
+    dir = home + dir.substr(tilde_folder.size());
+  else if (!std::filesystem::path(dir).is_absolute())
+    dir = home + dir;
   const std::string doubled(2, kPathSeparator);
   for (auto at = dir.find(doubled); at != std::string::npos; at = dir.find(doubled, at)) dir.erase(at, 1);
   return WithTrailingSeparator(std::move(dir));

@@ -81,8 +81,10 @@ struct QuoteOutcome {
 enum class NameKind { File, Folder };
 QuoteOutcome RefuseDoubleQuote(std::string_view text, NameKind kind);
 
-// txtDestDir on leaving: trimmed, the default folder when empty, doubled
-// separators collapsed, one trailing separator.
+// txtDestDir on leaving: trimmed, the default folder (the home folder) when
+// empty; "~" and a leading "~/" stand for the home folder, and a relative
+// folder lies in it; then doubled separators collapsed, one trailing
+// separator. Only a folder named from its root comes out unchanged.
 std::string NormalizeDestDir(std::string_view text);
 // The folder with kPathSeparator appended unless it already ends in one.
 std::string WithTrailingSeparator(std::string folder);

@@ -15,6 +15,7 @@
 
 #include "app/about_dialog.h"
 #include "app/help_window.h"
+#include "app/options_dialog.h"
 #include "job/generation_job.h"
 #include "platform/version.h"
 #include "window_fixture.h"
@@ -128,7 +129,7 @@ TEST_F(DialogTest, PresetsFillTheWindowThroughItsControls) {
 // The crawl from the contents page reaches every page, and every link and
 // anchor that a page names exists.
 TEST_F(DialogTest, HelpOpensOnItsContentsAndEveryLinkLeadsToAPageThatExists) {
-  Trigger("mnuHelpContents");
+  QTest::keyClick(&window, Qt::Key_F1);
   auto* help = window.findChild<HelpWindow*>("frmHelp");
   ASSERT_NE(help, nullptr);
   auto* browser = help->findChild<QTextBrowser*>("txtHelp");
@@ -191,6 +192,28 @@ TEST_F(DialogTest, AboutBoxShowsTheProgramAndOKClosesIt) {
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
   });
   EXPECT_TRUE(messages.empty());
+}
+
+// Return and the keypad's Enter press the focused button, and only that one,
+// in the window and in its dialogs (whose default button would take them).
+TEST_F(DialogTest, EnterPressesTheFocusedButton) {
+  AboutDialog about(&window);
+  OptionsDialog options(window);
+  Get("cmdStop")->setEnabled(true);
+  for (QWidget* owner : std::initializer_list<QWidget*>{&window, &about, &options}) {
+    owner->show();
+    QStringList pressed, expected;
+    for (QPushButton* button : owner->findChildren<QPushButton*>()) {
+      button->disconnect();  // the press is seen, its action left out
+      QObject::connect(button, &QPushButton::clicked, [&pressed, button] { pressed << button->objectName(); });
+      button->setFocus();
+      QTest::keyClick(button, Qt::Key_Return);
+      QTest::keyClick(button, Qt::Key_Enter, Qt::KeypadModifier);
+      expected << button->objectName() << button->objectName();
+    }
+    EXPECT_EQ(pressed, expected);
+    EXPECT_GE(expected.size(), 4);
+  }
 }
 
 // A stand-in tool on PATH starts; none, or one that cannot start, is told.

@@ -16,6 +16,7 @@ namespace {
 
 constexpr MessageIcon kNone = MessageIcon::None, kInfo = MessageIcon::Information;
 const Message kMinBitmap = AppMessage("Minimum bitmap size is 100 x 100", kInfo);
+const QString kHome = Q(DefaultDestDir());
 
 // Keys typed over the field's text, or text put there from code as a paste
 // through the context menu does; then the focus leaves the field or stays.
@@ -66,6 +67,9 @@ const std::vector<Row> kRows = {
                  MessageIcon::Exclamation)}},
     {kFileBin, "txtDestDir", kType, "  /tmp//q///out  ", "  /tmp//q///out  ", "/tmp//q///out", {}},
     {kFileBin, "txtDestDir", kTypeLeave, "  /tmp//q///out  ", "/tmp/q/out/", "/tmp/q/out/", {}},
+    // A folder in the home folder shows, and is stored, from the root.
+    {kFileBin, "txtDestDir", kTypeLeave, "~/out", kHome + "out/", kHome + "out/", {}},
+    {kFileBin, "txtDestDir", kTypeLeave, "out/misc", kHome + "out/misc/", kHome + "out/misc/", {}},
     {kFileBin, "txtDestDir", kPaste, "/tmp/\"q\"", "/tmp/q", "/tmp/q",
      {AppMessage("The double quotation mark (\") cannot be used in a folder name; it has been removed.",
                  MessageIcon::Exclamation)}},

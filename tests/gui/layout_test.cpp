@@ -1,9 +1,14 @@
 // The window's controls and their layout by file type and source.
 
+#include <QAccessible>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QStyle>
 #include <array>
+#include <functional>
 
+#include "app/about_dialog.h"
+#include "app/readable_colours.h"
 #include "window_fixture.h"
 
 namespace quibran::test {
@@ -108,6 +113,9 @@ TEST_F(LayoutTest, EachFileTypeLaysOutTheFields) {
     EXPECT_EQ(NumTypes(&QAbstractButton::isEnabled), l.num_types_enabled);
     EXPECT_EQ(NumTypes(&QAbstractButton::isChecked), 1u << l.num_type);
     EXPECT_EQ(settings.NumType, l.num_type);
+    // Tab from the file type lands on the number type that the layout selected.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), NumType(l.num_type));
     EXPECT_EQ(background(Quantity()), l.colour);
     EXPECT_EQ(background(Edit("txtCSVcolumnsX")), l.colour);
     EXPECT_EQ(background(Edit("txtNumOfFiles")), l.files_locked ? locked : plain);
@@ -166,6 +174,55 @@ TEST_F(LayoutTest, EachSourceOffersItsNumberTypesAndRelaysTheWindow) {
   EXPECT_EQ((std::array{settings.NumOfNums, int{settings.CSVcolumnsX}, int{settings.NumType}}),
             (std::array{1, 2, int{kNumByte}}));
   EXPECT_TRUE(messages.empty());
+}
+
+// Each coloured field sets a text colour readable on it, in the light palette
+// and in a dark one (whose white text the light colours would hide).
+TEST_F(LayoutTest, ColouredFieldsStayReadableInAnyPalette) {
+  ASSERT_EQ(QApplication::style()->name(), "fusion");
+  const QPalette light = QApplication::palette(), dark(QColor(45, 45, 45));
+  ASSERT_LT(ContrastRatio(dark.color(QPalette::Text), QColor(255, 255, 128)), kReadableContrast);
+  for (const auto& [palette, shade] : {std::pair{light, "light"}, {dark, "dark"}}) {
+    QApplication::setPalette(palette);
+    for (int type : {kFileBmp, kFileCsv}) {
+      ChooseFileType(type);
+      for (const char* name : {"cmbNumOfNums", "txtCSVcolumnsX", "txtNumOfFiles"}) {
+        const QPalette& field = Get(name)->palette();
+        EXPECT_GE(ContrastRatio(field.color(QPalette::Base), field.color(QPalette::Text)), kReadableContrast)
+            << name << ' ' << type << ' ' << shade;
+      }
+    }
+  }
+  QApplication::setPalette(light);
+}
+
+// Assistive technology finds a name, not a value, on every control that takes
+// the focus or shows something; the indicator says what its colour means.
+TEST_F(LayoutTest, EveryControlIsNamedForAssistiveTechnology) {
+  ChooseDevice(kSourceMtWh);  // shows the second indicator
+  ChooseFileType(kFileBmp);
+  window.ShowProgressBars();
+  AboutDialog about(&window);
+  about.show();
+  QStringList unnamed;
+  const std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* node) {
+    if (node->state().invisible) return;
+    const QString name = node->text(QAccessible::Name);
+    if ((node->state().focusable ||
+         QList{QAccessible::StaticText, QAccessible::Graphic, QAccessible::ProgressBar}.contains(node->role())) &&
+        (name.isEmpty() || name == node->text(QAccessible::Value)))
+      unnamed << node->object()->objectName() + " " + node->object()->metaObject()->className();
+    for (int i = 0; i < node->childCount(); ++i) walk(node->child(i));
+  };
+  for (QWidget* top : std::initializer_list<QWidget*>{&window, &about})
+    walk(QAccessible::queryAccessibleInterface(top));
+  EXPECT_EQ(unnamed, QStringList());
+  for (const auto& [source, meaning] :
+       {std::pair{kSourceRnd, "a software generator"}, {kSourceOs, "a source fit for one-time pads"}}) {
+    ChooseDevice(source);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(Get("picQuibran"))->text(QAccessible::Description), meaning);
+    EXPECT_EQ(Get("picQuibran")->toolTip(), meaning);
+  }
 }
 
 // The display caption follows the number type of text files only.

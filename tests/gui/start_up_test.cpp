@@ -158,13 +158,23 @@ TEST_F(LeavingTest, UnloadClosesTheOtherWindowsAndStoresThePositionUnlessMinimiz
 
 // Exit saves and the unload saves again, with the file type of the buttons
 // and the start sequence as its field holds it; the close box saves once.
+// File > Exit by its keys too: the menu takes the focus without leaving the
+// field, whose text is saved unpadded.
 TEST_F(LeavingTest, ExitSavesTwiceAndTheCloseBoxOnce) {
   ChooseFileType(kFileCsv);
-  Type(Edit("txtStartSequence"), "7");
-  Trigger("mnuFileExit");
-  EXPECT_FALSE(window.isVisible());
-  EXPECT_EQ(settings.StartSequence, "7");
-  EXPECT_EQ(ReadFile(DefaultsFilePath(ConfigFolder())), FormatDefaults(settings));
+  for (const auto& [keys, typed] : {std::pair{"", "7"}, {"Alt+F, X", "42"}, {"Ctrl+Q", "5"}}) {
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    Type(Edit("txtStartSequence"), typed);
+    const QKeySequence sequence(keys);
+    if (sequence.isEmpty()) Trigger("mnuFileExit");
+    for (uint i = 0; i < static_cast<uint>(sequence.count()); ++i)  // to the open menu, if any
+      QTest::keyClick(static_cast<QWidget*>(nullptr), sequence[i].key(), sequence[i].keyboardModifiers());
+    EXPECT_FALSE(window.isVisible()) << keys;
+    EXPECT_EQ(settings.StartSequence, typed);
+    EXPECT_EQ(ReadFile(DefaultsFilePath(ConfigFolder())), FormatDefaults(settings));
+  }
 
   const Message cant_create{"Error Number 75", "Error message:  Can't create directory - Path/File access error",
                             MessageIcon::None};

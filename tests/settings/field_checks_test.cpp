@@ -145,6 +145,12 @@ TEST(FieldChecks, EveryRule) {
       {DestDir, kFileBin, "//server/share", "/server/share/", 0, {}},
       {DestDir, kFileBin, "/", "/", 0, {}},
       {DestDir, kFileBin, "   ", DefaultDestDir(), 0, {}},
+      // The home folder stands for "~" and takes in relative folders.
+      {DestDir, kFileBin, "~", DefaultDestDir(), 0, {}},
+      {DestDir, kFileBin, " ~/x ", DefaultDestDir() + "x/", 0, {}},
+      {DestDir, kFileBin, "x//y", DefaultDestDir() + "x/y/", 0, {}},
+      {DestDir, kFileBin, "~x", DefaultDestDir() + "~x/", 0, {}},
+      {DestDir, kFileBin, "/abs", "/abs/", 0, {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "check " << static_cast<int>(c.check) << ", file type " << c.file_type
