@@ -80,9 +80,9 @@ class PositionStore {
   QSettings store_;
 };
 
-QStringList QuantityEntries(int last) {
+QStringList QuantityEntries(std::size_t last) {
   QStringList entries;
-  for (int i = 0; i <= last; ++i) entries << Q(QuantityList[i]);
+  for (std::size_t i = 0; i <= last; ++i) entries << Q(QuantityList[i]);
   return entries;
 }
 

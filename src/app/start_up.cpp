@@ -18,10 +18,10 @@ std::string ConfigFolder() {
 
 // A timer may end its wait a little early; the loop waits out the rest.
 void WaitWithEvents(std::chrono::milliseconds pause) {
-  using Clock = std::chrono::steady_clock;
-  const Clock::time_point end = Clock::now() + pause;
+  using Steady = std::chrono::steady_clock;
+  const Steady::time_point end = Steady::now() + pause;
   for (auto left = pause; left.count() > 0;
-       left = std::chrono::ceil<std::chrono::milliseconds>(end - Clock::now())) {
+       left = std::chrono::ceil<std::chrono::milliseconds>(end - Steady::now())) {
     QEventLoop loop;
     QTimer::singleShot(left, Qt::PreciseTimer, &loop, &QEventLoop::quit);
     loop.exec();

@@ -3,6 +3,7 @@
 // built-in defaults the settings start from when nothing else is known.
 
 #include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -36,8 +37,8 @@ inline constexpr std::array<std::string_view, 16> QuantityList = {
     "2147483646 (2 GB - 2)",
 };
 // The last entry offered for binary files, and for bitmap heights.
-inline constexpr int QuantityListLast = 15;
-inline constexpr int BitmapListLast = 7;
+inline constexpr std::size_t QuantityListLast = 15;
+inline constexpr std::size_t BitmapListLast = 7;
 
 // The random sources as cmbDevice lists them, by DeviceIndex.
 inline constexpr std::array<std::string_view, kSourceCount> DeviceNames = {

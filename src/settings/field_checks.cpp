@@ -204,7 +204,7 @@ std::string NormalizeDestDir(std::string_view text) {
 }
 
 std::string FileNamePreview(const JobSettings& settings) {
-  return settings.BaseFilename + settings.StartSequence + std::string(FileExtensions[settings.FileType]);
+  return settings.BaseFilename + settings.StartSequence + std::string(FileExtensions[static_cast<std::size_t>(settings.FileType)]);
 }
 
 }  // namespace quibran

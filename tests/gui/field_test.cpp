@@ -141,8 +141,8 @@ TEST_F(FieldKeysTest, DigitFieldsDiscardEveryOtherKey) {
 
 TEST_F(FieldKeysTest, FolderPickerSetsTheFolderAndCancelKeepsIt) {
   QTemporaryDir picked;
-  const QString folder = QDir(picked.path()).canonicalPath();
-  for (const QString& answer : {folder, QString()}) {
+  const QString picked_path = QDir(picked.path()).canonicalPath();
+  for (const QString& answer : {picked_path, QString()}) {
     QTimer::singleShot(0, [answer] {
       auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
       ASSERT_NE(dialog, nullptr);
@@ -153,8 +153,8 @@ TEST_F(FieldKeysTest, FolderPickerSetsTheFolderAndCancelKeepsIt) {
       QMetaObject::invokeMethod(dialog, "accept");
     });
     Click("buttonBrowseForDir");
-    EXPECT_EQ(Edit("txtDestDir")->text(), folder + "/");
-    EXPECT_EQ(settings.DestDir, (folder + "/").toStdString());
+    EXPECT_EQ(Edit("txtDestDir")->text(), picked_path + "/");
+    EXPECT_EQ(settings.DestDir, (picked_path + "/").toStdString());
   }
 }
 
