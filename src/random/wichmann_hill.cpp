@@ -1,6 +1,7 @@
 #include "random/wichmann_hill.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "platform/clock.h"
@@ -13,31 +14,30 @@ constexpr int32_t kMod1 = 30269, kMod2 = 30307, kMod3 = 30323;
 constexpr int32_t kMul1 = 171, kMul2 = 172, kMul3 = 170;
 constexpr double kSeedModulus = 2147483647.0;
 
-// A block's states come in four interleaved chains: the state four steps on
-// is the state times the multiplier's fourth power, modulo the same number,
-// so four multiplications are under way at once instead of one.
-constexpr std::size_t kChains = 4;
+// A block's states all come from the state before it: the state i + 1 steps
+// on is that state times the multiplier's (i + 1)th power, modulo the same
+// number. So no state waits for the one before, and the products vectorise.
 constexpr std::size_t kBlock = 256;
 
-constexpr uint32_t PowerMod(uint32_t base, std::size_t exponent, uint32_t modulus) {
+// kPowers<Mul, Mod>[i] = Mul^(i + 1) mod Mod.
+template <int32_t Mul, int32_t Mod>
+constexpr std::array<uint32_t, kBlock> kPowers = [] {
+  std::array<uint32_t, kBlock> powers{};
   uint32_t power = 1;
-  for (std::size_t i = 0; i < exponent; ++i) power = power * base % modulus;
-  return power;
-}
+  for (uint32_t& p : powers) p = power = power * Mul % Mod;
+  return powers;
+}();
 
-// out[i] = the state after i + 1 steps, for `count` states; `state` becomes the last.
-template <uint32_t Mul, uint32_t Mod>
+// out[i] = the state after i + 1 steps, for `count` (1 to kBlock) states;
+// `state` becomes the last. Products of two numbers below 2^15 fit 32 bits,
+// unsigned ones reduce faster, and the states are stored signed, which
+// converts to double in vectors.
+template <int32_t Mul, int32_t Mod>
 inline __attribute__((always_inline)) void StepStates(int32_t& state, int32_t* out, std::size_t count) {
-  // Unsigned products reduce faster; the states are stored signed, which
-  // converts to double in vectors.
-  constexpr uint32_t kJump = PowerMod(Mul, kChains, Mod);
-  const std::size_t first = std::min(count, kChains);
-  uint32_t s = static_cast<uint32_t>(state);
-  for (std::size_t i = 0; i < first; ++i) out[i] = static_cast<int32_t>(s = s * Mul % Mod);
-  for (std::size_t i = kChains; i < count; ++i) {
-    out[i] = static_cast<int32_t>(s = static_cast<uint32_t>(out[i - kChains]) * kJump % Mod);
-  }
-  state = static_cast<int32_t>(s);
+  const uint32_t first = static_cast<uint32_t>(state);
+  const uint32_t* powers = kPowers<Mul, Mod>.data();
+  for (std::size_t i = 0; i < count; ++i) out[i] = static_cast<int32_t>(first * powers[i] % Mod);
+  state = static_cast<int32_t>(first * powers[count - 1] % Mod);
 }
 
 // The next `count` values (at most kBlock) of the generator whose states are
