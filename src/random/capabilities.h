@@ -71,16 +71,16 @@ constexpr NumTypeSet kNoLong32 = kNoLong | NumTypeBit(kNumLong31);
 }  // namespace capability_sets
 
 // By DeviceIndex: the sources as cmbDevice lists them.
-inline constexpr std::array<SourceCapabilities, 6> kSourceCapabilities = [] {
+inline constexpr auto kSourceCapabilities = [] {
   using namespace capability_sets;
-  return std::array<SourceCapabilities, 6>{{
+  return std::to_array<SourceCapabilities>({
       {"PRNG (Marsenne Twister)", "mt", false, false, {kBinTypes, kAll, kBmpTypes, kNoLong}, {0, 1, 0, 2}},
       {"PRNG (Microsoft Rnd)", "rnd", false, false, {kBinTypes, kRnd, kBmpTypes, kRnd}, {0, 3, 0, 4}},
       {"PRNG (Wichmann Hill)", "wh", false, false, {kBinTypes, kNoLong32, kBmpTypes, kNoLong32}, {0, 5, 0, 6}},
       {"PRNG (MT and WH)", "mtwh", false, false, {kBinTypes, kNoLong32, kBmpTypes, kNoLong32}, {0, 5, 0, 6}},
       {"TRNG (Araneus Alea I)", "alea", true, true, {kBinTypes, kAll, kBmpTypes, kAll}, {0, 7, 0, 8}},
       {"CSPRNG (Linux kernel)", "os", true, false, {kBinTypes, kAll, kBmpTypes, kAll}, {0, 9, 0, 10}},
-  }};
+  });
 }();
 inline constexpr int kSourceCount = static_cast<int>(kSourceCapabilities.size());
 static_assert(kSourceCapabilities[kSourceHardware].device && kSourceCapabilities[kSourceOs].command_name == "os");
