@@ -9,13 +9,16 @@
 #     too gets onto the disk (fsync) before it names them complete
 #   10,000,000 Integer (16 bits) in .ASC   vs  shuf -r -i 0-65535 -n 10000000
 #   CSV of 65536 rows x 256 Float (Double)     (seconds and MB/s only)
+#   128 MiB of bytes to standard output from mt, wh and mtwh (seed 5): the
+#     alternating source against its slower half, Wichmann-Hill
 # The tools of a comparison take turns, BENCH_ROUNDS rounds (default 3), and
 # each keeps its best time: writing a large file costs mostly kernel time
 # (page cache), which on a busy or virtual machine can vary several times over
 # from one run to the next whatever the tool. Peak memory comes from
 # /usr/bin/time -v (the largest of the rounds). Targets: 1.3 x openssl rand,
 # --source os at least as fast as openssl rand, 0.9 x dd (the Mersenne
-# Twister's file), 3 x shuf, peak memory of quibran-batch under 64 MiB.
+# Twister's file), 3 x shuf, mtwh 1.5 x wh, peak memory of quibran-batch under
+# 64 MiB.
 #
 # Usage: scripts/bench-batch.sh            (build folder "build")
 #        BUILD_DIR=build-rel scripts/bench-batch.sh
@@ -65,6 +68,9 @@ dd="dd 1 GiB of zeros, direct, fsync"
 asc="quibran-batch mt .ASC int16 x 10,000,000"
 shuf="shuf -r -i 0-65535 -n 10000000"
 csv="quibran-batch mt .CSV double 65536 x 256"
+stream_bytes=134217728
+declare -A stream
+for source in mt wh mtwh; do stream[$source]="quibran-batch $source --stdout 128 MiB"; done
 
 for ((round = 1; round <= rounds; round++)); do
   echo "round $round of $rounds ..." >&2
@@ -77,6 +83,9 @@ for ((round = 1; round <= rounds; round++)); do
   measure "$shuf" sh -c "shuf -r -i 0-65535 -n 10000000 > shuf.txt"
   measure "$csv" "$batch" --source mt --file-type csv --number-type double --count 65536 --columns 256 --stem CSV \
     --quiet
+  for source in mt wh mtwh; do
+    bench_measure "${stream[$source]}" "$batch" --source $source --seed 5 --stdout --count $stream_bytes --quiet
+  done
 done
 
 columns='%-44s %8s %7s %7s %9s %9s %9s\n'
@@ -90,6 +99,14 @@ for name in "$bin" "$ssl" "$os" "$urandom" "$dd" "$asc" "$shuf" "$csv"; do
     "$(awk -v m="${megabytes[$name]}" -v s="${seconds[$name]}" 'BEGIN {printf "%.1f", m / s}')" \
     "$(awk -v k="${peak_kib[$name]}" 'BEGIN {printf "%.1f", k / 1024}')"
 done
+for source in mt wh mtwh; do
+  name=${stream[$source]}
+  # shellcheck disable=SC2059
+  printf "$columns" "$name" "${seconds[$name]}" "${user[$name]}" "${sys[$name]}" \
+    "$(awk -v b="$stream_bytes" 'BEGIN {printf "%.1f", b / 1e6}')" \
+    "$(awk -v b="$stream_bytes" -v s="${seconds[$name]}" 'BEGIN {printf "%.1f", b / 1e6 / s}')" \
+    "$(awk -v k="${peak_kib[$name]}" 'BEGIN {printf "%.1f", k / 1024}')"
+done
 echo
 echo "quibran-batch was faster by:"
 ratio "$ssl" "$bin" 1.3
@@ -98,6 +115,7 @@ ratio "$urandom" "$bin"
 ratio "$dd" "$bin" 0.9
 ratio "$dd" "$os"
 ratio "$shuf" "$asc" 3
+ratio "${stream[wh]}" "${stream[mtwh]}" 1.5
 echo
 echo "Peak memory of quibran-batch (target under 64 MiB):"
 for name in "$bin" "$os" "$asc" "$csv"; do

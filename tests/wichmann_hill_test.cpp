@@ -5,6 +5,7 @@
 #include <array>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 #include "fixed_clock.h"
 
@@ -26,6 +27,27 @@ TEST(WichmannHill, KnownValuesFromTheDefaultStateAndASeed) {
     if (seed != 0) wh.WHSeed(seed);
     EXPECT_NEAR(wh.WHNext(), value, 1e-12) << seed;
     EXPECT_EQ(Of(wh), after) << seed;
+  }
+}
+
+// Blocks of any length, from the unseeded state or a seed, give WHNext's
+// values bit for bit and leave the generator where WHNext would.
+TEST(WichmannHill, FillGivesTheValuesOfWHNextInBlocks) {
+  for (const double seed : {-1.0, 12345.0, 2147483646.0}) {
+    WichmannHill one, blocks;
+    if (seed >= 0) {
+      one.WHSeed(seed);
+      blocks.WHSeed(seed);
+    }
+    std::vector<double> values(3000);
+    std::size_t at = 0;
+    const std::size_t lengths[] = {1, 3, 4, 5, 256, 257, 2474};
+    for (const std::size_t length : lengths) {
+      blocks.Fill(values.data() + at, length);
+      at += length;
+    }
+    for (std::size_t i = 0; i < values.size(); ++i) ASSERT_EQ(values[i], one.WHNext()) << seed << " #" << i;
+    EXPECT_EQ(Of(blocks), Of(one)) << seed;
   }
 }
 

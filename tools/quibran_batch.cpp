@@ -52,7 +52,7 @@ standard output instead.
 Options (a value follows as "--count 10" or "--count=10"; --count, --width
 and --height take a suffix K, M, G for 1024, 1024^2, 1024^3 or KB, MB, GB
 for 1000, 1000^2, 1000^3, as in "--count 1M"):
-  --source os|alea|mt|rnd|wh|mtwh
+  --source {sources}
                             random source (default os). For one-time pads,
                             keys and anything secret, only these two:
                               os    the kernel's cryptographically secure
@@ -75,7 +75,7 @@ for 1000, 1000^2, 1000^3, as in "--count 1M"):
   --file-type bin|asc|csv|bmp
                             raw bytes, one number per line, CSV rows, or a
                             bitmap of random 24-bit colours (default bin)
-  --number-type byte|int15|int16|long31|long32|single|double
+  --number-type {number_types}
                             (default byte; .BIN files hold bytes only)
   --count N                 numbers per file, rows for CSV (default 1024;
                             at most 2147483646 bin, 1073741824 asc, 65536 csv;
@@ -137,21 +137,24 @@ struct Choice {
   std::string_view name;
   int16_t index;
 };
-constexpr std::array<Choice, 6> kSources = {{{"mt", kSourceMersenneTwister},
-                                             {"rnd", kSourceRnd},
-                                             {"wh", kSourceWichmannHill},
-                                             {"mtwh", kSourceMtWh},
-                                             {"alea", kSourceHardware},
-                                             {"os", kSourceOs}}};
 constexpr std::array<Choice, 4> kFileTypes = {
     {{"bin", kFileBin}, {"asc", kFileAsc}, {"bmp", kFileBmp}, {"csv", kFileCsv}}};
-constexpr std::array<Choice, 7> kNumTypes = {{{"byte", kNumByte},
-                                              {"int15", kNumInteger15},
-                                              {"int16", kNumInteger16},
-                                              {"long31", kNumLong31},
-                                              {"long32", kNumLong32},
-                                              {"single", kNumSingle},
-                                              {"double", kNumDouble}}};
+
+// --source takes the sources' command-line names, --number-type the number
+// types' (Color has none).
+constexpr auto kSourceChoices = [] {
+  std::array<Choice, kSourceCount> choices{};
+  for (std::size_t i = 0; i < choices.size(); ++i) {
+    choices[i] = {kSourceCapabilities[i].command_name, static_cast<int16_t>(i)};
+  }
+  return choices;
+}();
+constexpr auto kNumTypeChoices = [] {
+  std::array<Choice, kNumTypeCount - 1> choices{};
+  for (std::size_t i = 0; i < choices.size(); ++i) choices[i] = {kNumTypeCommandNames[i], static_cast<int16_t>(i)};
+  return choices;
+}();
+static_assert(kNumTypeCommandNames[kNumTypeCount - 1].empty());
 
 struct Options {
   JobSettings settings;
@@ -166,15 +169,33 @@ struct BadInput {
   std::string message;
 };
 
+// The choices' names as the help and the errors list them: "a|b|c".
 template <std::size_t N>
-int16_t ParseChoice(const std::string& option, const std::string& value, const std::array<Choice, N>& choices) {
+std::string ChoiceNames(const std::array<Choice, N>& choices) {
   std::string names;
   for (const Choice& choice : choices) {
-    if (value == choice.name) return choice.index;
     names += names.empty() ? "" : "|";
     names += choice.name;
   }
-  throw BadInput{option + ": '" + value + "' is not one of " + names};
+  return names;
+}
+
+template <std::size_t N>
+int16_t ParseChoice(const std::string& option, const std::string& value, const std::array<Choice, N>& choices) {
+  for (const Choice& choice : choices) {
+    if (value == choice.name) return choice.index;
+  }
+  throw BadInput{option + ": '" + value + "' is not one of " + ChoiceNames(choices)};
+}
+
+// The help with the sources' and number types' names filled in.
+std::string HelpText() {
+  std::string help = kHelp;
+  for (const auto& [field, names] : {std::pair<std::string_view, std::string>{"{sources}", ChoiceNames(kSourceChoices)},
+                                     {"{number_types}", ChoiceNames(kNumTypeChoices)}}) {
+    help.replace(help.find(field), field.size(), names);
+  }
+  return help;
 }
 
 // The multipliers that a size (--count, --width, --height) may end with, as
@@ -251,7 +272,7 @@ std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& 
     given.push_back(name);
     if (name == "--help" || name == "--version" || name == "--quiet" || name == "--monochrome" || name == "--stdout") {
       if (value) throw BadInput{name + " takes no value"};
-      if (name == "--help") return std::string(kHelp);
+      if (name == "--help") return HelpText();
       if (name == "--version") return "quibran-batch " + std::string(kVersion) + "\n";
       if (name == "--monochrome") s.MonochromeOn = 1;
       if (name == "--quiet") options.quiet = true;
@@ -276,9 +297,9 @@ std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& 
       // The window refuses these too: the defaults file cannot store them.
       throw BadInput{name + ": a double quotation mark or a line break cannot be part of a name"};
     }
-    if (name == "--source") s.DeviceIndex = ParseChoice(name, *value, kSources);
+    if (name == "--source") s.DeviceIndex = ParseChoice(name, *value, kSourceChoices);
     else if (name == "--file-type") s.FileType = ParseChoice(name, *value, kFileTypes);
-    else if (name == "--number-type") s.NumType = ParseChoice(name, *value, kNumTypes);
+    else if (name == "--number-type") s.NumType = ParseChoice(name, *value, kNumTypeChoices);
     else if (name == "--stem") s.BaseFilename = *value;
     else if (name == "--device") {
       if (value->empty()) throw BadInput{"--device: empty node name"};
@@ -362,8 +383,8 @@ std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& 
   }
   if (!WriterOffers(s.FileType, s.DeviceIndex, s.NumType)) {
     throw BadInput{NotAvailableMessage(s.FileType, s.DeviceIndex) + ": source " +
-                   std::string(kSources[s.DeviceIndex].name) + " does not write " +
-                   std::string(kNumTypes[s.NumType].name) + " values to ." +
+                   std::string(kSourceCapabilities[static_cast<std::size_t>(s.DeviceIndex)].command_name) + " does not write " +
+                   std::string(kNumTypeCommandNames[static_cast<std::size_t>(s.NumType)]) + " values to ." +
                    (s.FileType == kFileCsv ? "CSV" : "ASC") + " files"};
   }
   return options;

@@ -270,7 +270,7 @@ void MainWindow::ApplyDefaults() {
   {
     const QSignalBlocker blocker(ui_->cmbDevice);
     ui_->cmbDevice->clear();
-    for (std::string_view name : DeviceNames) ui_->cmbDevice->addItem(Q(name));
+    for (const SourceCapabilities& source : kSourceCapabilities) ui_->cmbDevice->addItem(Q(source.window_name));
     ui_->cmbDevice->setCurrentIndex(-1);
   }
   ui_->cmbDevice->setCurrentIndex(stored.DeviceIndex);
@@ -295,9 +295,8 @@ void MainWindow::LayoutForSelection() {
     ui_->picQuibran->setPixmap((pads ? ui_->picQuibranGrn : ui_->picQuibranRed)->pixmap());
     Describe(ui_->picQuibran, pads ? kPadSourceMeaning : kSoftwareMeaning);
     ui_->picQuibranRed->setVisible(device == kSourceMtWh);
-    // The hardware device supplies every type; a software source what it draws.
     for (int type = 0; type < kNumTypeCount; ++type)
-      optNumType_[static_cast<size_t>(type)]->setEnabled(device == kSourceHardware || SourceOffers(device, type));
+      optNumType_[static_cast<size_t>(type)]->setEnabled(SourceMakes(device, type));
   }
 
   // Stage 2: the file type gives the fields their meaning and limits.

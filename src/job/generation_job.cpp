@@ -70,21 +70,6 @@ int32_t ProgressScale(int32_t num_of_nums) {
 
 int32_t UpdateInterval(int32_t num_of_nums) { return num_of_nums / 31 + 1; }
 
-bool WriterOffers(int file_type, int source, int num_type) {
-  if (source == kSourceHardware) return num_type >= kNumByte && num_type <= kNumDouble;
-  if (num_type == kNumColor || !SourceOffers(source, num_type)) return false;
-  // The twister writes its Long types to text files but not to CSV files.
-  return !(file_type == kFileCsv && source == kSourceMersenneTwister &&
-           (num_type == kNumLong31 || num_type == kNumLong32));
-}
-
-std::string NotAvailableMessage(int file_type, int source) {
-  // By source 0 to 5: the text writer's code, then the CSV writer's.
-  static constexpr int kCodes[kSourceCount][2] = {{1, 2}, {3, 4}, {5, 6}, {5, 6}, {7, 8}, {9, 10}};
-  const std::string code = std::to_string(kCodes[source][file_type == kFileCsv ? 1 : 0]);
-  return "Not Available [GB" + std::string(3 - code.size(), '0') + code + "]";
-}
-
 GenerationJob::GenerationJob(JobSettings& settings, RandomSources& sources, JobHost& host)
     : settings_(settings), sources_(sources), host_(host) {}
 

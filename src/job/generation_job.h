@@ -159,9 +159,4 @@ int32_t ProgressScale(int32_t num_of_nums);
 // The number of values between two progress updates: about 31 per file.
 int32_t UpdateInterval(int32_t num_of_nums);
 
-// Whether the text (".ASC") or CSV writer writes `num_type` from `source`,
-// and the message it shows for a type it does not write.
-bool WriterOffers(int file_type, int source, int num_type);
-std::string NotAvailableMessage(int file_type, int source);
-
 }  // namespace quibran

@@ -60,10 +60,10 @@ void MersenneTwister::Refill() {
 
 void MersenneTwister::Fill(uint32_t* out, std::size_t count) {
   while (count > 0) {
-    if (MTIndex >= kN) Refill();
-    const std::size_t take = std::min<std::size_t>(count, static_cast<std::size_t>(kN - MTIndex));
-    std::memcpy(out, tempered_.data() + MTIndex, take * sizeof(uint32_t));
-    MTIndex += static_cast<int>(take);
+    const std::span<const uint32_t> ahead = Ahead();
+    const std::size_t take = std::min(count, ahead.size());
+    std::memcpy(out, ahead.data(), take * sizeof(uint32_t));
+    Skip(take);
     out += take;
     count -= take;
   }

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 namespace quibran {
 
@@ -29,6 +30,15 @@ class MersenneTwister {
   }
   // Copies the next `count` words of the stream to `out`.
   void Fill(uint32_t* out, std::size_t count);
+  // The words still ahead in the current block (a new block when it is used
+  // up, so at least one), for a caller that reads some of them and then
+  // Skip()s past those.
+  std::span<const uint32_t> Ahead() {
+    if (MTIndex >= kN) Refill();
+    return {tempered_.data() + MTIndex, static_cast<std::size_t>(kN - MTIndex)};
+  }
+  // Hands out `count` words of Ahead() without copying them; count <= Ahead().size().
+  void Skip(std::size_t count) { MTIndex += static_cast<int>(count); }
 
   // The output forms that the sources take; each consumes exactly one word.
   // (Long (31 bits) and Long (32 bits) take the word's top bits through the

@@ -19,12 +19,16 @@
 // then inline. DrawValue and DrawBytes go through the same drawers, so there
 // is one way to draw.
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <type_traits>
 #include <utility>
 
+#include "random/capabilities.h"
 #include "random/kernel_generator.h"
 #include "random/mersenne_twister.h"
 #include "random/platform_rnd.h"
@@ -33,33 +37,6 @@
 namespace quibran {
 
 class Clock;
-
-enum SourceIndex : int16_t {
-  kSourceMersenneTwister = 0,
-  kSourceRnd = 1,
-  kSourceWichmannHill = 2,
-  kSourceMtWh = 3,
-  kSourceHardware = 4,
-  kSourceOs = 5,
-};
-// The sources that the window lists (cmbDevice), by DeviceIndex.
-inline constexpr int kSourceCount = 6;
-
-// Whether nobody can guess a source's output or make it again: the sources
-// for one-time pads, which the window marks with the green indicator.
-constexpr bool SourceIsUnguessable(int source) { return source == kSourceHardware || source == kSourceOs; }
-
-enum NumTypeIndex : int16_t {
-  kNumByte = 0,
-  kNumInteger15 = 1,
-  kNumInteger16 = 2,
-  kNumLong31 = 3,
-  kNumLong32 = 4,
-  kNumSingle = 5,
-  kNumDouble = 6,
-  kNumColor = 7,
-};
-inline constexpr int kNumTypeCount = 8;
 
 // Calls fn(std::integral_constant<int, T>{}) for number type T = `num_type`,
 // so that fn picks its loop for the type at compile time. Precondition:
@@ -86,36 +63,23 @@ constexpr bool IsOdd(int32_t x) { return x % 2 != 0; }
 // halves to even. Callers keep y within the signed 32-bit range.
 inline int32_t RoundToLong(double y) { return static_cast<int32_t>(std::nearbyint(y)); }
 
-// Whether a source's values are secret: the device's and the kernel's can
-// never be made again and serve as one-time pads, so their files are their
-// owner's alone and a job that draws them keeps them out of core dumps.
-constexpr bool SecretSource(int source) { return source == kSourceHardware || source == kSourceOs; }
-
-// Whether DrawValue makes number type `num_type` from software source `source`.
-constexpr bool SourceOffers(int source, int num_type) {
-  switch (num_type) {
-    case kNumByte:
-    case kNumInteger15:
-    case kNumInteger16:
-    case kNumSingle:
-    case kNumColor:
-      return (source >= kSourceMersenneTwister && source <= kSourceMtWh) || source == kSourceOs;
-    case kNumLong31:
-    case kNumDouble:
-      return source == kSourceMersenneTwister || source == kSourceWichmannHill || source == kSourceMtWh ||
-             source == kSourceOs;
-    case kNumLong32:
-      return source == kSourceMersenneTwister || source == kSourceOs;
-    default:
-      return false;
-  }
-}
-
 // Each generator seen through the same face: its unit value x, and ⌊x × 2^Bits⌋
 // (the top bits of the fraction), which the integer types take.
-struct TwisterUnit {
-  MersenneTwister& mt;
-  double Unit() { return mt.MTReal(); }
+
+// Values that a generator made ahead in a block, handed out one by one as
+// the generator would hand them out.
+template <class T>
+struct ReadAhead {
+  const T* next;
+  T Next() { return *next++; }
+};
+
+// The twister's forms, over the words of `WordSource`: the generator itself,
+// or its words read ahead.
+template <class WordSource>
+struct TwisterForms {
+  WordSource words;
+  double Unit() { return MersenneTwister::ToReal(words.Next()); }  // MTReal
   // x is the word times 2^-32, so its top bits are the word's.
   template <int Bits>
   static uint32_t TopBitsOf(uint32_t word) {
@@ -123,11 +87,12 @@ struct TwisterUnit {
     else return word >> (32 - Bits);
   }
   template <int Bits>
-  uint32_t TopBits() { return TopBitsOf<Bits>(mt.Next()); }
-  void Words(uint32_t* out, std::size_t count) { mt.Fill(out, count); }
+  uint32_t TopBits() { return TopBitsOf<Bits>(words.Next()); }
+  void Words(uint32_t* out, std::size_t count) { words.Fill(out, count); }
   // MTLong31: the word without its lowest bit.
   uint32_t Long31() { return TopBits<31>(); }
 };
+using TwisterUnit = TwisterForms<MersenneTwister&>;
 
 struct RndUnit {
   PlatformRnd& rnd;
@@ -139,14 +104,23 @@ struct RndUnit {
   void Words(uint32_t* out, std::size_t count) { rnd.Fill(out, count); }
 };
 
-struct WichmannHillUnit {
+struct WichmannHillSteps {
   WichmannHill& wh;
-  double Unit() { return wh.WHNext(); }
+  double Next() { return wh.WHNext(); }
+};
+
+// Wichmann-Hill's forms, over the unit values of `Units`: the generator's
+// steps, or its values read ahead.
+template <class Units>
+struct WichmannHillForms {
+  Units units;
+  double Unit() { return units.Next(); }
   template <int Bits>
   uint32_t TopBits() { return static_cast<uint32_t>(Unit() * static_cast<double>(1u << Bits)); }
   // Rounds, so 0 and 2147483647 are half as likely as the other values.
   uint32_t Long31() { return static_cast<uint32_t>(RoundToLong(Unit() * 2147483647.0)); }
 };
+using WichmannHillUnit = WichmannHillForms<WichmannHillSteps>;
 
 // The kernel's words: the whole-number types take their top bits; a Byte is
 // a byte of the stream as it comes (all 8 bits as random as a word's top
@@ -192,10 +166,11 @@ auto MakeValue(Unit& g) {
 }
 
 // Whether a value sends the alternating source's next draw to Wichmann-Hill:
-// whole values by themselves, reals by their rounding.
+// whole values when odd, reals (0 to 1) when their rounding, halves to even,
+// is odd: exactly when they are above one half.
 template <class Value>
 bool SendsToWichmannHill(Value v) {
-  if constexpr (std::is_floating_point_v<Value>) return IsOdd(RoundToLong(v));
+  if constexpr (std::is_floating_point_v<Value>) return v > Value{0.5};
   else return (v & 1u) != 0;
 }
 
@@ -238,6 +213,15 @@ class Drawer {
   Unit unit_;
 };
 
+// `second` ? b : a, for values of 4 or 8 bytes, as a choice of bits that
+// compilers do not turn into a branch.
+template <class T>
+T Pick(bool second, T a, T b) {
+  using Bits = std::conditional_t<sizeof(T) == 8, uint64_t, uint32_t>;
+  const Bits mask = Bits{0} - Bits{second};
+  return std::bit_cast<T>(static_cast<Bits>((std::bit_cast<Bits>(a) & ~mask) | (std::bit_cast<Bits>(b) & mask)));
+}
+
 // Source 3: each value comes from Wichmann-Hill when `use_wh` is true, else
 // from the twister, and decides where the next one comes from.
 template <int NumType>
@@ -246,21 +230,69 @@ class AlternatingDrawer {
   static constexpr int kNumType = NumType;
   using Value = decltype(MakeValue<NumType>(std::declval<TwisterUnit&>()));
 
-  AlternatingDrawer(TwisterUnit mt, WichmannHillUnit wh, bool& use_wh) : mt_(mt), wh_(wh), use_wh_(use_wh) {}
+  AlternatingDrawer(MersenneTwister& mt, WichmannHill& wh, bool& use_wh) : mt_(mt), wh_(wh), use_wh_(use_wh) {}
   Value operator()() {
-    const Value v = use_wh_ ? MakeValue<NumType>(wh_) : MakeValue<NumType>(mt_);
+    const Value v = use_wh_ ? MakeValue<NumType>(wh_unit_) : MakeValue<NumType>(mt_unit_);
     use_wh_ = SendsToWichmannHill(v);
     return v;
   }
+
+  // The same values as `count` calls, in blocks. Each generator's stream is
+  // taken in order whichever values the alternation picks, so both draw
+  // ahead: the twister's words of its current block, Wichmann-Hill a block
+  // of values whose unused rest it takes back at the end. Only picking one
+  // value after another stays serial.
   template <class Out>
   void Fill(Out* out, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) out[i] = static_cast<Out>((*this)());
+    constexpr std::size_t kAhead = 256;
+    double units[kAhead];
+    Value from_wh[kAhead];
+    Value from_mt[MersenneTwister::kN];
+    WichmannHill at_block = wh_;  // as it was before its block of values
+    std::size_t wh_drawn = 0, wh_used = 0;
+    bool use_wh = use_wh_;
+    while (count > 0) {
+      if (wh_used == wh_drawn) {
+        at_block = wh_;
+        wh_drawn = std::min(count, kAhead);  // at most one per value
+        wh_used = 0;
+        wh_.Fill(units, wh_drawn);
+        WichmannHillForms<ReadAhead<double>> values{{units}};
+        for (std::size_t i = 0; i < wh_drawn; ++i) from_wh[i] = MakeValue<NumType>(values);
+      }
+      const std::span<const uint32_t> ahead = mt_.Ahead();
+      const std::size_t take = std::min({count, ahead.size(), wh_drawn - wh_used});
+      TwisterForms<ReadAhead<uint32_t>> words{{ahead.data()}};
+      for (std::size_t i = 0; i < take; ++i) from_mt[i] = MakeValue<NumType>(words);
+      std::size_t mt_used = 0;
+      const Value* wh_next = from_wh + wh_used;
+      for (std::size_t i = 0; i < take; ++i) {
+        // Both candidates are read and one is kept without a branch: which
+        // one it is cannot be foreseen.
+        const Value v = Pick(use_wh, from_mt[mt_used], wh_next[i - mt_used]);
+        out[i] = static_cast<Out>(v);
+        mt_used += !use_wh;
+        use_wh = SendsToWichmannHill(v);
+      }
+      mt_.Skip(mt_used);
+      wh_used += take - mt_used;
+      out += take;
+      count -= take;
+    }
+    // Wichmann-Hill takes back what it drew and nobody used.
+    if (wh_used < wh_drawn) {
+      wh_ = at_block;
+      wh_.Fill(units, wh_used);
+    }
+    use_wh_ = use_wh;
   }
 
  private:
-  TwisterUnit mt_;
-  WichmannHillUnit wh_;
+  MersenneTwister& mt_;
+  WichmannHill& wh_;
   bool& use_wh_;
+  TwisterUnit mt_unit_{mt_};
+  WichmannHillUnit wh_unit_{{wh_}};
 };
 
 class RandomSources {
@@ -328,7 +360,7 @@ decltype(auto) RandomSources::WithDrawer(int source, Fn&& fn) {
       break;
     case kSourceMtWh:
       if constexpr (SourceOffers(kSourceMtWh, NumType)) {
-        return fn(AlternatingDrawer<NumType>(TwisterUnit{mt}, WichmannHillUnit{wh}, UseWH));
+        return fn(AlternatingDrawer<NumType>(mt, wh, UseWH));
       }
       break;
     case kSourceOs:

@@ -40,12 +40,6 @@ inline constexpr std::array<std::string_view, 16> QuantityList = {
 inline constexpr std::size_t QuantityListLast = 15;
 inline constexpr std::size_t BitmapListLast = 7;
 
-// The random sources as cmbDevice lists them, by DeviceIndex.
-inline constexpr std::array<std::string_view, kSourceCount> DeviceNames = {
-    "PRNG (Marsenne Twister)", "PRNG (Microsoft Rnd)", "PRNG (Wichmann Hill)", "PRNG (MT and WH)",
-    "TRNG (Araneus Alea I)", "CSPRNG (Linux kernel)",
-};
-
 // The folder files go to when none is given: the user's home folder (the
 // system drive's root on Windows), ending in kPathSeparator.
 std::string DefaultDestDir();

@@ -5,15 +5,9 @@
 #include <cstdint>
 #include <string>
 
-namespace quibran {
+#include "random/capabilities.h"
 
-enum FileTypeIndex : int16_t {
-  kFileBin = 0,
-  kFileAsc = 1,
-  kFileBmp = 2,
-  kFileCsv = 3,
-};
-inline constexpr int kFileTypeCount = 4;
+namespace quibran {
 
 // The folder separator that DestDir always ends with.
 inline constexpr char kPathSeparator = '/';

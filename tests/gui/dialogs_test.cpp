@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTextBlock>
@@ -12,6 +13,9 @@
 #include <cstring>
 #include <functional>
 #include <set>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "app/about_dialog.h"
 #include "app/help_window.h"
@@ -175,6 +179,21 @@ TEST_F(DialogTest, HelpOpensOnItsContentsAndEveryLinkLeadsToAPageThatExists) {
   EXPECT_EQ(browser->source(), HelpWindow::kContentsPage);
   EXPECT_FALSE(help->isMinimized());
   EXPECT_TRUE(messages.empty());
+}
+
+// The help's table of sources lists the window's sources in its order, and
+// recommends for one-time pads exactly those fit for them.
+TEST_F(DialogTest, HelpTableOfSourcesFollowsTheSourcesOfTheWindow) {
+  QFile page(":/help/sources.html");
+  ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+  const QRegularExpression row(R"(<tr><td><a href="#\w+">([^<]+)</a></td><td>([^<]*)</td>)");
+  std::vector<std::pair<std::string, bool>> rows, table;
+  for (auto match = row.globalMatch(QString::fromUtf8(page.readAll())); match.hasNext();) {
+    const QRegularExpressionMatch cells = match.next();
+    rows.emplace_back(cells.captured(1).toStdString(), cells.captured(2).startsWith("one-time pads"));
+  }
+  for (const SourceCapabilities& source : kSourceCapabilities) table.emplace_back(source.window_name, source.pads);
+  EXPECT_EQ(rows, table);
 }
 
 TEST_F(DialogTest, AboutBoxShowsTheProgramAndOKClosesIt) {

@@ -157,6 +157,13 @@ TEST_F(BatchTest, DefaultsWriteOneFileOf1024KernelBytesIntoTheCurrentFolderAndHe
                              "from Wichmann-Hill exactly when N is odd"}) {
     EXPECT_NE(result.out.find(option), std::string::npos) << option;
   }
+  // The lists of names are filled in from the sources' and types' own.
+  EXPECT_EQ(result.out.find('{'), std::string::npos);
+  const std::size_t at = result.out.find("  --source ");
+  const std::string sources = result.out.substr(at, result.out.find('\n', at) - at);
+  for (const SourceCapabilities& source : kSourceCapabilities) {
+    EXPECT_NE(sources.find(source.command_name), std::string::npos) << source.command_name;
+  }
 }
 
 // Sizes with head -c's multipliers: powers of 1024, or with B of 1000.
