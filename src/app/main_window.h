@@ -71,11 +71,14 @@ class MainWindow : public QMainWindow, public JobHost {
   // Closing the window (Form_Unload) during a job stops the job first; an
   // open bitmap window closes, its picture discarded.
   void closeEvent(QCloseEvent* event) override;
+  // A new font or style, or a longer caption, sizes the window anew.
+  bool event(QEvent* event) override;
 
  private:
   // Position, fixed size, screen size, Stop disabled, ApplyDefaults.
   void Form_Load();
   void PlaceWindow();
+  void FitToContents();
   // Closes the other windows, stores the position, saves the defaults.
   void Form_Unload();
   void CloseOtherWindows();
