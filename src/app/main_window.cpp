@@ -165,10 +165,14 @@ bool MainWindow::event(QEvent* event) {
   return handled;
 }
 
-// Also when the window is closed from its title bar. A minimized window
-// leaves the stored position as it was.
+// Also when the window is closed from its title bar.
 void MainWindow::Form_Unload() {
   CloseOtherWindows();
+  CommitData();
+}
+
+// A minimized window leaves the stored position as it was.
+void MainWindow::CommitData() {
   if (!isMinimized()) {
     PositionStore store;
     const QPointF twips = TwipsPerPixel(*screen());

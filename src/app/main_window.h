@@ -46,6 +46,12 @@ class MainWindow : public QMainWindow, public JobHost {
   // its own handler: ".BIN" and "Byte", the base name, the start sequence, the
   // number of files, the quantity and the file name preview.
   void ApplyMediaPreset(const MediaPreset& preset);
+  // File > Exit and the Exit button: saves the defaults, closes the window
+  // (its unload saves them once more) and ends the program.
+  void cmdExit_Click();
+  // What leaving keeps, without leaving: the window's position and the
+  // defaults file. For the session manager's end of the session.
+  void CommitData();
 
   // JobHost
   void ShowProgressBars() override;
@@ -110,7 +116,6 @@ class MainWindow : public QMainWindow, public JobHost {
   void buttonBrowseForDir_Click();
   void cmdStart_Click();
   void cmdStop_Click();
-  void cmdExit_Click();
   void mnuCreateMediaDef_Click();
   void mnuHelpContents_Click();
   void mnuHelpAbout_Click();

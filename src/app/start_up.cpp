@@ -18,10 +18,10 @@ std::string ConfigFolder() {
 
 // A timer may end its wait a little early; the loop waits out the rest.
 void WaitWithEvents(std::chrono::milliseconds pause) {
-  using Clock = std::chrono::steady_clock;
-  const Clock::time_point end = Clock::now() + pause;
+  using Steady = std::chrono::steady_clock;
+  const Steady::time_point end = Steady::now() + pause;
   for (auto left = pause; left.count() > 0;
-       left = std::chrono::ceil<std::chrono::milliseconds>(end - Clock::now())) {
+       left = std::chrono::ceil<std::chrono::milliseconds>(end - Steady::now())) {
     QEventLoop loop;
     QTimer::singleShot(left, Qt::PreciseTimer, &loop, &QEventLoop::quit);
     loop.exec();
@@ -45,6 +45,19 @@ void Program::SubMain() {
   splash.reset();
   window_->show();
   window_->ApplyDefaults();
+  // Exit ends the event loop, which runs only once this has returned.
+  if (leave_) QMetaObject::invokeMethod(window_.get(), &MainWindow::cmdExit_Click, Qt::QueuedConnection);
+}
+
+void Program::Leave() {
+  if (!window_)
+    leave_ = true;
+  else if (window_->isVisible())  // else it has left already
+    window_->cmdExit_Click();
+}
+
+void Program::CommitData() {
+  if (window_) window_->CommitData();
 }
 
 }  // namespace quibran
