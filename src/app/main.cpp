@@ -1,5 +1,8 @@
 #include <QApplication>
 #include <QIcon>
+#include <cstdio>
+#include <cstring>
+#include <vector>
 
 #include "app/command_line.h"
 #include "app/exit_signals.h"
@@ -7,9 +10,48 @@
 #include "app/start_up.h"
 #include "platform/version.h"
 
+namespace {
+
+// Whether there is a display for the windows: a platform named on the
+// command line or in QT_QPA_PLATFORM is taken at its word; else X11's or
+// Wayland's display must be named.
+bool HasDisplay(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i)
+    if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0) return true;
+  return qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qEnvironmentVariableIsSet("DISPLAY") ||
+         qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   if (const std::optional<int> status = quibran::HandleCommandLine(argc, argv)) return *status;
-  QApplication app(argc, argv);
+  // QApplication takes Qt's own options (-style, -platform, ...) out of the
+  // arguments; what it leaves is no option of anyone's. Without a display it
+  // would end the program (abort), so then it reads them on the offscreen
+  // platform, which needs none, and the program ends after the answer.
+  const bool display = HasDisplay(argc, argv);
+  std::vector<char*> arguments(argv, argv + argc);
+  char platform[] = "-platform", offscreen[] = "offscreen";
+  if (!display) arguments.insert(arguments.begin() + 1, {platform, offscreen});
+  int count = static_cast<int>(arguments.size());
+  arguments.push_back(nullptr);
+  QApplication app(count, arguments.data());
+  if (count > 1) {
+    const char* unknown = arguments[1];
+    if (*unknown == '-')
+      std::fprintf(stderr, "quibran: unknown option '%s'\n", unknown);
+    else
+      std::fprintf(stderr, "quibran: unexpected argument '%s'\n", unknown);
+    std::fputs("Try 'quibran --help' for more information.\n", stderr);
+    return 2;
+  }
+  if (!display) {
+    std::fputs("quibran: no display to open the window on (neither DISPLAY nor WAYLAND_DISPLAY is set);\n"
+               "--help and --version work without one.\n",
+               stderr);
+    return 1;
+  }
   QApplication::setApplicationName(quibran::Q(quibran::kAppTitle));
   QApplication::setDesktopFileName(QUIBRAN_APP_ID);  // the desktop entry's name, for the desktop's window matching
   QIcon icon;

@@ -1,5 +1,5 @@
 // The window program as a process: ended from outside it leaves as File >
-// Exit does.
+// Exit does, and its command line answers without a display.
 
 #include <gtest/gtest.h>
 
@@ -46,6 +46,32 @@ TEST(Program, SignalsFromOutsideLeaveAsExitDoes) {
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(ReadFile(DefaultsFilePath(run.config.dir())), FormatDefaults(saved));
     EXPECT_NE(ReadFile(run.config / "Ostrel Works/Quibran.conf").find("MainWidth="), std::string::npos);
+  }
+}
+
+// Without a display --help and --version answer; Qt's own options are taken
+// as such; anything else is a usage error.
+TEST(Program, CommandLineWithoutADisplay) {
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    const char* says;
+  } cases[] = {
+      {{"--help"}, 0, "--version"},
+      {{"--version"}, 0, "quibran 1.0.0\n"},
+      {{"--bogus"}, 2, "quibran: unknown option '--bogus'\nTry 'quibran --help' for more information.\n"},
+      {{"-style", "Fusion", "RAND"}, 2, "quibran: unexpected argument 'RAND'\n"},
+      {{"-style", "Fusion"}, 1, "quibran: no display"},
+      {{}, 1, "quibran: no display"},
+  };
+  ProgramRun program(QUIBRAN_PATH);
+  Launch launch;
+  launch.environment = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args.empty() ? "no argument" : c.args.back());
+    const ProgramResult result = program.Run(program.logs().dir(), c.args, launch);
+    EXPECT_EQ(result.status, c.status);
+    EXPECT_NE((result.out + result.err).find(c.says), std::string::npos) << result.out << result.err;
   }
 }
 
