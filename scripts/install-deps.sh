@@ -11,6 +11,8 @@ packages=(
   # Installing: the Debian package (dpkg-shlibdeps, file) and the checks of
   # the desktop entry, the AppStream metadata and the manual pages.
   dpkg-dev file desktop-file-utils appstream mandoc man-db groff-base
+  # The window under a headless Wayland compositor (test wayland.smoke).
+  weston qt6-wayland
   # scripts/bench-bitmap.sh times quibran-batch's bitmaps against ImageMagick's convert.
   imagemagick
   # scripts/fuzz.sh: libFuzzer through clang.

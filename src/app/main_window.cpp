@@ -171,14 +171,18 @@ void MainWindow::Form_Unload() {
   CommitData();
 }
 
-// A minimized window leaves the stored position as it was.
+// A minimized window leaves the stored position as it was. Wayland tells a
+// program nothing of where its window is (the compositor places it), so
+// there only the size is stored.
 void MainWindow::CommitData() {
   if (!isMinimized()) {
     PositionStore store;
     const QPointF twips = TwipsPerPixel(*screen());
     const QRect frame = frameGeometry();
-    store.SetTwips("MainLeft", frame.x() * twips.x());
-    store.SetTwips("MainTop", frame.y() * twips.y());
+    if (!QGuiApplication::platformName().startsWith("wayland")) {
+      store.SetTwips("MainLeft", frame.x() * twips.x());
+      store.SetTwips("MainTop", frame.y() * twips.y());
+    }
     store.SetTwips("MainWidth", frame.width() * twips.x());
     store.SetTwips("MainHeight", frame.height() * twips.y());
   }
