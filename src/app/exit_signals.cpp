@@ -25,7 +25,8 @@ void OnSignal(int number) {
 }  // namespace
 
 ExitSignals::ExitSignals(std::initializer_list<int> numbers) {
-  if (::pipe2(pipe_ends, O_NONBLOCK | O_CLOEXEC) != 0) return;  // no pipe (no descriptors left): signals end the program
+  // Without a pipe (no descriptors left) the signals end the program as before.
+  if (::pipe2(pipe_ends, O_NONBLOCK | O_CLOEXEC) != 0) return;
   notifier_ = new QSocketNotifier(pipe_ends[0], QSocketNotifier::Read, this);
   connect(notifier_, &QSocketNotifier::activated, this, &ExitSignals::ReadPipe);
   struct sigaction action {};
