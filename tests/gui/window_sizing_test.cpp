@@ -105,7 +105,7 @@ TEST_F(WindowSizingTest, EveryCaptionShowsWholeAndNothingOverlapsFrom8To14Points
     QFont font = usual;
     font.setPointSize(points);
     QApplication::setFont(font);
-    QTest::qWaitFor([&] { return Faults(window).isEmpty(); });  // the open main window lays itself out anew
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Faults(window).isEmpty(); }));  // the open window lays itself out anew
     for (const auto& [name, faults] : windows) EXPECT_EQ(faults(), QStringList()) << name << " at " << points << " pt";
   }
   QApplication::setFont(usual);
