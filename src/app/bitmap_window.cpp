@@ -143,7 +143,7 @@ void BitmapWindow::PlaceButtons() {
 // this window's, which the window manager gives only once the window shows.
 // The area is never narrower or lower than the buttons need.
 QSize BitmapWindow::DrawingAreaSize() const {
-  const QWidget& owner = *parentWidget();
+  const QWidget& owner = parentWidget() ? *parentWidget() : static_cast<const QWidget&>(*this);
   const QSize room = owner.screen()->availableGeometry().size() - (owner.frameGeometry().size() - owner.size());
   const QSize picture = picture_.image().size();
   const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
