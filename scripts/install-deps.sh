@@ -12,6 +12,8 @@ packages=(
   # the desktop entry, the AppStream metadata, the manual pages and the
   # package itself.
   dpkg-dev file desktop-file-utils appstream mandoc man-db groff-base lintian
+  # The window under a headless Wayland compositor (test wayland.smoke).
+  weston qt6-wayland
   # scripts/bench-bitmap.sh times quibran-batch's bitmaps against ImageMagick's convert.
   imagemagick
   # scripts/fuzz.sh: libFuzzer through clang.

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -21,11 +22,13 @@ struct ProgramResult {
 };
 
 // Where the program's standard output and standard error go ("" a log
-// file), and a limit on the size of the files it writes (0 none).
+// file), a limit on the size of the files it writes (0 none), and changes to
+// its environment ("NAME=value" sets, "NAME" removes).
 struct Launch {
   std::string out{};
   std::string err{};
   rlim_t file_size_limit = 0;
+  std::vector<std::string> environment{};
 };
 
 class ProgramRun {
@@ -43,6 +46,13 @@ class ProgramRun {
     const pid_t pid = ::fork();
     if (pid == 0) {
       if (launch.file_size_limit > 0) LimitFileSize(launch.file_size_limit);
+      for (const std::string& change : launch.environment) {
+        const size_t equals = change.find('=');
+        if (equals == std::string::npos)
+          ::unsetenv(change.c_str());
+        else
+          ::setenv(change.substr(0, equals).c_str(), change.c_str() + equals + 1, 1);
+      }
       if (::chdir(folder.c_str()) == 0 && std::freopen(out.c_str(), "w", stdout) &&
           std::freopen(err.c_str(), "w", stderr)) {
         ::execv(program_.c_str(), const_cast<char* const*>(argv.data()));

@@ -4,6 +4,12 @@
 #include <QEventLoop>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
+#include <QVBoxLayout>
+#include <QWindow>
+#include <utility>
 
 #include "app/message_box.h"
 #include "job/bitmap_picture.h"
@@ -16,6 +22,31 @@ namespace {
 
 const QString kStop = QStringLiteral("Stop");
 const QString kWorking = QStringLiteral("Working...");
+const QString kClose = QStringLiteral("Close");
+const QString kSaveAndClose = QStringLiteral("Save && Close");
+
+// The buttons' place and least size, and the gap between them.
+constexpr QPoint kButtonsAt(8, 8);
+constexpr QSize kButtonSize(89, 25);
+constexpr int kButtonGap = 7;
+
+// The picture at its own size, painted from the persistent image.
+class PictureView : public QWidget {
+ public:
+  PictureView(const QImage& image, QWidget* parent) : QWidget(parent), image_(image) {
+    setFixedSize(image.size());
+    setAttribute(Qt::WA_OpaquePaintEvent);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    QPainter painter(this);
+    painter.drawImage(event->rect(), image_, event->rect());
+  }
+
+ private:
+  const QImage& image_;
+};
 
 }  // namespace
 
@@ -28,10 +59,18 @@ BitmapWindow::BitmapWindow(BitmapDrawing& drawing, QWidget* owner)
   // No title text. An empty title would show the program's name instead on
   // some platforms (X11), a blank shows nothing.
   setWindowTitle(QStringLiteral(" "));
-  // The picture covers the whole drawing area.
-  setAttribute(Qt::WA_OpaquePaintEvent);
+  auto* scroll = new QScrollArea(this);
+  scroll->setObjectName("scrPicture");
+  scroll->setFrameShape(QFrame::NoFrame);
+  view_ = new PictureView(picture_.image(), scroll);
+  scroll->setWidget(view_);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(scroll);
+  scroll->lower();  // the buttons stay above the picture
   connect(ui_->cmdCloseBMP, &QPushButton::clicked, this, &BitmapWindow::cmdCloseBMP_Click);
   connect(ui_->cmdSaveBMPandClose, &QPushButton::clicked, this, &BitmapWindow::cmdSaveBMPandClose_Click);
+  connect(this, &QDialog::finished, this, [this] { QCoreApplication::instance()->removeEventFilter(this); });
 }
 
 BitmapWindow::~BitmapWindow() = default;
@@ -48,14 +87,14 @@ bool BitmapWindow::Run() {
 
 void BitmapWindow::Form_Load() {
   const int height = drawing_.request().height;
-  // The drawing area is exactly W x H; the frame comes on top.
-  setFixedSize(drawing_.request().width, height);
+  PlaceButtons();
+  setFixedSize(DrawingAreaSize());  // the frame comes on top
   ui_->cmdCloseBMP->setText(kStop);
   ui_->cmdSaveBMPandClose->setText(kWorking);
   show();
   try {
     drawing_.Draw(picture_.pixels(), picture_.stride(), [this, height](int x) {
-      update(x, 0, 1, height);
+      view_->update(x, 0, 1, height);
       QCoreApplication::processEvents();
       emit columnDrawn(x);
     });
@@ -69,7 +108,7 @@ void BitmapWindow::Form_Load() {
     }
     ShowMessage(this, QString::fromStdString(ErrorTitle(error)),
                 QString::fromStdString("Alea Device:  " + error.description()), MessageIcon::Critical);
-    ui_->cmdCloseBMP->setText("Close");
+    ui_->cmdCloseBMP->setText(kClose);
     ui_->cmdSaveBMPandClose->setEnabled(false);
     return;
   }
@@ -77,16 +116,81 @@ void BitmapWindow::Form_Load() {
     QDialog::reject();
     return;
   }
-  // Topmost and modal until it closes. Changing either hides the window;
-  // it comes back where it was.
-  const QPoint position = pos();
-  setWindowFlag(Qt::WindowStaysOnTopHint);
-  setWindowModality(Qt::ApplicationModal);
-  move(position);
-  show();
-  ui_->cmdCloseBMP->setText("Close");
-  ui_->cmdSaveBMPandClose->setText("Save && Close");
+  StayOnTopAndModal();
+  ui_->cmdCloseBMP->setText(kClose);
+  ui_->cmdSaveBMPandClose->setText(kSaveAndClose);
   ui_->cmdSaveBMPandClose->setFocus();
+}
+
+// Both buttons the same size: 89 x 25 pixels, or more where a caption in the
+// window's font needs more. The first sits at (8, 8), the second below it.
+void BitmapWindow::PlaceButtons() {
+  QSize size = kButtonSize;
+  for (const auto& [button, caption] : {std::pair{ui_->cmdSaveBMPandClose, kWorking},
+                                        {ui_->cmdSaveBMPandClose, kSaveAndClose},
+                                        {ui_->cmdCloseBMP, kStop},
+                                        {ui_->cmdCloseBMP, kClose}}) {
+    button->setText(caption);
+    size = size.expandedTo(button->sizeHint());
+  }
+  ui_->cmdSaveBMPandClose->setGeometry(QRect(kButtonsAt, size));
+  ui_->cmdCloseBMP->setGeometry(QRect(kButtonsAt + QPoint(0, size.height() + kButtonGap), size));
+}
+
+// The picture's W x H pixels, as far as the screen's free area (less panels)
+// has room for them with the window's frame; a picture that does not fit
+// scrolls, its scroll bars added to the area. The owner's frame stands for
+// this window's, which the window manager gives only once the window shows.
+// The area is never narrower or lower than the buttons need.
+QSize BitmapWindow::DrawingAreaSize() const {
+  const QWidget& owner = parentWidget() ? *parentWidget() : static_cast<const QWidget&>(*this);
+  const QSize room = owner.screen()->availableGeometry().size() - (owner.frameGeometry().size() - owner.size());
+  const QSize picture = picture_.image().size();
+  const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  bool across = picture.width() > room.width();
+  const bool down = picture.height() > room.height() - (across ? bar : 0);
+  across = picture.width() > room.width() - (down ? bar : 0);
+  const QSize area(picture.width() + (down ? bar : 0), picture.height() + (across ? bar : 0));
+  const QRect buttons = ui_->cmdSaveBMPandClose->geometry() | ui_->cmdCloseBMP->geometry();
+  return area.boundedTo(room).expandedTo(QSize(buttons.right() + 1 + kButtonsAt.x(), buttons.bottom() + 1));
+}
+
+// Topmost and modal until the window closes, where it is. Qt applies a
+// change of a widget's window flags or modality only by showing the window
+// anew, which unmaps it and lets the window manager place it again; so the
+// flag goes to the native window directly, which on X11 asks the window
+// manager for _NET_WM_STATE_ABOVE, and the window holds the owner's input
+// back itself (eventFilter). Wayland gives a client no way to keep a window
+// above others (the compositor alone stacks windows): there the flag does
+// nothing, and the window only asks to come to the front and take the focus,
+// which the compositor may grant.
+void BitmapWindow::StayOnTopAndModal() {
+  overrideWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
+  windowHandle()->setFlags(windowFlags());
+  raise();
+  activateWindow();
+  QCoreApplication::instance()->installEventFilter(this);
+}
+
+// Clicks, keys and shortcuts for the owner's controls go nowhere. (Accepting
+// the shortcut override keeps the owner's shortcuts from firing.)
+bool BitmapWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (!watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != parentWidget()) return false;
+  switch (event->type()) {
+    case QEvent::ShortcutOverride:
+      event->accept();
+      return true;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ContextMenu:
+      return true;
+    default:
+      return false;
+  }
 }
 
 void BitmapWindow::CloseDiscarding() {
@@ -119,11 +223,6 @@ void BitmapWindow::cmdSaveBMPandClose_Click() {
     return;
   }
   accept();
-}
-
-void BitmapWindow::paintEvent(QPaintEvent* event) {
-  QPainter painter(this);
-  painter.drawImage(event->rect(), picture_.image(), event->rect());
 }
 
 }  // namespace quibran

@@ -5,7 +5,6 @@
 
 #include "picture/picture.h"
 
-class QPaintEvent;
 
 namespace Ui {
 class frmBMP;
@@ -20,6 +19,7 @@ class BitmapDrawing;
 // and the main window's Stop act; then, topmost and modal, it writes the
 // picture to the job's file ("Save && Close") or discards it ("Close"). Its
 // close box (and Escape) acts as Stop while drawing and as Close afterwards.
+// A picture larger than the screen's free area scrolls in the window.
 class BitmapWindow : public QDialog {
   Q_OBJECT
  public:
@@ -41,20 +41,24 @@ class BitmapWindow : public QDialog {
   // The close box and Escape.
   void reject() override;
 
+  // While the picture waits for Save or Close, the owner takes no input.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  signals:
   // Column x is complete and shown, and the events pending then were handled.
   void columnDrawn(int x);
 
- protected:
-  void paintEvent(QPaintEvent* event) override;
-
  private:
+  void PlaceButtons();
+  QSize DrawingAreaSize() const;
+  void StayOnTopAndModal();
   void cmdCloseBMP_Click();
   void cmdSaveBMPandClose_Click();
 
   std::unique_ptr<Ui::frmBMP> ui_;
   BitmapDrawing& drawing_;
   Picture picture_;
+  QWidget* view_;  // shows the picture, in a scroll area
   bool closing_ = false;
 };
 

@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QPointer>
 #include <QScreen>
 #include <QSettings>
@@ -158,9 +159,10 @@ void MainWindow::Form_Load() {
   settings_.ScreenHeightPixels = static_cast<int16_t>(std::min(screen.height(), 32767));
   ui_->cmdStop->setEnabled(false);
   ApplyDefaults();
+  FitToContents();  // the generator list has its entries now
 }
 
-// The stored left and top give way to centring by the stored size, and the
+// The stored left and top give way to centring by the stored size; the
 // fixed size then keeps the top-left corner.
 void MainWindow::PlaceWindow() {
   const PositionStore store;
@@ -169,19 +171,48 @@ void MainWindow::PlaceWindow() {
   const double left = (area.width() * twips.x() - store.Twips("MainWidth", kStoredWidthDefault)) / 2;
   const double top = (area.height() * twips.y() - store.Twips("MainHeight", kStoredHeightDefault)) / 2;
   move(area.x() + qRound(left / twips.x()), area.y() + qRound(top / twips.y()));
-  setFixedSize(qRound(kWindowWidthTwips / twips.x()), qRound(kWindowHeightTwips / twips.y()));
 }
 
-// Also when the window is closed from its title bar. A minimized window
-// leaves the stored position as it was.
+// The window keeps a fixed size: 10900 x 8400 twips, or more where its
+// contents need more. Its controls sit in layouts, which size each control by
+// its caption in the window's font; so the window takes the larger of the
+// described size and its layout's least size, and a larger font or another
+// style grows it just enough that every caption shows whole and nothing
+// overlaps, while at the usual font it keeps the described size. (Scaling
+// fixed positions by the font's metrics instead would cut captions whose
+// width does not grow in step with the font's height, and leaves rounding.)
+void MainWindow::FitToContents() {
+  const QPointF twips = TwipsPerPixel(*screen());
+  const QSize described(qRound(kWindowWidthTwips / twips.x()), qRound(kWindowHeightTwips / twips.y()));
+  centralWidget()->layout()->activate();  // takes in controls changed since the last layout
+  setFixedSize(described.expandedTo(minimumSizeHint()));
+}
+
+// The layout asks for this once its controls' sizes have changed.
+bool MainWindow::event(QEvent* event) {
+  const bool handled = QMainWindow::event(event);
+  if (event->type() == QEvent::LayoutRequest) FitToContents();
+  return handled;
+}
+
+// Also when the window is closed from its title bar.
 void MainWindow::Form_Unload() {
   CloseOtherWindows();
+  CommitData();
+}
+
+// A minimized window leaves the stored position as it was. Wayland tells a
+// program nothing of where its window is (the compositor places it), so
+// there only the size is stored.
+void MainWindow::CommitData() {
   if (!isMinimized()) {
     PositionStore store;
     const QPointF twips = TwipsPerPixel(*screen());
     const QRect frame = frameGeometry();
-    store.SetTwips("MainLeft", frame.x() * twips.x());
-    store.SetTwips("MainTop", frame.y() * twips.y());
+    if (!QGuiApplication::platformName().startsWith("wayland")) {
+      store.SetTwips("MainLeft", frame.x() * twips.x());
+      store.SetTwips("MainTop", frame.y() * twips.y());
+    }
     store.SetTwips("MainWidth", frame.width() * twips.x());
     store.SetTwips("MainHeight", frame.height() * twips.y());
   }

@@ -46,6 +46,12 @@ class MainWindow : public QMainWindow, public JobHost {
   // its own handler: ".BIN" and "Byte", the base name, the start sequence, the
   // number of files, the quantity and the file name preview.
   void ApplyMediaPreset(const MediaPreset& preset);
+  // File > Exit and the Exit button: saves the defaults, closes the window
+  // (its unload saves them once more) and ends the program.
+  void cmdExit_Click();
+  // What leaving keeps, without leaving: the window's position and the
+  // defaults file. For the session manager's end of the session.
+  void CommitData();
 
   // JobHost
   void ShowProgressBars() override;
@@ -71,11 +77,14 @@ class MainWindow : public QMainWindow, public JobHost {
   // Closing the window (Form_Unload) during a job stops the job first; an
   // open bitmap window closes, its picture discarded.
   void closeEvent(QCloseEvent* event) override;
+  // A new font or style, or a longer caption, sizes the window anew.
+  bool event(QEvent* event) override;
 
  private:
   // Position, fixed size, screen size, Stop disabled, ApplyDefaults.
   void Form_Load();
   void PlaceWindow();
+  void FitToContents();
   // Closes the other windows, stores the position, saves the defaults.
   void Form_Unload();
   void CloseOtherWindows();
@@ -107,7 +116,6 @@ class MainWindow : public QMainWindow, public JobHost {
   void buttonBrowseForDir_Click();
   void cmdStart_Click();
   void cmdStop_Click();
-  void cmdExit_Click();
   void mnuCreateMediaDef_Click();
   void mnuHelpContents_Click();
   void mnuHelpAbout_Click();

@@ -45,6 +45,19 @@ void Program::SubMain() {
   splash.reset();
   window_->show();
   window_->ApplyDefaults();
+  // Exit ends the event loop, which runs only once this has returned.
+  if (leave_) QMetaObject::invokeMethod(window_.get(), &MainWindow::cmdExit_Click, Qt::QueuedConnection);
+}
+
+void Program::Leave() {
+  if (!window_)
+    leave_ = true;
+  else if (window_->isVisible())  // else it has left already
+    window_->cmdExit_Click();
+}
+
+void Program::CommitData() {
+  if (window_) window_->CommitData();
 }
 
 }  // namespace quibran

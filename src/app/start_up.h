@@ -34,9 +34,18 @@ class Program {
   // then lives in the event loop.
   void SubMain();
 
+  // Leaving from outside the window (a signal, the session's end): as File >
+  // Exit, the defaults saved and the program ended with status 0. Before the
+  // main window exists, it leaves as soon as the window is up.
+  void Leave();
+  // The session manager asks for what the program keeps before the session
+  // ends: the window's position and the defaults file, saved now.
+  void CommitData();
+
   MainWindow* window() const { return window_.get(); }
 
  private:
+  bool leave_ = false;  // Leave before the main window was up
   std::chrono::milliseconds splash_pause_;
   SystemClock clock_;
   RandomSources sources_{clock_};  // every job continues the same generators

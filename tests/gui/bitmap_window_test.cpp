@@ -53,10 +53,16 @@ class BitmapWindowTest : public WindowTest {
   std::optional<BitmapWindow> bmp;
 };
 
+// Topmost and modal come without hiding the window: the same native window,
+// where it was; the main window takes no click until the bitmap window closes.
 TEST_F(BitmapWindowTest, StopsAfterTheColumnThenWaitsOnTopAndModalAndSaves) {
   QStringList during;
+  WId native = 0;
+  QPoint position;
   Open(false, "A.BMP", [&](int x) {
     if (x != 30) return;
+    native = bmp->winId();
+    position = bmp->pos();
     during << Captions(*bmp, {"cmdCloseBMP", "cmdSaveBMPandClose"}).join(" | ") << QString::number(bmp->isModal());
     Click(Button(*bmp, "cmdSaveBMPandClose"));  // "Working..." ignores it
     during << QString::number(bmp->isVisible() && bmp->result() == 0 && !QFileInfo::exists(folder.filePath("A.BMP")));
@@ -69,7 +75,10 @@ TEST_F(BitmapWindowTest, StopsAfterTheColumnThenWaitsOnTopAndModalAndSaves) {
   EXPECT_EQ(Button(*bmp, "cmdCloseBMP")->geometry(), QRect(8, 40, 89, 25));
   EXPECT_EQ(Captions(*bmp, {"cmdCloseBMP", "cmdSaveBMPandClose"}), QStringList({"Close", "Save && Close"}));
   EXPECT_EQ(bmp->focusWidget(), Button(*bmp, "cmdSaveBMPandClose"));
-  EXPECT_TRUE(bmp->windowModality() == Qt::ApplicationModal && bmp->windowFlags() & Qt::WindowStaysOnTopHint);
+  EXPECT_TRUE(bmp->windowHandle()->flags() & Qt::WindowStaysOnTopHint);
+  EXPECT_TRUE(bmp->winId() == native && bmp->pos() == position);
+  ChooseFileType(kFileAsc);
+  EXPECT_EQ(settings.FileType, kFileBin);
   EXPECT_FALSE(stop);
   EXPECT_TRUE(UndrawnFrom(*bmp, 31));
   EXPECT_FALSE(UndrawnFrom(*bmp, 30));
@@ -78,6 +87,8 @@ TEST_F(BitmapWindowTest, StopsAfterTheColumnThenWaitsOnTopAndModalAndSaves) {
   EXPECT_FALSE(bmp->isVisible());
   EXPECT_EQ(bmp->result(), QDialog::Accepted);
   EXPECT_TRUE(QImage(folder.filePath("A.BMP")) == bmp->picture().image());  // undrawn columns included
+  ChooseFileType(kFileAsc);
+  EXPECT_EQ(settings.FileType, kFileAsc);
 }
 
 // The close box acts as Stop while drawing and as Close afterwards; a save

@@ -163,6 +163,7 @@ EOF
     for package in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6; do
       [[ $depends == *", $package "* ]] || fail "Depends has no $package: $depends"
     done
+    [[ $(dpkg-deb -f "$deb" Recommends) == qt6-wayland ]] || fail "Recommends is not qt6-wayland"
     diff <(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's#^\./usr/##' | sort) <(installed_files) ||
       fail "the package's files differ from the install's"
     ;;
