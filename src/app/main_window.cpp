@@ -10,6 +10,7 @@
 #include <QSignalBlocker>
 #include <QWindow>
 #include <algorithm>
+#include <variant>
 
 #include "app/about_dialog.h"
 #include "app/bitmap_window.h"
@@ -18,11 +19,13 @@
 #include "app/options_dialog.h"
 #include "app/qt_text.h"
 #include "app/start_up.h"
+#include "job/bitmap_picture.h"
 #include "platform/version.h"
 #include "random/random_sources.h"
 #include "settings/defaults.h"
 #include "settings/defaults_file.h"
 #include "settings/field_checks.h"
+#include "settings/job_request.h"
 #include "settings/media_presets.h"
 #include "ui_main_window.h"
 
@@ -98,7 +101,11 @@ bool LeavesField(const QWidget* field) {
 }  // namespace
 
 MainWindow::MainWindow(JobSettings& settings, RandomSources& sources, QWidget* parent)
-    : QMainWindow(parent), ui_(std::make_unique<Ui::frmMain>()), settings_(settings), job_(settings, sources, *this) {
+    : QMainWindow(parent),
+      ui_(std::make_unique<Ui::frmMain>()),
+      settings_(settings),
+      sources_(sources),
+      job_(sources, *this) {
   InitResources();
   ui_->setupUi(this);
   optFileType_ = {ui_->optFileType0, ui_->optFileType1, ui_->optFileType2, ui_->optFileType3};
@@ -497,11 +504,27 @@ QString MainWindow::BrowseForFolder(const QString& title) {
   return QFileDialog::getExistingDirectory(this, title, Q(settings_.DestDir), QFileDialog::ShowDirsOnly);
 }
 
-void MainWindow::cmdStart_Click() { job_.Run(); }
+// The job runs from what the fields hold once their leave checks ran; the
+// start sequence goes back to where it was unless Save Seq keeps the next
+// one (not after a stop, which leaves the next one in any case).
+void MainWindow::cmdStart_Click() {
+  std::string JobStartSequence;
+  bool save_seq = false;
+  job_.Run(settings_.DeviceIndex, [&] {
+    std::optional<JobRequest> request = CheckStart();
+    JobStartSequence = ui_->txtStartSequence->text().toStdString();
+    save_seq = settings_.SaveLastSeq != 0;
+    return request;
+  });
+  stop_requested_ = false;
+  if (job_.outcome() == JobOutcome::NotStarted) return;
+  if (job_.outcome() != JobOutcome::Stopped && !save_seq) ui_->txtStartSequence->setText(Q(JobStartSequence));
+  SetRunning(false);
+}
 
 void MainWindow::cmdStop_Click() {
   ui_->cmdStop->setEnabled(false);
-  job_.RequestStop();
+  stop_requested_ = true;
 }
 
 // Also File > Exit. The unload saves the defaults once more.
@@ -513,7 +536,7 @@ void MainWindow::cmdExit_Click() {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   if (bitmap_window_) bitmap_window_->CloseDiscarding();
-  if (job_.running()) job_.RequestStop();
+  if (job_.running()) stop_requested_ = true;
   Form_Unload();
   QMainWindow::closeEvent(event);
 }
@@ -554,49 +577,52 @@ void MainWindow::mnuHelpAbout_Click() {
 
 // ---- The job's window ----
 
-void MainWindow::ShowProgressBars() {
+std::optional<JobRequest> MainWindow::CheckStart() {
   ui_->pbrFileProgress->show();
   ui_->pbrJobProgress->show();
+  CommitStartFields();
+  const JobChecks checks =
+      ValidateJob(settings_, {ui_->cmbNumOfNums->currentText().toStdString(), ui_->txtCSVcolumnsX->text().toStdString(),
+                              ui_->txtNumOfFiles->text().toStdString(), ui_->txtStartSequence->text().toStdString()});
+  ApplyChecks(checks);
+  if (!checks.request) return std::nullopt;
+  SetRunning(true);
+  ui_->txtDisplay1024->setPlainText("");
+  return checks.request;
+}
+
+// Each message is seen before the correction after it; a corrected field's
+// own handlers run.
+void MainWindow::ApplyChecks(const JobChecks& checks) {
+  for (const JobCheckStep& step : checks.steps) {
+    if (const auto* message = std::get_if<FieldMessage>(&step)) {
+      Tell(*message);
+    } else {
+      Correct(std::get<FieldCorrection>(step));
+    }
+  }
+  if (checks.focus_quantity) ui_->cmbNumOfNums->setFocus();
+}
+
+void MainWindow::Correct(const FieldCorrection& correction) {
+  switch (correction.field) {
+    case CheckedField::NumOfNums:
+      ui_->cmbNumOfNums->setEditText(Q(correction.text));
+      break;
+    case CheckedField::CSVcolumnsX:
+      ui_->txtCSVcolumnsX->setText(Q(correction.text));
+      break;
+    case CheckedField::NumOfFiles:
+      // Only the field's leave check stores it; here the number goes along.
+      ui_->txtNumOfFiles->setText(Q(correction.text));
+      settings_.NumOfFiles = static_cast<int16_t>(DigitsValue(correction.text));
+      break;
+  }
 }
 
 void MainWindow::CommitStartFields() {
   ui_->txtStartSequence->setFocus();
   ui_->txtBaseFilename->setFocus();
-}
-
-void MainWindow::CheckQuantity() { cmbNumOfNums_LostFocus(); }
-
-void MainWindow::FocusQuantity() { ui_->cmbNumOfNums->setFocus(); }
-
-std::string MainWindow::FieldText(JobField field) {
-  switch (field) {
-    case JobField::StartSequence:
-      return ui_->txtStartSequence->text().toStdString();
-    case JobField::NumOfNums:
-      return ui_->cmbNumOfNums->currentText().toStdString();
-    case JobField::CSVcolumnsX:
-      return ui_->txtCSVcolumnsX->text().toStdString();
-    case JobField::NumOfFiles:
-      return ui_->txtNumOfFiles->text().toStdString();
-  }
-  return {};
-}
-
-void MainWindow::SetFieldText(JobField field, const std::string& text) {
-  switch (field) {
-    case JobField::StartSequence:
-      ui_->txtStartSequence->setText(Q(text));
-      break;
-    case JobField::NumOfNums:
-      ui_->cmbNumOfNums->setEditText(Q(text));
-      break;
-    case JobField::CSVcolumnsX:
-      ui_->txtCSVcolumnsX->setText(Q(text));
-      break;
-    case JobField::NumOfFiles:
-      ui_->txtNumOfFiles->setText(Q(text));
-      break;
-  }
 }
 
 void MainWindow::FocusThroughStartSequence() {
@@ -615,20 +641,30 @@ void MainWindow::SetRunning(bool running) {
   idle->setEnabled(false);
 }
 
-void MainWindow::SetFileProgressMaximum(int32_t maximum) { ui_->pbrFileProgress->setMaximum(maximum); }
-void MainWindow::SetFileProgress(int32_t value) { ui_->pbrFileProgress->setValue(value); }
-void MainWindow::SetJobProgressMaximum(int32_t maximum) { ui_->pbrJobProgress->setMaximum(maximum); }
-void MainWindow::SetJobProgress(int32_t value) { ui_->pbrJobProgress->setValue(value); }
+void MainWindow::Progress(const JobProgress& progress) {
+  ui_->pbrFileProgress->setMaximum(progress.file_maximum);
+  ui_->pbrFileProgress->setValue(progress.file_value);
+  ui_->pbrJobProgress->setMaximum(progress.job_maximum);
+  ui_->pbrJobProgress->setValue(progress.job_value);
+}
 
-void MainWindow::SetDisplayText(const std::string& text) { ui_->txtDisplay1024->setPlainText(Q(text)); }
+void MainWindow::FileCompleted(const std::string&, const std::string& next_start_sequence) {
+  ui_->txtStartSequence->setText(Q(next_start_sequence));
+  FocusThroughStartSequence();
+}
 
-void MainWindow::ShowMessage(const std::string& title, const std::string& text, MessageIcon icon) {
+void MainWindow::Message(const std::string& title, const std::string& text, MessageIcon icon) {
   quibran::ShowMessage(this, Q(title), Q(text), icon);
 }
 
-void MainWindow::ProcessEvents() { QCoreApplication::processEvents(); }
+void MainWindow::Yield() { QCoreApplication::processEvents(); }
 
-bool MainWindow::RunBitmapWindow(BitmapDrawing& drawing) {
+bool MainWindow::StopRequested() { return stop_requested_; }
+
+void MainWindow::Display(const std::string& text) { ui_->txtDisplay1024->setPlainText(Q(text)); }
+
+bool MainWindow::DrawBitmap(const BitmapRequest& request) {
+  BitmapDrawing drawing(sources_, request, stop_requested_);
   BitmapWindow window(drawing, this);
   bitmap_window_ = &window;
   // Forgotten however the window ends: a device failure leaves it as an exception.
