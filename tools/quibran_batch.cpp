@@ -1,6 +1,6 @@
 // quibran-batch: the generation job without a window, for scripts and large
-// batches. It runs the very same GenerationJob as the Start button, with a
-// terminal in place of the window.
+// batches. It checks its options as the Start button checks the fields and
+// runs the very same GenerationJob, reporting on a terminal.
 
 #include <signal.h>
 #include <unistd.h>
@@ -27,6 +27,7 @@
 #include "platform/version.h"
 #include "settings/defaults.h"
 #include "settings/field_limits.h"
+#include "settings/job_request.h"
 
 namespace quibran {
 namespace {
@@ -157,8 +158,7 @@ constexpr auto kNumTypeChoices = [] {
 static_assert(kNumTypeCommandNames[kNumTypeCount - 1].empty());
 
 struct Options {
-  JobSettings settings;
-  std::optional<int32_t> seed;
+  JobRequest request;
   std::optional<std::string> device;
   bool quiet = false;
   bool to_stdout = false;
@@ -248,11 +248,14 @@ int64_t ParseWhole(const std::string& option, const std::string& value, int64_t 
 // instead of running when --help or --version was asked for.
 std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& args) {
   Options options;
-  JobSettings& s = options.settings;
-  s = BuiltInDefaults();
+  JobSettings s = BuiltInDefaults();
+  std::optional<int32_t> seed;
   // As `openssl rand` does: without --source, bytes nobody can guess.
   s.DeviceIndex = kSourceOs;
   s.DestDir = std::string(".") + kPathSeparator;
+  // No screen: a bitmap is bounded by its fields' own limit.
+  s.ScreenWidthPixels = kMaxBitmapPixels;
+  s.ScreenHeightPixels = kMaxBitmapPixels;
   std::vector<std::string> numbers;  // --count, --columns, ... checked once the file type is known
   std::vector<std::string> given;    // every option's name
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -310,7 +313,7 @@ std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& 
       s.DestDir = value->back() == kPathSeparator ? *value : *value + kPathSeparator;
     } else if (name == "--seed") {
       // A seed is a 32-bit pattern: negative, or up to 4294967295.
-      options.seed = static_cast<int32_t>(static_cast<uint32_t>(ParseWhole(name, *value, INT32_MIN, UINT32_MAX)));
+      seed = static_cast<int32_t>(static_cast<uint32_t>(ParseWhole(name, *value, INT32_MIN, UINT32_MAX)));
     } else {
       numbers.push_back(name);
       numbers.push_back(*value);
@@ -366,27 +369,34 @@ std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& 
   }
   if (s.BaseFilename.find(kPathSeparator) != std::string::npos) throw BadInput{"--stem: a stem cannot hold a folder"};
   if (options.device && s.DeviceIndex != kSourceHardware) throw BadInput{"--device goes with --source alea"};
-  if (options.seed && s.DeviceIndex == kSourceHardware) throw BadInput{"--seed: the hardware source takes no seed"};
-  if (options.seed && s.DeviceIndex == kSourceOs) {
+  if (seed && s.DeviceIndex == kSourceHardware) throw BadInput{"--seed: the hardware source takes no seed"};
+  if (seed && s.DeviceIndex == kSourceOs) {
     throw BadInput{has("--source") ? "--seed: the kernel's generator (--source os) takes no seed; its output can never "
                                      "be made again"
                                    : "--seed: without --source the kernel's generator (os) is used, which takes no "
                                      "seed; for output that can be made again name a test-data source with --source "
                                      "mt, rnd, wh or mtwh"};
   }
-  if (s.FileType == kFileBmp) {
-    if (s.NumOfFiles > 1) throw BadInput{"--files: Only one bitmap can be generated at a time."};
-    return options;
-  }
   if (s.FileType == kFileBin && s.NumType != kNumByte) {
     throw BadInput{".BIN files hold Byte values only (--number-type byte)"};
   }
-  if (!WriterOffers(s.FileType, s.DeviceIndex, s.NumType)) {
+  if (s.FileType != kFileBmp && !WriterOffers(s.FileType, s.DeviceIndex, s.NumType)) {
     throw BadInput{NotAvailableMessage(s.FileType, s.DeviceIndex) + ": source " +
                    std::string(kSourceCapabilities[static_cast<std::size_t>(s.DeviceIndex)].command_name) + " does not write " +
                    std::string(kNumTypeCommandNames[static_cast<std::size_t>(s.NumType)]) + " values to ." +
                    (s.FileType == kFileCsv ? "CSV" : "ASC") + " files"};
   }
+  // The Start button's checks: within the limits above they only refuse a
+  // second bitmap and take no files for one. What they would tell a user
+  // refuses the options.
+  JobChecks checks = ValidateJob(s, FieldTextsOf(s));
+  std::string told;
+  for (const JobCheckStep& step : checks.steps) {
+    if (const auto* message = std::get_if<FieldMessage>(&step)) told += (told.empty() ? "" : " ") + message->text;
+  }
+  if (!told.empty() || !checks.request) throw BadInput{told};
+  options.request = *std::move(checks.request);
+  options.request.seed = seed;
   return options;
 }
 
@@ -408,85 +418,67 @@ std::string Duration(double seconds) {
   return text;
 }
 
-// The window the job talks to, on a terminal: messages and progress go to
-// standard error, completed files (or the stream) to standard output, and
-// Ctrl-C is the Stop button.
-class TerminalHost final : public JobHost {
+// The job's observer on a terminal: messages and progress go to standard
+// error, completed files (or the stream) to standard output, and Ctrl-C is
+// the Stop button.
+class TerminalObserver final : public JobObserver {
  public:
   // `stream`: the job writes to standard output, `endless` without end.
-  TerminalHost(const JobSettings& settings, bool show_progress, bool stream, bool endless)
-      : settings_(settings), show_progress_(show_progress), stream_(stream), endless_(endless) {
-    fields_[static_cast<int>(JobField::StartSequence)] = settings.StartSequence;
-    fields_[static_cast<int>(JobField::NumOfNums)] = settings.NumOfNumsText;
-    fields_[static_cast<int>(JobField::CSVcolumnsX)] = std::to_string(settings.CSVcolumnsX);
-    fields_[static_cast<int>(JobField::NumOfFiles)] = std::to_string(settings.NumOfFiles);
-  }
-  void set_job(GenerationJob* job) { job_ = job; }
-  bool progress_shown() const { return progress_shown_; }
+  TerminalObserver(RandomSources& sources, int16_t files, bool show_progress, bool stream, bool endless)
+      : sources_(sources), files_(files), show_progress_(show_progress), stream_(stream), endless_(endless) {}
 
-  void ShowProgressBars() override {}
-  void CommitStartFields() override {}
-  void CheckQuantity() override {}
-  void FocusQuantity() override {}
-  std::string FieldText(JobField field) override { return fields_[static_cast<int>(field)]; }
-  void SetFieldText(JobField field, const std::string& text) override { fields_[static_cast<int>(field)] = text; }
-  void FocusThroughStartSequence() override {}
-  void SetRunning(bool running) override {
-    if (running) started_ = std::chrono::steady_clock::now();
-  }
-  void SetFileProgressMaximum(int32_t) override {}
-  void SetFileProgress(int32_t) override {}
-  void SetJobProgressMaximum(int32_t) override {}
-  void SetJobProgress(int32_t) override {}
-  void SetDisplayText(const std::string&) override {}
-
-  void ShowMessage(const std::string& title, const std::string& text, MessageIcon) override {
+  void Message(const std::string& title, const std::string& text, MessageIcon) override {
     EndProgressLine();
     std::fprintf(stderr, "quibran-batch: %s: %s\n", title.c_str(), text.c_str());
   }
 
-  void ProcessEvents() override {
-    if (g_interrupted) job_->RequestStop();
-  }
+  // A terminal has no events to handle; Ctrl-C sets its flag by itself.
+  void Yield() override {}
+  bool StopRequested() override { return g_interrupted != 0; }
 
   // "file 2 of 4: 1.2 MB written, 12.5 kB/s, 0:01:34 left", five times a
-  // second; "standard output: ..." for a stream, without the time left when
+  // second while values are written (the reports that move only the bars
+  // pass); "standard output: ..." for a stream, without the time left when
   // it has no end.
-  void JobAdvanced(const JobProgress& progress) override {
-    if (!show_progress_) return;
+  void Progress(const JobProgress& progress) override {
+    const bool moved = progress.values_done != values_seen_;
+    values_seen_ = progress.values_done;
+    if (!show_progress_ || !moved) return;
     const auto now = std::chrono::steady_clock::now();
     if (now - last_progress_ < std::chrono::milliseconds(200)) return;
     last_progress_ = now;
     const double seconds = std::chrono::duration<double>(now - started_).count();
-    const double done = progress.values_total > 0 ? static_cast<double>(progress.values_done) / progress.values_total : 0;
+    const double done = progress.values_total > 0 ? static_cast<double>(progress.values_done) /
+                                                        static_cast<double>(progress.values_total)
+                                                  : 0;
     const std::string left = endless_ ? "" : ", " + (done > 0 ? Duration(seconds * (1 - done) / done) : "-:--:--") + " left";
-    const std::string where = stream_ ? "standard output"
-                                      : "file " + std::to_string(completed_ + 1) + " of " +
-                                            std::to_string(settings_.NumOfFiles);  // as the job's checks left it
-    std::fprintf(stderr, "\r%s: %s written, %s/s%s\033[K", where.c_str(),
-                 Bytes(static_cast<double>(progress.bytes_done)).c_str(),
-                 Bytes(seconds > 0 ? progress.bytes_done / seconds : 0).c_str(), left.c_str());
+    const std::string where =
+        stream_ ? "standard output" : "file " + std::to_string(completed_ + 1) + " of " + std::to_string(files_);
+    const double bytes = static_cast<double>(progress.bytes_done);
+    std::fprintf(stderr, "\r%s: %s written, %s/s%s\033[K", where.c_str(), Bytes(bytes).c_str(),
+                 Bytes(seconds > 0 ? bytes / seconds : 0).c_str(), left.c_str());
     progress_shown_ = true;
   }
 
   // No window: the whole picture is drawn and saved, unless Ctrl-C stopped
   // the drawing (a stopped picture's undrawn columns stay black, unsaved).
-  bool RunBitmapWindow(BitmapDrawing& drawing) override {
-    const BitmapRequest& request = drawing.request();
+  bool DrawBitmap(const BitmapRequest& request) override {
+    bool stop = false;
+    BitmapDrawing drawing(sources_, request, stop);
     Picture picture(request.width, request.height, qRgb(0, 0, 0));
     const int64_t pixels = int64_t{request.width} * request.height;
     drawing.Draw(picture.pixels(), picture.stride(), [&](int x) {
       // The picture's three bytes a pixel stand for what is written.
       const int64_t done = int64_t{x + 1} * request.height;
-      JobAdvanced({done, pixels, 3 * done});
-      ProcessEvents();
+      Progress({.values_done = done, .values_total = pixels, .bytes_done = 3 * done});
+      stop = StopRequested();
     });
     if (g_interrupted) return false;
     picture.Save(request.OutputFileName, SecretSource(request.DeviceIndex));
     return true;
   }
 
-  void FileCompleted(const std::string& file_name) override {
+  void FileCompleted(const std::string& file_name, const std::string&) override {
     EndProgressLine();
     ++completed_;
     if ((std::printf("%s\n", file_name.c_str()) < 0 || std::fflush(stdout) != 0) && !names_error_) {
@@ -502,17 +494,17 @@ class TerminalHost final : public JobHost {
   }
 
  private:
-  std::array<std::string, 4> fields_;
-  const JobSettings& settings_;
+  RandomSources& sources_;
+  int16_t files_;
   int64_t completed_ = 0;
+  int64_t values_seen_ = 0;  // in the last report
   bool show_progress_;
   bool stream_;
   bool endless_;
   bool progress_shown_ = false;
   int names_error_ = 0;
-  std::chrono::steady_clock::time_point started_{};
+  std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
   std::chrono::steady_clock::time_point last_progress_{};
-  GenerationJob* job_ = nullptr;
 };
 
 int RunBatch(Options& options) {
@@ -525,25 +517,25 @@ int RunBatch(Options& options) {
 
   SystemClock clock;
   RandomSources sources(clock);
-  TerminalHost host(options.settings, !options.quiet && isatty(STDERR_FILENO), options.to_stdout, options.endless);
-  GenerationJob job(options.settings, sources, host);
-  host.set_job(&job);
-  if (options.seed) job.SetSeed(*options.seed);
+  const JobRequest& request = options.request;
+  TerminalObserver observer(sources, request.NumOfFiles, !options.quiet && isatty(STDERR_FILENO), options.to_stdout,
+                            options.endless);
+  GenerationJob job(sources, observer);
   std::optional<OutputFile> out;
   if (options.to_stdout) job.SetStream(&out.emplace(STDOUT_FILENO), options.endless);
   if (options.device) job.SetDeviceFactory([node = *options.device] { return CreateDeviceObject(node); });
-  job.Run();
-  host.EndProgressLine();
-  if (host.names_error() != 0) {
+  job.Run(request.DeviceIndex, [&] { return std::optional(request); });
+  observer.EndProgressLine();
+  if (observer.names_error() != 0) {
     // The files are written; the list of them is not.
     std::fprintf(stderr, "quibran-batch: cannot write the file names to standard output: %s\n",
-                 std::strerror(host.names_error()));
+                 std::strerror(observer.names_error()));
   }
   // A stop by Ctrl-C says so even when the list of names failed too.
   switch (job.outcome()) {
     case JobOutcome::Stopped: return kExitInterrupted;
     case JobOutcome::Completed:  // g_interrupted: a bitmap stopped unsaved
-      return g_interrupted ? kExitInterrupted : host.names_error() != 0 ? kExitDestination : kExitOk;
+      return g_interrupted ? kExitInterrupted : observer.names_error() != 0 ? kExitDestination : kExitOk;
     default: return kExitDestination;
   }
 }

@@ -113,7 +113,11 @@ bool LeavesField(const QWidget* field, Qt::FocusReason reason) {
 }  // namespace
 
 MainWindow::MainWindow(JobSettings& settings, RandomSources& sources, QWidget* parent)
-    : QMainWindow(parent), ui_(std::make_unique<Ui::frmMain>()), settings_(settings), job_(settings, sources, *this) {
+    : QMainWindow(parent),
+      ui_(std::make_unique<Ui::frmMain>()),
+      settings_(settings),
+      sources_(sources),
+      job_(sources, *this) {
   InitResources();
   NameListsByCaption();
   ui_->setupUi(this);
@@ -565,13 +569,6 @@ QString MainWindow::BrowseForFolder(const QString& title) {
   return QFileDialog::getExistingDirectory(this, title, Q(settings_.DestDir), QFileDialog::ShowDirsOnly);
 }
 
-void MainWindow::cmdStart_Click() { job_.Run(); }
-
-void MainWindow::cmdStop_Click() {
-  ui_->cmdStop->setEnabled(false);
-  job_.RequestStop();
-}
-
 // Also File > Exit. The unload saves the defaults once more.
 void MainWindow::cmdExit_Click() {
   SaveDefaults();
@@ -581,7 +578,7 @@ void MainWindow::cmdExit_Click() {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   if (bitmap_window_) bitmap_window_->CloseDiscarding();
-  if (job_.running()) job_.RequestStop();
+  if (job_.running()) stop_requested_ = true;
   Form_Unload();
   QMainWindow::closeEvent(event);
 }
@@ -618,93 +615,6 @@ void MainWindow::mnuHelpContents_Click() {
 void MainWindow::mnuHelpAbout_Click() {
   AboutDialog frmAbout(this);
   frmAbout.exec();
-}
-
-// ---- The job's window ----
-
-void MainWindow::ShowProgressBars() {
-  ui_->pbrFileProgress->show();
-  ui_->pbrJobProgress->show();
-}
-
-void MainWindow::CommitStartFields() {
-  ui_->txtStartSequence->setFocus();
-  ui_->txtBaseFilename->setFocus();
-}
-
-void MainWindow::CheckQuantity() { cmbNumOfNums_LostFocus(); }
-
-void MainWindow::FocusQuantity() { ui_->cmbNumOfNums->setFocus(); }
-
-std::string MainWindow::FieldText(JobField field) {
-  switch (field) {
-    case JobField::StartSequence:
-      return ui_->txtStartSequence->text().toStdString();
-    case JobField::NumOfNums:
-      return ui_->cmbNumOfNums->currentText().toStdString();
-    case JobField::CSVcolumnsX:
-      return ui_->txtCSVcolumnsX->text().toStdString();
-    case JobField::NumOfFiles:
-      return ui_->txtNumOfFiles->text().toStdString();
-  }
-  return {};
-}
-
-void MainWindow::SetFieldText(JobField field, const std::string& text) {
-  switch (field) {
-    case JobField::StartSequence:
-      ui_->txtStartSequence->setText(Q(text));
-      break;
-    case JobField::NumOfNums:
-      ui_->cmbNumOfNums->setEditText(Q(text));
-      break;
-    case JobField::CSVcolumnsX:
-      ui_->txtCSVcolumnsX->setText(Q(text));
-      break;
-    case JobField::NumOfFiles:
-      ui_->txtNumOfFiles->setText(Q(text));
-      break;
-  }
-}
-
-void MainWindow::FocusThroughStartSequence() {
-  if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) return;
-  ui_->txtStartSequence->setFocus();
-  ui_->txtFileName->setFocus();
-}
-
-// The button about to be disabled hands the focus over first, so that it
-// never passes through a field on the way.
-void MainWindow::SetRunning(bool running) {
-  QPushButton* active = running ? ui_->cmdStop : ui_->cmdStart;
-  QPushButton* idle = running ? ui_->cmdStart : ui_->cmdStop;
-  active->setEnabled(true);
-  active->setFocus();
-  idle->setEnabled(false);
-}
-
-void MainWindow::SetFileProgressMaximum(int32_t maximum) { ui_->pbrFileProgress->setMaximum(maximum); }
-void MainWindow::SetFileProgress(int32_t value) { ui_->pbrFileProgress->setValue(value); }
-void MainWindow::SetJobProgressMaximum(int32_t maximum) { ui_->pbrJobProgress->setMaximum(maximum); }
-void MainWindow::SetJobProgress(int32_t value) { ui_->pbrJobProgress->setValue(value); }
-
-void MainWindow::SetDisplayText(const std::string& text) { ui_->txtDisplay1024->setPlainText(Q(text)); }
-
-void MainWindow::ShowMessage(const std::string& title, const std::string& text, MessageIcon icon) {
-  quibran::ShowMessage(this, Q(title), Q(text), icon);
-}
-
-void MainWindow::ProcessEvents() { QCoreApplication::processEvents(); }
-
-bool MainWindow::RunBitmapWindow(BitmapDrawing& drawing) {
-  BitmapWindow window(drawing, this);
-  bitmap_window_ = &window;
-  // Forgotten however the window ends: a device failure leaves it as an exception.
-  const struct Forget {
-    BitmapWindow*& window;
-    ~Forget() { window = nullptr; }
-  } forget{bitmap_window_};
-  return window.Run();
 }
 
 }  // namespace quibran

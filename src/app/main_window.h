@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "job/generation_job.h"
-#include "job/job_host.h"
+#include "job/job_observer.h"
 #include "settings/job_settings.h"
 
 class QCloseEvent;
@@ -33,8 +33,9 @@ enum class NameKind;
 // The main window `frmMain`. Its handlers keep the shared job settings in step
 // with the controls; a value set from code runs the same handler as a user's
 // change (Qt's changed signals fire for both). It is also the job's window:
-// Start runs a job from the settings and the shared random sources.
-class MainWindow : public QMainWindow, public JobHost {
+// Start runs a job from the settings and the shared random sources, and the
+// window shows what the job reports.
+class MainWindow : public QMainWindow, private JobObserver {
   Q_OBJECT
  public:
   MainWindow(JobSettings& settings, RandomSources& sources, QWidget* parent = nullptr);
@@ -53,23 +54,12 @@ class MainWindow : public QMainWindow, public JobHost {
   // defaults file. For the session manager's end of the session.
   void CommitData();
 
-  // JobHost
-  void ShowProgressBars() override;
-  void CommitStartFields() override;
-  void CheckQuantity() override;
-  void FocusQuantity() override;
-  std::string FieldText(JobField field) override;
-  void SetFieldText(JobField field, const std::string& text) override;
-  void FocusThroughStartSequence() override;
-  void SetRunning(bool running) override;
-  void SetFileProgressMaximum(int32_t maximum) override;
-  void SetFileProgress(int32_t value) override;
-  void SetJobProgressMaximum(int32_t maximum) override;
-  void SetJobProgress(int32_t value) override;
-  void SetDisplayText(const std::string& text) override;
-  void ShowMessage(const std::string& title, const std::string& text, MessageIcon icon) override;
-  void ProcessEvents() override;
-  bool RunBitmapWindow(BitmapDrawing& drawing) override;
+  // Moves the focus through txtStartSequence to txtBaseFilename so that the
+  // leave checks of those fields run before a job reads them.
+  void CommitStartFields();
+  // After the start sequence advanced: while the window is in its normal
+  // state, moves the focus into txtStartSequence and on to txtFileName.
+  void FocusThroughStartSequence();
 
  protected:
   // Digit key filters and the fields' leave checks.
@@ -114,6 +104,27 @@ class MainWindow : public QMainWindow, public JobHost {
   void txtDestDir_Change();
   void txtDestDir_LostFocus();
   void buttonBrowseForDir_Click();
+  // The window's part of a job start: the bars shown, the focus moves, the
+  // checks applied to the fields; the request when the job may run.
+  std::optional<JobRequest> CheckStart();
+  void ApplyChecks(const JobChecks& checks);
+  void Correct(const FieldCorrection& correction);
+  // Running: Start disabled, Stop enabled and focused. Idle: Stop disabled,
+  // Start enabled and focused.
+  void SetRunning(bool running);
+
+  // JobObserver
+  void Progress(const JobProgress& progress) override;
+  void FileCompleted(const std::string& file_name, const std::string& next_start_sequence) override;
+  void Message(const std::string& title, const std::string& text, MessageIcon icon) override;
+  void Yield() override;
+  bool StopRequested() override;
+  void Display(const std::string& text) override;
+  // The bitmap window (frmBMP), owned by this window: draws the picture while
+  // it is watched (Stop still acts), then waits, modal, until the user saves
+  // it or discards it.
+  bool DrawBitmap(const BitmapRequest& request) override;
+
   void cmdStart_Click();
   void cmdStop_Click();
   void mnuCreateMediaDef_Click();
@@ -123,9 +134,11 @@ class MainWindow : public QMainWindow, public JobHost {
 
   std::unique_ptr<Ui::frmMain> ui_;
   JobSettings& settings_;
+  RandomSources& sources_;
   std::array<QRadioButton*, kFileTypeCount> optFileType_{};
   std::array<QRadioButton*, 8> optNumType_{};
   GenerationJob job_;
+  bool stop_requested_ = false;  // StopRequested: set by Stop, cleared when the job has ended
   BitmapWindow* bitmap_window_ = nullptr;  // while one is open
   QPointer<HelpWindow> help_;  // while the help window is open
 };

@@ -25,7 +25,7 @@ constexpr uint32_t PixelOf(uint32_t colour) {
   return 0xFF000000u | (colour & 0xFFu) << 16 | (colour & 0xFF00u) | (colour >> 16 & 0xFFu);
 }
 
-// What the bitmap writer hands to the bitmap window.
+// What the bitmap writer hands to its observer, which draws the picture.
 struct BitmapRequest {
   int16_t DeviceIndex = 0;  // the source, 0 to 5
   int16_t width = 0;        // W, from CSVcolumnsX
@@ -44,8 +44,8 @@ struct BitmapRequest {
 
 class BitmapDrawing {
  public:
-  // `stop_requested` is the job's stop flag, which the main window's Stop
-  // raises too.
+  // `stop_requested` is the stop flag of the job's observer (StopRequested),
+  // which the main window's Stop raises too.
   BitmapDrawing(RandomSources& sources, BitmapRequest request, bool& stop_requested);
 
   const BitmapRequest& request() const { return request_; }

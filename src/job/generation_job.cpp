@@ -11,13 +11,10 @@
 #include "platform/secret_memory.h"
 #include "platform/version.h"
 #include "settings/defaults.h"
-#include "settings/field_checks.h"
-#include "settings/field_limits.h"
 
 namespace quibran {
 
 namespace {
-
 
 // The most bytes drawn per block of a binary file, and values per block of a
 // text or CSV file: small enough for a quick yield, large enough that the time
@@ -36,15 +33,12 @@ static_assert(std::numeric_limits<int16_t>::max() * kMaxValueText <= OutputFile:
 // The display box holds the lines of the first file's first 1024 values.
 constexpr int32_t kDisplayLines = 1024;
 
-// The last four characters of "0000" followed by `text`.
-std::string LastFourOfPadded(const std::string& text) {
-  std::string padded(4, '0');
-  padded += text;
+// The last four characters of "0000" followed by the number: the four
+// digits a sequence number shows as.
+std::string SequenceDigits(int32_t sequence) {
+  const std::string padded = "0000" + std::to_string(sequence);
   return padded.substr(padded.size() - 4);
 }
-
-// The integer value of a field's text: the number its leading digits make.
-int64_t IntegerValue(const std::string& text) { return DigitsValue(LeadingDigits(text)); }
 
 constexpr const char* kDeviceMessage = "Alea Device:  ";
 
@@ -52,15 +46,7 @@ constexpr const char* kDeviceMessage = "Alea Device:  ";
 
 std::string BuildOutputFileName(const std::string& folder, const std::string& stem, int16_t sequence,
                                 const std::string& extension) {
-  return folder + stem + LastFourOfPadded(std::to_string(sequence - 1)) + extension;
-}
-
-void AdvanceStartSequence(JobHost& host, const std::string& file_name) {
-  // The eight last characters are the four sequence digits and the extension.
-  const std::string digits = file_name.substr(file_name.size() - 8, 4);
-  const int16_t next = static_cast<int16_t>(IntegerValue(digits) + 1);
-  host.SetFieldText(JobField::StartSequence, LastFourOfPadded(std::to_string(next)));
-  host.FocusThroughStartSequence();
+  return folder + stem + SequenceDigits(sequence - 1) + extension;
 }
 
 int32_t ProgressScale(int32_t num_of_nums) {
@@ -70,20 +56,16 @@ int32_t ProgressScale(int32_t num_of_nums) {
 
 int32_t UpdateInterval(int32_t num_of_nums) { return num_of_nums / 31 + 1; }
 
-GenerationJob::GenerationJob(JobSettings& settings, RandomSources& sources, JobHost& host)
-    : settings_(settings), sources_(sources), host_(host) {}
+GenerationJob::GenerationJob(RandomSources& sources, JobObserver& observer)
+    : sources_(sources), observer_(observer) {}
 
-void GenerationJob::RequestStop() { StopRequested = true; }
-
-bool GenerationJob::running() const { return running_; }
-
-void GenerationJob::Run() {
+void GenerationJob::Run(int16_t source, const StartChecks& checks) {
   outcome_ = JobOutcome::NotStarted;
   // While the job draws secrets the process cannot dump core.
   std::optional<CoreDumpsOff> no_core_dumps;
-  if (SecretSource(settings_.DeviceIndex)) no_core_dumps.emplace();
-  // The device object lives until the handler returns, whichever way, and
-  // no byte of the kernel's outlives the job in its buffer.
+  if (SecretSource(source)) no_core_dumps.emplace();
+  // The device object lives until the job returns, whichever way, and no
+  // byte of the kernel's outlives the job in its buffer.
   struct Release {
     std::unique_ptr<RandomDevice>& device;
     KernelGenerator& os;
@@ -92,7 +74,7 @@ void GenerationJob::Run() {
       os.Release();
     }
   } release{device_, sources_.os};
-  if (settings_.DeviceIndex == kSourceHardware) {
+  if (source == kSourceHardware) {
     try {
       device_ = MakeDevice();
     } catch (const RuntimeError& error) {
@@ -100,47 +82,30 @@ void GenerationJob::Run() {
       return;
     }
   }
-  host_.ShowProgressBars();
-  host_.CommitStartFields();
-  if (settings_.NumOfNums < 1) {
-    host_.ShowMessage(std::string(kAppTitle), "You must enter how many numbers you want generated", MessageIcon::Exclamation);
-    host_.SetFieldText(JobField::NumOfNums, "");
-    host_.FocusQuantity();
-    return;
-  }
-  host_.CheckQuantity();
-  if (settings_.FileType == kFileBmp && !PassesBitmapChecks()) return;
-
-  host_.SetRunning(true);
+  std::optional<JobRequest> request = checks();
+  if (!request) return;
+  job_ = *std::move(request);
   running_ = true;
-  JobStartSequence = host_.FieldText(JobField::StartSequence);
-  progress_scale_ = ProgressScale(settings_.NumOfNums);
-  update_interval_ = UpdateInterval(settings_.NumOfNums);
-  file_values_ = settings_.FileType == kFileCsv ? int64_t{settings_.CSVcolumnsX} * settings_.NumOfNums
-                                                : int64_t{settings_.NumOfNums};
-  file_progress_maximum_ = static_cast<int32_t>(file_values_ / progress_scale_);
-  host_.SetFileProgressMaximum(file_progress_maximum_);
-  host_.SetFileProgress(0);
-  host_.SetJobProgress(0);
-  if (settings_.NumOfFiles == 0) {
-    settings_.NumOfFiles = 1;
-    host_.SetFieldText(JobField::NumOfFiles, "1");
-  }
-  job_progress_maximum_ =
-      settings_.NumOfFiles == 1 ? settings_.NumOfNums / progress_scale_ : settings_.NumOfFiles;
-  host_.SetJobProgressMaximum(job_progress_maximum_);
+  progress_scale_ = ProgressScale(job_.NumOfNums);
+  update_interval_ = UpdateInterval(job_.NumOfNums);
+  file_values_ =
+      job_.FileType == kFileCsv ? int64_t{job_.CSVcolumnsX} * job_.NumOfNums : int64_t{job_.NumOfNums};
+  progress_ = JobProgress{
+      .file_maximum = static_cast<int32_t>(file_values_ / progress_scale_),
+      .job_maximum = job_.NumOfFiles == 1 ? job_.NumOfNums / progress_scale_ : job_.NumOfFiles,
+      .values_total = job_.NumOfFiles * file_values_,
+  };
+  observer_.Progress(progress_);
   DisplayPending = true;
   DisplayText.clear();
-  host_.SetDisplayText("");
-  job_ = settings_;
   block_ = BlockSizer(1, kFirstBlock, job_.FileType == kFileBin ? kBinaryBlock : kTextBlock);
-  bytes_done_ = 0;
+  End(RunRequest());
+}
 
+JobOutcome GenerationJob::RunRequest() {
   if ((job_.DeviceIndex < kSourceMersenneTwister || job_.DeviceIndex > kSourceHardware) &&
       job_.DeviceIndex != kSourceOs) {
-    outcome_ = JobOutcome::Completed;
-    CommonEnding();
-    return;
+    return JobOutcome::Completed;  // no source: straight to the common ending
   }
   const bool hardware = job_.DeviceIndex == kSourceHardware;
   file_incomplete_ = false;
@@ -148,86 +113,80 @@ void GenerationJob::Run() {
   try {
     if (hardware) {
       device_->Open();
-    } else if (seed_) {
-      sources_.SeedSource(job_.DeviceIndex, *seed_);
+    } else if (job_.seed) {
+      sources_.SeedSource(job_.DeviceIndex, *job_.seed);
     } else {
       sources_.SeedSource(job_.DeviceIndex);
     }
+    bool completed = true;
     if (job_.FileType == kFileBmp) {
-      // The bitmap window draws from a device object of its own.
+      // The bitmap's drawing makes a device object of its own.
       if (hardware) device_->Close();
       WriteBitmap();
     } else if (job_.FileType != kFileBin || job_.NumType == kNumByte) {
-      // The binary writer writes Byte values only. An endless stream writes
-      // its first "file" over and over.
-      for (int i = 1; i <= job_.NumOfFiles; i += endless_ ? 0 : 1) {
-        if (!WriteFile(i)) {
-          if (hardware) device_->Close();
-          return;
-        }
-      }
-      if (stream_) stream_->Close();
+      // The binary writer writes Byte values only.
+      completed = WriteFiles();
     }
-    NormalEnd();
-  } catch (const ReaderGone&) {
-    // Whoever read the stream has all they wanted.
-    NormalEnd();
+    if (hardware) device_->Close();
+    if (!completed) return JobOutcome::Stopped;
   } catch (const RuntimeError& error) {
     const bool file_failed = writing_file_ && dynamic_cast<const DrawFailure*>(&error) == nullptr;
     // The device's "File already open" goes unreported.
     if (!hardware || error.number() != kErrFileAlreadyOpen) ShowFailure(error, hardware, file_failed);
-    JobFailed = true;
-    outcome_ = JobOutcome::Failed;
-    CommonEnding();
+    return JobOutcome::Failed;
   }
+  // The normal end: both bars full.
+  progress_.job_value = progress_.job_maximum;
+  return JobOutcome::Completed;
+}
+
+void GenerationJob::End(JobOutcome outcome) {
+  outcome_ = outcome;
+  running_ = false;
+  // The stop sequence leaves the file bar full; the common ending empties
+  // it. The job bar keeps its value.
+  progress_.file_value = outcome == JobOutcome::Stopped ? progress_.file_maximum : 0;
+  observer_.Progress(progress_);
 }
 
 void GenerationJob::ShowFailure(const RuntimeError& error, bool hardware, bool file_failed) {
   std::string text = (hardware ? kDeviceMessage : "") + error.description();
   // Which file, and whether it was made at all.
   if (file_failed) text += "\n" + OutputFileName + (file_incomplete_ ? " was left incomplete." : "");
-  host_.ShowMessage(ErrorTitle(error), text, MessageIcon::Critical);
+  observer_.Message(ErrorTitle(error), text, MessageIcon::Critical);
 }
 
 std::unique_ptr<RandomDevice> GenerationJob::MakeDevice() {
   std::unique_ptr<RandomDevice> device = device_factory_();
   device->SetStopPoll([this] {
-    host_.ProcessEvents();
-    return StopRequested;
+    observer_.Yield();
+    return observer_.StopRequested();
   });
   return device;
 }
 
-bool GenerationJob::PassesBitmapChecks() {
-  const std::string minimum = std::to_string(kMinBitmapPixels);
-  if (IntegerValue(host_.FieldText(JobField::NumOfFiles)) > 1) {
-    host_.ShowMessage(std::string(kAppTitle), "Only one bitmap can be generated at a time.", MessageIcon::Information);
-    host_.SetFieldText(JobField::NumOfFiles, "1");
-    settings_.NumOfFiles = 1;
-  } else if (IntegerValue(host_.FieldText(JobField::CSVcolumnsX)) < kMinBitmapPixels) {
-    host_.ShowMessage(std::string(kAppTitle), "Minimum X pixels is (screen width) " + minimum, MessageIcon::Information);
-    host_.SetFieldText(JobField::CSVcolumnsX, minimum);
-    settings_.CSVcolumnsX = kMinBitmapPixels;
-  } else if (IntegerValue(host_.FieldText(JobField::NumOfNums)) < kMinBitmapPixels) {
-    host_.ShowMessage(std::string(kAppTitle), "Minimum Y pixels is (screen height) " + minimum, MessageIcon::Information);
-    host_.SetFieldText(JobField::NumOfNums, minimum);
-    settings_.NumOfNums = kMinBitmapPixels;
-  } else {
-    return true;
-  }
-  return false;
+std::string GenerationJob::FileNameOf(int file_index) const {
+  return BuildOutputFileName(job_.DestDir, job_.BaseFilename, static_cast<int16_t>(job_.StartSequence + file_index),
+                             std::string(FileExtensions[static_cast<std::size_t>(job_.FileType)]));
 }
 
-std::string GenerationJob::FileNameOf(int file_index) const {
-  return BuildOutputFileName(job_.DestDir, job_.BaseFilename,
-                             static_cast<int16_t>(IntegerValue(JobStartSequence) + file_index),
-                             std::string(FileExtensions[job_.FileType]));
+bool GenerationJob::WriteFiles() {
+  try {
+    // An endless stream writes its first "file" over and over.
+    for (int i = 1; i <= job_.NumOfFiles; i += endless_ ? 0 : 1) {
+      if (!WriteFile(i)) return false;
+    }
+    if (stream_) stream_->Close();
+  } catch (const ReaderGone&) {
+    // Whoever read the stream has all they wanted.
+  }
+  return true;
 }
 
 bool GenerationJob::WriteFile(int file_index) {
   current_file_ = file_index;
+  bool completed = true;
   if (stream_) {
-    bool completed = true;
     try {
       completed = WriteValues(*stream_);
     } catch (const DrawFailure&) {
@@ -241,52 +200,60 @@ bool GenerationJob::WriteFile(int file_index) {
       throw;
     }
     stream_->Flush();
-    if (!completed) {
-      StopSequence();
-      return false;
-    }
-    ShowDisplay();
-    return true;
-  }
-  writing_file_ = true;
-  OutputFileName = FileNameOf(file_index);
-  OutputFile file(OutputFileName, SecretSource(job_.DeviceIndex));
-  // After a failed write the file keeps what it holds under its name; text
-  // and CSV files whole lines and rows, as after a stop.
-  const auto keep_written = [&] {
-    if (job_.FileType != kFileBin) file.CutToLastLine();
-    return file.CloseAsWritten();
-  };
-  bool completed = true;
-  try {
-    completed = WriteValues(file);
-    // The buffer's last bytes go out here: only a file closed without a
-    // failure counts as written.
-    file.Close();
-  } catch (const DrawFailure&) {
-    // The file keeps the whole values drawn before the device failed. Should
-    // writing them fail as well, the device's failure is still the one told.
+  } else {
+    writing_file_ = true;
+    OutputFileName = FileNameOf(file_index);
+    OutputFile file(OutputFileName, SecretSource(job_.DeviceIndex));
+    // After a failed write the file keeps what it holds under its name; text
+    // and CSV files whole lines and rows, as after a stop.
+    const auto keep_written = [&] {
+      if (job_.FileType != kFileBin) file.CutToLastLine();
+      return file.CloseAsWritten();
+    };
     try {
+      completed = WriteValues(file);
+      // The buffer's last bytes go out here: only a file closed without a
+      // failure counts as written.
       file.Close();
+    } catch (const DrawFailure&) {
+      // The file keeps the whole values drawn before the device failed. Should
+      // writing them fail as well, the device's failure is still the one told.
+      try {
+        file.Close();
+      } catch (const RuntimeError&) {
+        keep_written();
+      }
+      throw;
     } catch (const RuntimeError&) {
-      keep_written();
+      file_incomplete_ = keep_written();
+      throw;
     }
-    throw;
-  } catch (const RuntimeError&) {
-    file_incomplete_ = keep_written();
-    throw;
+    writing_file_ = false;
   }
+  if (completed) FileDone(file_index);
+  return completed;
+}
+
+void GenerationJob::FileDone(int file_index) {
+  if (DisplayPending && job_.FileType == kFileAsc && job_.DisplayOn) {
+    observer_.Display(DisplayText);
+    DisplayPending = false;
+  }
+  if (stream_) return;
+  if (job_.NumOfFiles > 1) progress_.job_value = file_index;
+  progress_.file_value = progress_.file_maximum;
+  observer_.Progress(progress_);
+  observer_.FileCompleted(OutputFileName, SequenceDigits(job_.StartSequence + file_index));
+}
+
+void GenerationJob::WriteBitmap() {
+  OutputFileName = FileNameOf(1);  // the picture carries the start sequence itself
+  writing_file_ = true;            // an observer that saves at once may fail to
+  const bool saved = observer_.DrawBitmap({job_.DeviceIndex, job_.CSVcolumnsX, static_cast<int16_t>(job_.NumOfNums),
+                                           job_.MonochromeOn, job_.seed, OutputFileName,
+                                           [this] { return MakeDevice(); }});
   writing_file_ = false;
-  if (!completed) {
-    StopSequence();
-    return false;
-  }
-  ShowDisplay();
-  if (job_.NumOfFiles > 1) host_.SetJobProgress(file_index);
-  host_.SetFileProgress(file_progress_maximum_);
-  AdvanceStartSequence(host_, OutputFileName);
-  host_.FileCompleted(OutputFileName);
-  return true;
+  if (saved) observer_.FileCompleted(OutputFileName, SequenceDigits(job_.StartSequence + 1));
 }
 
 bool GenerationJob::WriteValues(OutputFile& file) {
@@ -295,7 +262,7 @@ bool GenerationJob::WriteValues(OutputFile& file) {
     completed = WithDrawer<kNumByte>([&](auto draw) { return WriteBinary(file, draw); });
   } else if (!WriterOffers(job_.FileType, job_.DeviceIndex, job_.NumType)) {
     // One message per file; the file stays empty.
-    host_.ShowMessage(std::string(kAppTitle), NotAvailableMessage(job_.FileType, job_.DeviceIndex), MessageIcon::None);
+    observer_.Message(std::string(kAppTitle), NotAvailableMessage(job_.FileType, job_.DeviceIndex), MessageIcon::None);
   } else {
     const int32_t columns = job_.FileType == kFileCsv ? job_.CSVcolumnsX : 1;
     completed = WithNumType(job_.NumType, [&](auto type) {
@@ -305,26 +272,7 @@ bool GenerationJob::WriteValues(OutputFile& file) {
   return completed;
 }
 
-void GenerationJob::ShowDisplay() {
-  if (job_.FileType == kFileAsc && job_.DisplayOn == 1 && DisplayPending) {
-    host_.SetDisplayText(DisplayText);
-    DisplayPending = false;
-  }
-}
 
-void GenerationJob::WriteBitmap() {
-  OutputFileName = FileNameOf(1);  // the picture carries the start sequence itself
-  BitmapDrawing drawing(sources_,
-                        {job_.DeviceIndex, job_.CSVcolumnsX, static_cast<int16_t>(job_.NumOfNums),
-                         job_.MonochromeOn != 0, seed_, OutputFileName, [this] { return MakeDevice(); }},
-                        StopRequested);
-  writing_file_ = true;  // a host that saves at once may fail to
-  BitmapDiscarded = !host_.RunBitmapWindow(drawing);
-  writing_file_ = false;
-  if (BitmapDiscarded) return;
-  AdvanceStartSequence(host_, OutputFileName);
-  host_.FileCompleted(OutputFileName);
-}
 
 template <int NumType, class Fn>
 bool GenerationJob::WithDrawer(Fn&& fn) {
@@ -340,11 +288,11 @@ template <class Draw>
 bool GenerationJob::WriteBinary(OutputFile& file, Draw& draw) {
   for (int32_t j = 0; j < job_.NumOfNums;) {
     const auto start = std::chrono::steady_clock::now();
-    const int32_t take = static_cast<int32_t>(std::min<int64_t>(block_.size(), job_.NumOfNums - j));
+    const int32_t take = static_cast<int32_t>(std::min(block_.size(), static_cast<std::size_t>(job_.NumOfNums - j)));
     char* const out = file.Reserve(static_cast<std::size_t>(take));
     const auto keep = [&](std::size_t drawn) {
       file.Commit(out + drawn);
-      bytes_done_ += static_cast<int64_t>(drawn);
+      progress_.bytes_done += static_cast<int64_t>(drawn);
     };
     try {
       draw.Fill(reinterpret_cast<uint8_t*>(out), static_cast<std::size_t>(take));
@@ -372,7 +320,7 @@ bool GenerationJob::WriteRows(OutputFile& file, Draw& draw, int32_t columns) {
   const int32_t rows = columns >= 1 ? job_.NumOfNums : 0;
   const int32_t most_rows = std::max(1, kTextBlock / std::max(columns, 1));
   SecretBuffer<Value> values(static_cast<std::size_t>(most_rows) * static_cast<std::size_t>(columns));
-  const bool collect_display = job_.FileType == kFileAsc && job_.DisplayOn == 1 && DisplayPending;
+  const bool collect_display = job_.FileType == kFileAsc && job_.DisplayOn && DisplayPending;
   for (int32_t j = 0; j < rows;) {
     const auto start = std::chrono::steady_clock::now();
     const int32_t take = std::min(rows - j, std::max(1, static_cast<int32_t>(block_.size()) / columns));
@@ -392,9 +340,9 @@ bool GenerationJob::WriteRows(OutputFile& file, Draw& draw, int32_t columns) {
         *out++ = '\n';
       }
       file.Commit(out);
-      bytes_done_ += out - begin;
+      progress_.bytes_done += out - begin;
       if (collect_display) {
-        for (int32_t k = 0; k < whole && j + k < kDisplayLines; ++k) AppendDisplayLine<kNumType>(DisplayText, values[k]);
+        for (int32_t k = 0; k < whole && j + k < kDisplayLines; ++k) AppendDisplayLine<kNumType>(DisplayText, values[static_cast<std::size_t>(k)]);
       }
     };
     try {
@@ -414,51 +362,24 @@ bool GenerationJob::WriteRows(OutputFile& file, Draw& draw, int32_t columns) {
   return true;
 }
 
+
 bool GenerationJob::Step(int32_t j, bool last) {
   if (!last && std::chrono::steady_clock::now() - last_yield_ < yield_interval_) return true;
   // The progress of the last UpdateInterval multiple reached.
   const int32_t reached = j / update_interval_ * update_interval_;
   if (reached > 0) {
-    host_.SetFileProgress(
+    progress_.file_value =
         job_.FileType == kFileCsv
             ? static_cast<int32_t>(std::nearbyint(static_cast<double>(job_.CSVcolumnsX) * reached / progress_scale_))
-            : reached / progress_scale_);
-    if (job_.NumOfFiles == 1) host_.SetJobProgress(reached / progress_scale_);
+            : reached / progress_scale_;
+    if (job_.NumOfFiles == 1) progress_.job_value = reached / progress_scale_;
   }
   const int64_t per_row = job_.FileType == kFileCsv ? job_.CSVcolumnsX : 1;
-  host_.JobAdvanced({(current_file_ - 1) * file_values_ + j * per_row, job_.NumOfFiles * file_values_, bytes_done_});
-  host_.ProcessEvents();
+  progress_.values_done = (current_file_ - 1) * file_values_ + j * per_row;
+  observer_.Progress(progress_);
+  observer_.Yield();
   last_yield_ = std::chrono::steady_clock::now();
-  return !StopRequested;
-}
-
-void GenerationJob::StopSequence() {
-  host_.SetRunning(false);
-  host_.SetFileProgress(file_progress_maximum_);
-  StopRequested = false;
-  running_ = false;
-  outcome_ = JobOutcome::Stopped;
-}
-
-void GenerationJob::NormalEnd() {
-  host_.SetFileProgress(file_progress_maximum_);
-  host_.SetJobProgress(job_progress_maximum_);
-  if (device_) device_->Close();
-  outcome_ = JobOutcome::Completed;
-  CommonEnding();
-}
-
-void GenerationJob::CommonEnding() {
-  if (job_.SaveLastSeq == 0) host_.SetFieldText(JobField::StartSequence, JobStartSequence);
-  if (!JobFailed) {
-    host_.SetFileProgress(file_progress_maximum_);
-  } else {
-    JobFailed = false;
-  }
-  StopRequested = false;
-  host_.SetFileProgress(0);
-  host_.SetRunning(false);
-  running_ = false;
+  return !observer_.StopRequested();
 }
 
 }  // namespace quibran

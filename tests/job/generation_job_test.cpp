@@ -7,12 +7,11 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <string>
 #include <tuple>
 #include <vector>
 
-#include "recording_host.h"
+#include "recording_observer.h"
 #include "temp_folder.h"
 #include "text_checks.h"
 
@@ -25,18 +24,18 @@ class JobTest : public JobFixture {
   // Runs the job and seeds the twin as the job seeded its source.
   void Run() {
     JobFixture::Run();
-    twin_.SeedSource(settings_.DeviceIndex);
+    twin_.SeedSource(request_.DeviceIndex);
   }
   // Checks that a file holds the next values of the twin; returns how many
   // values (bytes or rows) it holds.
   std::size_t ExpectNextValues(const std::string& path) {
     const std::string text = ReadFile(path);
-    if (settings_.FileType == kFileBin) {
-      EXPECT_EQ(text, DrawnBytes(twin_, settings_.DeviceIndex, text.size())) << path;
+    if (request_.FileType == kFileBin) {
+      EXPECT_EQ(text, DrawnBytes(twin_, request_.DeviceIndex, text.size())) << path;
       return text.size();
     }
-    return ExpectRows(text, settings_.FileType == kFileCsv ? settings_.CSVcolumnsX : 1, settings_.NumType,
-                      [&] { return twin_.DrawValue(settings_.DeviceIndex, settings_.NumType); });
+    return ExpectRows(text, request_.FileType == kFileCsv ? request_.CSVcolumnsX : 1, request_.NumType,
+                      [&] { return twin_.DrawValue(request_.DeviceIndex, request_.NumType); });
   }
 
   RandomSources twin_{clock_};
@@ -71,118 +70,75 @@ TEST_F(JobTest, EachWriterWritesWhatItsSourceOffersOrSaysWhichCodeItLacks) {
         {kFileCsv, kSourceOs, kNumColor, "Not Available [GB010]"}}) {
     SCOPED_TRACE("file type " + std::to_string(file_type) + " source " + std::to_string(source) + " type " +
                  std::to_string(type));
-    settings_.FileType = file_type;
-    settings_.DeviceIndex = source;
-    settings_.NumType = type;
+    request_.FileType = file_type;
+    request_.DeviceIndex = source;
+    request_.NumType = type;
     Run();
-    ASSERT_EQ(host_.completed.size(), 1u);
+    ASSERT_EQ(observer_.completed.size(), 1u);
     if (*message == '\0') {
-      EXPECT_TRUE(host_.messages.empty());
-      EXPECT_EQ(ExpectNextValues(host_.completed[0]), 100u);
+      EXPECT_TRUE(observer_.messages.empty());
+      EXPECT_EQ(ExpectNextValues(observer_.completed[0]), 100u);
     } else {
-      EXPECT_EQ(host_.messages, Messages(1, {"Quibran", message, MessageIcon::None}));
-      EXPECT_EQ(ReadFile(host_.completed[0]), "");
+      EXPECT_EQ(observer_.messages, Messages(1, {"Quibran", message, MessageIcon::None}));
+      EXPECT_EQ(ReadFile(observer_.completed[0]), "");
     }
   }
 }
 
-// Files are numbered on from the start field, past 9999 to 0000, replace a
-// longer file of the name, and continue one stream; with Save Seq the field
-// then shows the number after the last file, without it the field goes back.
-// Only Byte values go to binary files.
-TEST_F(JobTest, BinaryFilesAreNumberedAndTheStartFieldFollowsSaveSeq) {
-  settings_.NumOfFiles = 3;
-  settings_.NumOfNums = 1000;
-  settings_.SaveLastSeq = 1;
-  StartSequence() = "9998";
+// Files are numbered on from the start sequence, past 9999 to 0000, replace
+// a longer file of the name, and continue one stream; each names the start
+// sequence after it. The job runs from its request as it started: a change
+// made meanwhile does not reach it. Only Byte values go to binary files.
+TEST_F(JobTest, BinaryFilesAreNumberedOnFromTheStartSequence) {
+  request_.NumOfFiles = 3;
+  request_.NumOfNums = 1000;
+  request_.StartSequence = 9998;
   std::ofstream(folder_ / "R9999.BIN") << std::string(5000, 'x');
   std::filesystem::create_hard_link(folder_ / "R9999.BIN", folder_ / "OLD");  // replaced: OLD keeps it
+  observer_.on_yield = [&] { request_.NumOfNums = 50; request_.BaseFilename = "OTHER"; };
   Run();
-  EXPECT_EQ(host_.completed, (Names{folder_ / "R9998.BIN", folder_ / "R9999.BIN", folder_ / "R0000.BIN"}));
-  for (const std::string& name : host_.completed) EXPECT_EQ(ExpectNextValues(name), 1000u);
-  EXPECT_EQ(StartSequence(), "0001");
+  EXPECT_EQ(observer_.completed, (Names{folder_ / "R9998.BIN", folder_ / "R9999.BIN", folder_ / "R0000.BIN"}));
+  EXPECT_EQ(observer_.next_sequences, (Names{"9999", "0000", "0001"}));
+  for (const std::string& name : observer_.completed) EXPECT_EQ(ExpectNextValues(name), 1000u);
   EXPECT_EQ(ReadFile(folder_ / "OLD"), std::string(5000, 'x'));
-
-  settings_.SaveLastSeq = 0;
-  Run();
-  EXPECT_EQ(StartSequence(), "0001");
-  EXPECT_EQ(host_.completed.back(), folder_ / "R0003.BIN");
+  observer_.on_yield = nullptr;
 
   // Another type than Byte writes nothing, silently, and ends full.
   const std::size_t files = folder_.FileCount();
-  settings_.NumType = kNumInteger16;
+  request_.NumType = kNumInteger16;
   Run();
-  EXPECT_TRUE(host_.messages.empty());
+  EXPECT_TRUE(observer_.messages.empty());
   EXPECT_EQ(folder_.FileCount(), files);
-  EXPECT_EQ(host_.job_value, host_.job_maximum);
+  EXPECT_EQ(observer_.last().job_value, observer_.last().job_maximum);
   EXPECT_EQ(job_.outcome(), JobOutcome::Completed);
 }
 
-// The checks before a job: an empty quantity is asked for; no files means
-// one, and the job runs from the settings as the checks left them; a
-// bitmap's checks correct one field each run, its setting with it. Each
-// refusal shows why and starts nothing.
-TEST_F(JobTest, ChecksCorrectTheFieldsOrRefuseTheJob) {
-  settings_.NumOfNums = 0;
-  Run();
-  const std::string text = "You must enter how many numbers you want generated";
-  EXPECT_EQ(host_.calls, (Names{"ShowProgressBars", "CommitStartFields", "ShowMessage " + text, "SetFieldText 1 ",
-                                "FocusQuantity"}));
-  EXPECT_EQ(host_.messages, (Messages{{"Quibran", text, MessageIcon::Exclamation}}));
-  EXPECT_EQ(job_.outcome(), JobOutcome::NotStarted);
-
-  settings_.NumOfNums = 10;
-  settings_.NumOfFiles = 0;
-  host_.on_check_quantity = [&] { settings_.NumOfNums = 5; };
-  // A change during the job does not reach it.
-  host_.on_yield = [&] { settings_.NumOfNums = 50; settings_.BaseFilename = "OTHER"; };
-  Run();
-  EXPECT_EQ(host_.fields[JobField::NumOfFiles], "1");
-  EXPECT_EQ(settings_.NumOfFiles, 1);
-  EXPECT_EQ(host_.completed, Names{folder_ / "R0001.BIN"});
-  EXPECT_EQ(ReadFile(folder_ / "R0001.BIN").size(), 5u);
-
-  host_.on_check_quantity = host_.on_yield = nullptr;
-  settings_.NumOfNums = 100;
-  settings_.FileType = kFileBmp;
-  host_.fields = {{JobField::NumOfFiles, "2"}, {JobField::CSVcolumnsX, "50"}, {JobField::NumOfNums, "99"}};
-  for (const char* message : {"Only one bitmap can be generated at a time.", "Minimum X pixels is (screen width) 100",
-                              "Minimum Y pixels is (screen height) 100"}) {
-    Run();
-    EXPECT_EQ(host_.messages, (Messages{{"Quibran", message, MessageIcon::Information}}));
-    EXPECT_EQ(job_.outcome(), JobOutcome::NotStarted);
-    EXPECT_EQ(std::count(host_.calls.begin(), host_.calls.end(), "SetRunning true"), 0);
-  }
-  EXPECT_EQ(host_.fields, (std::map<JobField, std::string>{{JobField::NumOfFiles, "1"},
-                                                           {JobField::CSVcolumnsX, "100"},
-                                                           {JobField::NumOfNums, "100"}}));
-  EXPECT_EQ(std::tie(settings_.NumOfFiles, settings_.CSVcolumnsX, settings_.NumOfNums), std::tuple(1, 100, 100));
-}
-
 TEST_F(JobTest, ProgressBarsAreScaledAndEndFull) {
-  settings_.NumOfNums = 100000;  // ProgressScale 4, UpdateInterval 3226
+  request_.NumOfNums = 100000;  // ProgressScale 4, UpdateInterval 3226
   Run();
-  EXPECT_EQ(std::tie(host_.file_maximum, host_.job_maximum, host_.job_value), std::tuple(25000, 25000, 25000));
-  EXPECT_EQ(host_.file_value(), 0);  // the common ending puts the file bar back
-  ASSERT_GE(host_.yields, 2);
+  const JobProgress& bars = observer_.last();
+  EXPECT_EQ(std::tie(bars.file_maximum, bars.job_maximum, bars.job_value), std::tuple(25000, 25000, 25000));
+  EXPECT_EQ(bars.file_value, 0);  // the common ending puts the file bar back
+  ASSERT_GE(observer_.yields, 2);
   // In between, the value of an UpdateInterval multiple reached.
-  for (const int32_t v : host_.file_values) {
+  for (const int32_t v : observer_.file_values()) {
     EXPECT_TRUE(v == 0 || v == 25000 || (v * 4 + 3225) / 3226 * 3226 / 4 == v) << v;
   }
 
   // A CSV file's bar counts values; with several files the job bar counts files.
-  settings_.FileType = kFileCsv;
-  settings_.NumOfNums = 40000;  // rows of three; ProgressScale 2
-  settings_.NumOfFiles = 2;
+  request_.FileType = kFileCsv;
+  request_.NumOfNums = 40000;  // rows of three; ProgressScale 2
+  request_.NumOfFiles = 2;
   Run();
-  EXPECT_EQ(std::tie(host_.file_maximum, host_.job_maximum, host_.job_value), std::tuple(60000, 2, 2));
+  EXPECT_EQ(std::tie(observer_.last().file_maximum, observer_.last().job_maximum, observer_.last().job_value),
+            std::tuple(60000, 2, 2));
 }
 
 TEST_F(JobTest, DisplayBoxHoldsTheFirstFilesFirst1024Values) {
-  settings_.FileType = kFileAsc;
-  settings_.DisplayOn = 1;
-  settings_.NumOfNums = 2000;
-  settings_.NumOfFiles = 3;
+  request_.FileType = kFileAsc;
+  request_.DisplayOn = true;
+  request_.NumOfNums = 2000;
+  request_.NumOfFiles = 3;
   Run();
   std::string expected;
   char line[32];
@@ -191,99 +147,99 @@ TEST_F(JobTest, DisplayBoxHoldsTheFirstFilesFirst1024Values) {
     std::snprintf(line, sizeof line, "%03u    %02X    %03o\r\n", v, v, v);
     expected += line;
   }
-  EXPECT_EQ(host_.display, expected);
-  // Emptied at the start, filled once when the first file is complete.
-  EXPECT_EQ(std::count(host_.calls.begin(), host_.calls.end(), "SetDisplayText"), 2);
+  // Filled once, when the first file is complete.
+  EXPECT_EQ(observer_.displays, Names{expected});
 
-  settings_.DisplayOn = 0;
+  request_.DisplayOn = false;
   Run();
-  EXPECT_EQ(host_.display, "");
+  EXPECT_TRUE(observer_.displays.empty());
 }
 
 // Every type each writer writes, in rows spread over several blocks and
 // continued from file to file; a type it does not write costs a message a
 // file and leaves the file empty.
 TEST_F(JobTest, TextAndCsvFilesHoldWholeRowsOfTheDrawnValuesOrNothing) {
-  settings_.NumOfNums = 5000;
-  settings_.NumOfFiles = 2;
+  request_.NumOfNums = 5000;
+  request_.NumOfFiles = 2;
   const auto layouts = {std::tuple{kFileAsc, kSourceMersenneTwister, 1}, {kFileCsv, kSourceWichmannHill, 7},
                         {kFileCsv, kSourceMtWh, 1}, {kFileAsc, kSourceRnd, 1}};
   for (const auto& [file_type, source, columns] : layouts) {
     for (int16_t type = kNumByte; type <= kNumDouble; ++type) {
       SCOPED_TRACE("file type " + std::to_string(file_type) + " source " + std::to_string(source) + " type " +
                    std::to_string(type));
-      settings_.FileType = file_type;
-      settings_.DeviceIndex = source;
-      settings_.CSVcolumnsX = static_cast<int16_t>(columns);
-      settings_.NumType = type;
+      request_.FileType = file_type;
+      request_.DeviceIndex = source;
+      request_.CSVcolumnsX = static_cast<int16_t>(columns);
+      request_.NumType = type;
       Run();
-      EXPECT_EQ(host_.completed.size(), 2u);
+      EXPECT_EQ(observer_.completed.size(), 2u);
       if (WriterOffers(file_type, source, type)) {
-        for (const std::string& name : host_.completed) EXPECT_EQ(ExpectNextValues(name), 5000u);
-        EXPECT_TRUE(host_.messages.empty());
+        for (const std::string& name : observer_.completed) EXPECT_EQ(ExpectNextValues(name), 5000u);
+        EXPECT_TRUE(observer_.messages.empty());
       } else {
-        for (const std::string& name : host_.completed) EXPECT_EQ(ReadFile(name), "");
-        EXPECT_EQ(host_.messages, Messages(2, {"Quibran", NotAvailableMessage(file_type, source), MessageIcon::None}));
+        for (const std::string& name : observer_.completed) EXPECT_EQ(ReadFile(name), "");
+        EXPECT_EQ(observer_.messages, Messages(2, {"Quibran", NotAvailableMessage(file_type, source), MessageIcon::None}));
       }
     }
   }
 }
 
-// A stop keeps what is written, whole lines only, and leaves the start field
-// one on from the last whole file; the next job runs to its end. (A stop in
-// a binary file is the hardware job's test.)
+// A stop keeps what is written, whole lines only, the start sequence one on
+// from the last whole file and the file bar full; the next job runs to its
+// end. (A stop in a binary file is the hardware job's test.)
 TEST_F(JobTest, StopInTheSecondFileKeepsWhatIsWrittenAndTheStartFieldOneOn) {
-  settings_.FileType = kFileAsc;
-  settings_.NumType = kNumDouble;
-  settings_.NumOfNums = 70000;  // more than a block
-  settings_.NumOfFiles = 5;
-  host_.on_yield = [&] { if (host_.completed.size() == 1) job_.RequestStop(); };  // at its first yield
+  request_.FileType = kFileAsc;
+  request_.NumType = kNumDouble;
+  request_.NumOfNums = 70000;  // more than a block
+  request_.NumOfFiles = 5;
+  observer_.on_yield = [&] { observer_.stop = observer_.completed.size() == 1; };  // at its first yield
   Run();
   EXPECT_EQ(job_.outcome(), JobOutcome::Stopped);
   EXPECT_FALSE(job_.running());
-  EXPECT_EQ(host_.calls.back(), "SetRunning false");
-  EXPECT_EQ(host_.file_value(), host_.file_maximum);
-  EXPECT_EQ(StartSequence(), "0002");  // the common ending does not run
+  EXPECT_EQ(observer_.last().file_value, observer_.last().file_maximum);
+  EXPECT_EQ(observer_.next_sequences, Names{"0002"});
   EXPECT_EQ(ExpectNextValues(File(1)), 70000u);
   const std::size_t second = ExpectNextValues(File(2));
   EXPECT_TRUE(second > 0 && second < 70000) << second;
   EXPECT_EQ(folder_.FileCount(), 2u);
 
-  host_.on_yield = nullptr;
-  settings_.NumOfNums = 10;
+  observer_.on_yield = nullptr;
+  request_.NumOfNums = 10;
+  request_.StartSequence = 2;
   Run();
   EXPECT_EQ(job_.outcome(), JobOutcome::Completed);
-  EXPECT_EQ(host_.completed.back(), File(6));
+  EXPECT_EQ(observer_.completed.back(), File(6));
 }
 
 // A file that cannot be written is reported with its name and ends the job:
-// no further file, the start field as it was, the file bar never full, the
+// no further file, the file bar never full, the
 // job bar counting only the files written whole (the last failing only when
 // it is closed). The file keeps its whole lines. The next job runs normally.
 TEST_F(JobTest, WriteFailuresAreReportedAndEndTheJob) {
   constexpr rlim_t kLimit = 100;
-  settings_.FileType = kFileAsc;
-  settings_.NumType = kNumInteger16;
-  settings_.NumOfFiles = 3;
-  StartSequence() = "0007";
+  request_.FileType = kFileAsc;
+  request_.NumType = kNumInteger16;
+  request_.NumOfFiles = 3;
+  request_.StartSequence = 7;
   // The file that fills the disk (a child process's limit on the file size,
   // set at its first yield), the values a file (300000 fail while it is
   // written, 100 only when it is closed), the files written whole.
   for (const auto& [full, values, written] : {std::tuple{"R0007.ASC", 300000, 0u}, {"R0009.ASC", 100, 2u}}) {
     SCOPED_TRACE(full);
-    settings_.NumOfNums = values;
-    host_.on_yield = [&, written = written] {
-      if (host_.completed.size() == written) LimitFileSize(kLimit);
+    request_.NumOfNums = values;
+    observer_.on_yield = [&, written = written] {
+      if (observer_.completed.size() == written) LimitFileSize(kLimit);
     };
     const auto run_limited = [&, full = full, written = written] {
       Run();
       const Messages disk_full = {
           {"Error Number 61", "Disk full\n" + folder_ / full + " was left incomplete.", MessageIcon::Critical}};
       // A file that fails while it is written never fills its bar.
-      const auto full_bars = std::count(host_.file_values.begin(), host_.file_values.end(), host_.file_maximum);
-      std::_Exit(host_.messages == disk_full && job_.outcome() == JobOutcome::Failed &&
-                         host_.completed.size() == written && host_.job_value == static_cast<int32_t>(written) &&
-                         StartSequence() == "0007" && host_.calls.back() == "SetRunning false" &&
+      const std::vector<int32_t> file_values = observer_.file_values();
+      const auto full_bars = std::count(file_values.begin(), file_values.end(), observer_.last().file_maximum);
+      std::_Exit(observer_.messages == disk_full && job_.outcome() == JobOutcome::Failed &&
+                         observer_.completed.size() == written &&
+                         observer_.last().job_value == static_cast<int32_t>(written) && !job_.running() &&
                          (written > 0 || full_bars == 0)
                      ? 0
                      : 1);
@@ -292,10 +248,10 @@ TEST_F(JobTest, WriteFailuresAreReportedAndEndTheJob) {
     const std::string text = ReadFile(folder_ / full);
     EXPECT_TRUE(text.size() > 10 && text.size() <= kLimit && text.ends_with("\r\n")) << text.size();
   }
-  host_.on_yield = nullptr;
+  observer_.on_yield = nullptr;
   Run();
   EXPECT_EQ(job_.outcome(), JobOutcome::Completed);
-  EXPECT_EQ(host_.completed.size(), 3u);
+  EXPECT_EQ(observer_.completed.size(), 3u);
 }
 
 // A disk that fills in the middle of a text file leaves it with whole lines
@@ -303,17 +259,17 @@ TEST_F(JobTest, WriteFailuresAreReportedAndEndTheJob) {
 // fills it at a byte that is no line's end.
 TEST_F(JobTest, AFullDiskLeavesWholeLinesOnly) {
   constexpr rlim_t kLimit = 100001;
-  settings_.FileType = kFileAsc;
-  settings_.NumType = kNumDouble;
-  settings_.NumOfNums = 100000;
+  request_.FileType = kFileAsc;
+  request_.NumType = kNumDouble;
+  request_.NumOfNums = 100000;
   const Messages full = {{"Error Number 61", "Disk full\n" + File(1) + " was left incomplete.", MessageIcon::Critical}};
   const auto run_limited = [&] {
     LimitFileSize(kLimit);
     Run();
-    std::_Exit(host_.messages == full && job_.outcome() == JobOutcome::Failed ? 0 : 1);
+    std::_Exit(observer_.messages == full && job_.outcome() == JobOutcome::Failed ? 0 : 1);
   };
   EXPECT_EXIT(run_limited(), ::testing::ExitedWithCode(0), "");
-  twin_.SeedSource(settings_.DeviceIndex);
+  twin_.SeedSource(request_.DeviceIndex);
   const std::size_t size = ReadFile(File(1)).size();
   EXPECT_TRUE(size > kLimit - 100 && size <= kLimit) << size;
   EXPECT_GT(ExpectNextValues(File(1)), 1000u);
@@ -322,9 +278,9 @@ TEST_F(JobTest, AFullDiskLeavesWholeLinesOnly) {
 // While a job draws secrets the process cannot dump core; afterwards it can.
 TEST_F(JobTest, SecretSourcesKeepTheProcessFromDumpingCore) {
   for (const auto& [source, dumpable] : {std::pair{kSourceOs, 0}, {kSourceMersenneTwister, 1}}) {
-    settings_.DeviceIndex = source;
+    request_.DeviceIndex = source;
     int during = -1;
-    host_.on_yield = [&] { during = ::prctl(PR_GET_DUMPABLE); };
+    observer_.on_yield = [&] { during = ::prctl(PR_GET_DUMPABLE); };
     Run();
     EXPECT_EQ(during, dumpable) << source;
     EXPECT_EQ(::prctl(PR_GET_DUMPABLE), 1) << source;
@@ -337,35 +293,32 @@ TEST_F(JobTest, FolderWithoutWritePermissionIsReported) {
   const auto run_unprivileged = [&] {
     BecomeNobody();
     Run();
-    std::_Exit(host_.messages == denied && job_.outcome() == JobOutcome::Failed ? 0 : 1);
+    std::_Exit(observer_.messages == denied && job_.outcome() == JobOutcome::Failed ? 0 : 1);
   };
   EXPECT_EXIT(run_unprivileged(), ::testing::ExitedWithCode(0), "");
 }
 
 // One picture named like the job's first file, drawn from the job's source
-// until the job's Stop; the start sequence advances only when the window
-// saved it, and stays advanced only with Save Seq.
+// until a stop; it completes a file, and the start sequence advances, only
+// when the observer saved it.
 TEST_F(JobTest, BitmapJobHandsOnePictureToItsWindow) {
-  settings_.FileType = kFileBmp;
-  settings_.DeviceIndex = kSourceWichmannHill;
-  settings_.CSVcolumnsX = 120;
-  settings_.MonochromeOn = 1;
-  host_.fields = {{JobField::NumOfFiles, "1"}, {JobField::CSVcolumnsX, "120"}, {JobField::NumOfNums, "100"}};
+  request_.FileType = kFileBmp;
+  request_.DeviceIndex = kSourceWichmannHill;
+  request_.CSVcolumnsX = 120;
+  request_.MonochromeOn = true;
   std::vector<uint32_t> pixels(120 * 100);
-  for (const auto& [saved, save_seq, after] : {std::tuple{true, 1, "0002"}, {true, 0, "0001"}, {false, 1, "0001"}}) {
-    StartSequence() = "0001";
-    settings_.SaveLastSeq = static_cast<int16_t>(save_seq);
-    host_.on_bitmap = [&, saved = saved](BitmapDrawing& drawing) {
-      EXPECT_EQ(drawing.Draw(pixels.data(), 120, [&](int) { job_.RequestStop(); }), 1);
+  for (const bool saved : {true, false}) {
+    observer_.on_bitmap = [&](BitmapDrawing& drawing) {
+      EXPECT_EQ(drawing.Draw(pixels.data(), 120, [&](int) { observer_.stop = true; }), 1);
       return saved;
     };
     Run();
-    ASSERT_TRUE(host_.bitmap);
-    EXPECT_EQ(std::tie(host_.bitmap->DeviceIndex, host_.bitmap->width, host_.bitmap->height,
-                       host_.bitmap->booMonochrome, host_.bitmap->OutputFileName),
+    ASSERT_TRUE(observer_.bitmap);
+    EXPECT_EQ(std::tie(observer_.bitmap->DeviceIndex, observer_.bitmap->width, observer_.bitmap->height,
+                       observer_.bitmap->booMonochrome, observer_.bitmap->OutputFileName),
               std::make_tuple(kSourceWichmannHill, 120, 100, true, File(1)));
-    EXPECT_EQ(StartSequence(), after);
-    EXPECT_EQ(host_.completed, saved ? Names{File(1)} : Names{});
+    EXPECT_EQ(observer_.completed, saved ? Names{File(1)} : Names{});
+    EXPECT_EQ(observer_.next_sequences, saved ? Names{"0002"} : Names{});
     EXPECT_EQ(job_.outcome(), JobOutcome::Completed);
     EXPECT_FALSE(job_.running());
   }

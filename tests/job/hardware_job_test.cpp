@@ -16,7 +16,7 @@
 #include "job/bitmap_picture.h"
 #include "job/generation_job.h"
 #include "platform/output_file.h"
-#include "recording_host.h"
+#include "recording_observer.h"
 #include "scripted_device.h"
 #include "settings/defaults.h"
 #include "temp_folder.h"
@@ -34,7 +34,7 @@ std::string PatternBytes(std::size_t from, std::size_t count) {
 
 class HardwareJobTest : public JobFixture {
  protected:
-  HardwareJobTest() { settings_.DeviceIndex = kSourceHardware; }
+  HardwareJobTest() { request_.DeviceIndex = kSourceHardware; }
   // A fresh double for the next job, serving `values` first.
   void Script(std::vector<double> values = {}) {
     script_ = DeviceScript{};
@@ -47,7 +47,7 @@ class HardwareJobTest : public JobFixture {
 
 // One call per value (per CSV cell) by the number type's table, between Open
 // and Close; none for a type the writer does not write, which costs a
-// message a file. The device opens once the job runs.
+// message a file. The device opens once the caller's checks let the job run.
 TEST_F(HardwareJobTest, EachValueIsOneCallByTheNumberTypeTable) {
   struct Case {
     int16_t file_type, num_type, count;
@@ -70,36 +70,36 @@ TEST_F(HardwareJobTest, EachValueIsOneCallByTheNumberTypeTable) {
       {kFileAsc, kNumColor, 10, {}, "", "", "Not Available [GB007]"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::to_string(c.num_type) + " to " + std::string(FileExtensions[c.file_type]));
+    SCOPED_TRACE(std::to_string(c.num_type) + " to " + std::string(FileExtensions[static_cast<std::size_t>(c.file_type)]));
     Script(c.values);
-    settings_.FileType = c.file_type;
-    settings_.NumType = c.num_type;
-    settings_.NumOfNums = c.count;
+    request_.FileType = c.file_type;
+    request_.NumType = c.num_type;
+    request_.NumOfNums = c.count;
     Run();
     EXPECT_EQ(job_.outcome(), JobOutcome::Completed);
     EXPECT_EQ(script_.calls,
               (c.draws.empty() ? Names{"1 Open", "1 Close"} : Names{"1 Open", "1 " + c.draws, "1 Close"}));
-    EXPECT_EQ(host_.messages, Messages(*c.message ? 1 : 0, {"Quibran", c.message, MessageIcon::None}));
+    EXPECT_EQ(observer_.messages, Messages(*c.message ? 1 : 0, {"Quibran", c.message, MessageIcon::None}));
     EXPECT_EQ(std::filesystem::exists(File(1)), c.text.has_value());
     EXPECT_EQ(ReadFile(File(1)), c.text.value_or(""));
     std::filesystem::remove(File(1));
   }
 
   Script();
-  script_.also = &host_.calls;
-  settings_.FileType = kFileCsv;
-  settings_.NumOfFiles = 2;
+  script_.also = &observer_.calls;
+  request_.FileType = kFileCsv;
+  request_.NumOfFiles = 2;
   Run();
-  const auto at = [&](const char* call) { return std::find(host_.calls.begin(), host_.calls.end(), call); };
-  EXPECT_LT(at("SetRunning true"), at("device 1 Open"));
-  EXPECT_EQ(host_.messages, Messages(2, {"Quibran", "Not Available [GB008]", MessageIcon::None}));
+  const auto at = [&](const char* call) { return std::find(observer_.calls.begin(), observer_.calls.end(), call); };
+  EXPECT_LT(at("checks"), at("device 1 Open"));
+  EXPECT_EQ(observer_.messages, Messages(2, {"Quibran", "Not Available [GB008]", MessageIcon::None}));
 }
 
 TEST_F(HardwareJobTest, StopInTheSecondOfThreeFilesClosesTheFileThenTheDevice) {
   Script();
-  settings_.NumOfNums = 100000;
-  settings_.NumOfFiles = 3;
-  host_.on_yield = [&] { if (host_.completed.size() == 1) job_.RequestStop(); };
+  request_.NumOfNums = 100000;
+  request_.NumOfFiles = 3;
+  observer_.on_yield = [&] { observer_.stop = observer_.completed.size() == 1; };
   Run();
   EXPECT_EQ(job_.outcome(), JobOutcome::Stopped);
   const std::string second = ReadFile(File(2));
@@ -110,7 +110,7 @@ TEST_F(HardwareJobTest, StopInTheSecondOfThreeFilesClosesTheFileThenTheDevice) {
 }
 
 // A failure ends the job: its message (none for 55), the whole values drawn
-// before it kept, no Close, no further file, the start field back. A file's
+// before it kept, no Close, no further file. A file's
 // failure names the file too; a byte above 255 is an Overflow; an object
 // that cannot be made starts nothing.
 TEST_F(HardwareJobTest, FailuresEndTheJobWithTheirMessage) {
@@ -135,32 +135,31 @@ TEST_F(HardwareJobTest, FailuresEndTheJobWithTheirMessage) {
        "Path not found\n" + folder_ / "no/R0001.CSV"},
       {kFileBin, {256}, -1, RuntimeError(kErrOverflow), {"1 Open", "1 GetRandomByte"}, "", "Overflow"},
   };
-  settings_.NumOfFiles = 3;
+  request_.NumOfFiles = 3;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message);
     Script(c.values);
     script_.fail_at = c.fail_at;
     script_.failure = c.failure;
-    settings_.FileType = c.file_type;
-    settings_.NumOfNums = c.file_type == kFileBin ? 100000 : 10;
-    settings_.NumType = c.file_type == kFileBin ? kNumByte : kNumInteger16;
-    settings_.DestDir = c.failure.number() == kErrPathNotFound ? folder_ / "no/" : folder_.dir();
+    request_.FileType = c.file_type;
+    request_.NumOfNums = c.file_type == kFileBin ? 100000 : 10;
+    request_.NumType = c.file_type == kFileBin ? kNumByte : kNumInteger16;
+    request_.DestDir = c.failure.number() == kErrPathNotFound ? folder_ / "no/" : folder_.dir();
     Run();
     EXPECT_EQ(job_.outcome(), JobOutcome::Failed);
     EXPECT_EQ(script_.calls, c.calls);
     const RecordedMessage message{"Error Number " + std::to_string(c.failure.number()), "Alea Device:  " + c.message,
                                   MessageIcon::Critical};
-    EXPECT_EQ(host_.messages, c.message.empty() ? Messages{} : Messages{message});
+    EXPECT_EQ(observer_.messages, c.message.empty() ? Messages{} : Messages{message});
     EXPECT_EQ(ReadFile(File(2)), c.kept);
     EXPECT_FALSE(std::filesystem::exists(File(3)));
     std::filesystem::remove(File(2));
-    EXPECT_EQ(StartSequence(), "0001");
   }
 
   Script();
   script_.create_failure = RuntimeError(kErrCantCreateObject);
   Run();
-  EXPECT_EQ(host_.calls, Names{"ShowMessage Alea Device:  Can't create the device object"});
+  EXPECT_EQ(observer_.calls, Names{"Message Alea Device:  Can't create the device object"});
   EXPECT_EQ(job_.outcome(), JobOutcome::NotStarted);
 }
 
@@ -168,12 +167,12 @@ TEST_F(HardwareJobTest, FailuresEndTheJobWithTheirMessage) {
 // failed, as a file does, though the job does not close it; its progress
 // counts from its start, even after a job of files.
 TEST_F(HardwareJobTest, StreamKeepsTheValuesDrawnAndCountsThem) {
-  settings_.NumOfFiles = 2;
+  request_.NumOfFiles = 2;
   Script();
   Run();
   const std::string path = folder_ / "stream";
   OutputFile stream(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
-  settings_.NumOfFiles = 1;
+  request_.NumOfFiles = 1;
   Script();
   script_.fail_at = 1 + 50;
   job_.SetStream(&stream, false);
@@ -182,8 +181,8 @@ TEST_F(HardwareJobTest, StreamKeepsTheValuesDrawnAndCountsThem) {
   EXPECT_EQ(ReadFile(path), PatternBytes(0, 50));
   Script();
   Run();
-  ASSERT_FALSE(host_.advanced.empty());
-  EXPECT_EQ(std::tie(host_.advanced.back().values_done, host_.advanced.back().values_total),
+  ASSERT_FALSE(observer_.progress.empty());
+  EXPECT_EQ(std::tie(observer_.last().values_done, observer_.last().values_total),
             std::tuple(int64_t{100}, int64_t{100}));
 }
 
@@ -191,7 +190,7 @@ TEST_F(HardwareJobTest, StreamKeepsTheValuesDrawnAndCountsThem) {
 // draws one GetRandomDouble per pixel, Round(r x 16777215), from its own
 // object until done or stopped and closes it; then the job's object closes
 // again. A device failure in the window ends the job through its failure
-// path: no second Close, the start field not advanced.
+// path: no second Close, no file completed.
 TEST_F(HardwareJobTest, BitmapWindowDrawsFromItsOwnObject) {
   struct Case {
     int stop_after_column;
@@ -203,18 +202,15 @@ TEST_F(HardwareJobTest, BitmapWindowDrawsFromItsOwnObject) {
       {30, -1, {"1 Open", "1 Close", "2 Open", "2 GetRandomDouble x3100", "2 Close", "1 Close"}},
       {-1, 3 + 50, {"1 Open", "1 Close", "2 Open", "2 GetRandomDouble x51"}},
   };
-  settings_.FileType = kFileBmp;
-  settings_.CSVcolumnsX = 100;
-  settings_.SaveLastSeq = 1;
-  host_.fields = {{JobField::NumOfFiles, "1"}, {JobField::CSVcolumnsX, "100"}, {JobField::NumOfNums, "100"}};
+  request_.FileType = kFileBmp;
+  request_.CSVcolumnsX = 100;
   std::vector<uint32_t> pixels(100 * 100);
   const Messages io_error = {{"Error Number 57", "Alea Device:  Device I/O error", MessageIcon::Critical}};
   for (const Case& c : cases) {
     Script({0.5, 0, 0x563412 / 16777215.0});
     script_.fail_at = c.fail_at;
-    StartSequence() = "0001";
-    host_.on_bitmap = [&](BitmapDrawing& drawing) {
-      drawing.Draw(pixels.data(), 100, [&](int x) { if (x == c.stop_after_column) job_.RequestStop(); });
+    observer_.on_bitmap = [&](BitmapDrawing& drawing) {
+      drawing.Draw(pixels.data(), 100, [&](int x) { if (x == c.stop_after_column) observer_.stop = true; });
       return true;
     };
     Run();
@@ -223,8 +219,8 @@ TEST_F(HardwareJobTest, BitmapWindowDrawsFromItsOwnObject) {
               std::tuple(PixelOf(8388608), PixelOf(0), PixelOf(0x563412)));  // column 0, top down
     const bool failed = c.fail_at >= 0;
     EXPECT_EQ(job_.outcome(), failed ? JobOutcome::Failed : JobOutcome::Completed);
-    EXPECT_EQ(host_.messages, failed ? io_error : Messages{});
-    EXPECT_EQ(StartSequence(), failed ? "0001" : "0002");
+    EXPECT_EQ(observer_.messages, failed ? io_error : Messages{});
+    EXPECT_EQ(observer_.next_sequences, failed ? Names{} : Names{"0002"});
   }
 }
 
@@ -250,16 +246,15 @@ TEST_F(HardwareJobTest, JobOverTheNodeKeepsTheBytesThatPassedUntilTheNodeEndsOrS
   };
   job_.SetDeviceFactory([&] { return CreateDeviceObject(node); });
   bool silent = false;
-  host_.on_yield = [&] { if (silent && host_.yields == 3) job_.RequestStop(); };
-  host_.on_bitmap = [&](BitmapDrawing& drawing) {
+  observer_.on_yield = [&] { if (silent && observer_.yields == 3) observer_.stop = true; };
+  observer_.on_bitmap = [&](BitmapDrawing& drawing) {
     std::vector<uint32_t> pixels(100 * 100);
     return drawing.Draw(pixels.data(), 100, [](int) {}) > 0;
   };
-  host_.fields.insert({{JobField::NumOfFiles, "1"}, {JobField::CSVcolumnsX, "100"}, {JobField::NumOfNums, "100"}});
-  settings_.CSVcolumnsX = 100;
+  request_.CSVcolumnsX = 100;
   for (const auto& c : cases) {
-    settings_.FileType = c.file_type;
-    settings_.NumOfNums = c.file_type == kFileBin ? 1000000 : 100;
+    request_.FileType = c.file_type;
+    request_.NumOfNums = c.file_type == kFileBin ? 1000000 : 100;
     std::jthread device;
     silent = !c.sent;
     if (c.sent) device = FifoDevice(node, *c.sent);
@@ -268,7 +263,7 @@ TEST_F(HardwareJobTest, JobOverTheNodeKeepsTheBytesThatPassedUntilTheNodeEndsOrS
     device = {};
     std::filesystem::remove(node);
     const Messages told = {{"Error Number 57", "Alea Device:  " + c.message, MessageIcon::Critical}};
-    EXPECT_EQ(host_.messages, c.message.empty() ? Messages{} : told);
+    EXPECT_EQ(observer_.messages, c.message.empty() ? Messages{} : told);
     EXPECT_EQ(job_.outcome(), c.sent ? JobOutcome::Failed : c.file_type == kFileBin ? JobOutcome::Stopped
                                                                                    : JobOutcome::Completed);
     EXPECT_TRUE(ReadFile(File(1)) == c.kept) << ReadFile(File(1)).size();
