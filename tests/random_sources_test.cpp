@@ -172,7 +172,7 @@ TEST(DrawValue, ThrowsExactlyForTheCombinationsNoSourceOffers) {
   RandomSources sources(clock);
   for (int source = 0; source <= kSourceOs; ++source) {
     for (int type = 0; type < kNumTypeCount; ++type) {
-      const bool offered = offers[source][type] == '1';
+      const bool offered = offers[source][static_cast<std::size_t>(type)] == '1';
       EXPECT_EQ(SourceOffers(source, type), offered) << source << " " << type;
       if (offered) EXPECT_NO_THROW(sources.DrawValue(source, type));
       else EXPECT_THROW(sources.DrawValue(source, type), std::invalid_argument) << source << " " << type;
