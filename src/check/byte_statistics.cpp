@@ -55,7 +55,9 @@ void CountBytes(const uint8_t* data, std::size_t size, std::array<uint64_t, 256>
       ++tables[3][data[i + 3]];
     }
     for (; i < end; ++i) ++tables[0][data[i]];
-    for (std::size_t b = 0; b < 256; ++b) counts[b] += uint64_t{tables[0][b]} + tables[1][b] + tables[2][b] + tables[3][b];
+    for (std::size_t b = 0; b < 256; ++b) {
+      counts[b] += uint64_t{tables[0][b]} + tables[1][b] + tables[2][b] + tables[3][b];
+    }
   }
 }
 
