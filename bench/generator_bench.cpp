@@ -25,7 +25,7 @@ void BM_StdMt19937(benchmark::State& state) {
   std::mt19937 mt(5489);
   uint32_t sink = 0;
   for (auto _ : state) {
-    for (int i = 0; i < kWordsPerIteration; ++i) sink ^= mt();
+    for (int i = 0; i < kWordsPerIteration; ++i) sink ^= static_cast<uint32_t>(mt());
     benchmark::DoNotOptimize(sink);
   }
   state.SetItemsProcessed(state.iterations() * kWordsPerIteration);

@@ -20,7 +20,7 @@ void BM_TwisterFill(benchmark::State& state) {
     mt.Fill(words.data(), words.size());
     benchmark::DoNotOptimize(words.data());
   }
-  state.SetItemsProcessed(state.iterations() * kBlock);
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(kBlock));
 }
 BENCHMARK(BM_TwisterFill);
 
@@ -35,7 +35,7 @@ void BM_DrawBytes(benchmark::State& state) {
     sources.DrawBytes(source, bytes.data(), bytes.size());
     benchmark::DoNotOptimize(bytes.data());
   }
-  state.SetBytesProcessed(state.iterations() * kBlock);
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(kBlock));
 }
 BENCHMARK(BM_DrawBytes)->DenseRange(0, 3);
 

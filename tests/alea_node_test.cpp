@@ -67,9 +67,9 @@ TEST_F(AleaNodeTest, FindsTheAleaAndServesEveryByteOnceInOrderUntilItEnds) {
   AleaNode node(health_, "", AleaNode::kDefaultWait, places_);
   node.Open();
   // Bytes, words and doubles in turn, each made of the node's next bytes.
-  auto next = [&, at = std::size_t{0}](int count) mutable {
+  auto next = [&, at = std::size_t{0}](std::size_t count) mutable {
     uint64_t value = 0;
-    for (int i = count - 1; i >= 0; --i) value = value << 8 | static_cast<uint8_t>(bytes[at + i]);
+    for (std::size_t i = count; i-- > 0;) value = value << 8 | static_cast<uint8_t>(bytes[at + i]);
     at += count;
     return value;
   };

@@ -36,7 +36,7 @@ QUIBRAN_VECTOR_CLONES uint64_t NeighbourProducts(const uint8_t* data, std::size_
 
 QUIBRAN_VECTOR_CLONES uint64_t Hits(const uint8_t* data, std::size_t points) {
   uint64_t hits = 0;
-  for (std::size_t i = 0; i < points; ++i) hits += Hit(data + 6 * i) ? 1 : 0;
+  for (std::size_t i = 0; i < points; ++i) hits += Hit(data + 6 * i) ? 1u : 0u;
   return hits;
 }
 
@@ -55,7 +55,9 @@ void CountBytes(const uint8_t* data, std::size_t size, std::array<uint64_t, 256>
       ++tables[3][data[i + 3]];
     }
     for (; i < end; ++i) ++tables[0][data[i]];
-    for (int b = 0; b < 256; ++b) counts[b] += uint64_t{tables[0][b]} + tables[1][b] + tables[2][b] + tables[3][b];
+    for (std::size_t b = 0; b < 256; ++b) {
+      counts[b] += uint64_t{tables[0][b]} + tables[1][b] + tables[2][b] + tables[3][b];
+    }
   }
 }
 
@@ -134,7 +136,7 @@ void ByteStatistics::Add(const uint8_t* data, std::size_t size) {
   while (point_bytes_ > 0 && i < size) {
     point_[point_bytes_++] = data[i++];
     if (point_bytes_ == point_.size()) {
-      hits_ += Hit(point_.data()) ? 1 : 0;
+      hits_ += Hit(point_.data()) ? 1u : 0u;
       ++points_;
       point_bytes_ = 0;
     }
@@ -156,14 +158,14 @@ ByteFigures ByteStatistics::Figures() const {
   double sum = 0.0;
   double squares = 0.0;
   double entropy = 0.0;
-  for (int b = 0; b < 256; ++b) {
+  for (std::size_t b = 0; b < 256; ++b) {
     const double count = static_cast<double>(counts_[b]);
     const double difference = count - expected;
     chi_square += difference * difference / expected;
-    sum += b * count;
+    sum += static_cast<double>(b) * count;
     squares += static_cast<double>(b * b) * count;
   }
-  for (int b = 0; b < 256; ++b) {
+  for (std::size_t b = 0; b < 256; ++b) {
     const double p = static_cast<double>(counts_[b]) / n;
     // log2 as ent takes it: log10 times log2(10).
     if (p > 0.0) entropy += p * (3.32192809488736234787 * std::log10(1.0 / p));

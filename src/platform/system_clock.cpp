@@ -35,7 +35,7 @@ int32_t DayNumberOf(int year, unsigned month, unsigned day) {
 float SystemClock::SecondsSinceMidnight() const {
   const LocalNow now = ReadLocalNow();
   const double seconds = now.tm.tm_hour * 3600.0 + now.tm.tm_min * 60.0 + now.tm.tm_sec +
-                         now.microseconds / 1e6;
+                         static_cast<double>(now.microseconds) / 1e6;
   return static_cast<float>(seconds);
 }
 

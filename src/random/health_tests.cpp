@@ -54,7 +54,7 @@ std::size_t HealthTests::RepetitionAt(const uint8_t* bytes, std::size_t size) {
   // only then.
   const auto ends_run = [bytes](std::size_t at) {
     uint8_t same = 1;
-    for (int back = 1; back < kRun; ++back) same &= bytes[at] == bytes[at - back];
+    for (std::size_t back = 1; back < kRun; ++back) same &= bytes[at] == bytes[at - back];
     return same;
   };
   uint8_t any = 0;
@@ -66,7 +66,7 @@ std::size_t HealthTests::RepetitionAt(const uint8_t* bytes, std::size_t size) {
   }
   // The run at the end, shorter than kRun and so after the first byte.
   last_ = bytes[size - 1];
-  for (run_ = 1; bytes[size - 1 - run_] == last_;) ++run_;
+  for (run_ = 1; bytes[size - 1 - static_cast<std::size_t>(run_)] == last_;) ++run_;
   return size;
 }
 

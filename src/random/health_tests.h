@@ -40,7 +40,7 @@ namespace quibran {
 // The adaptive proportion test's cutoff for windows of W bytes, min-entropy
 // H bits a byte and alpha = 2^-A: the smallest c with
 // P(Binomial(W, 2^-H) >= c) <= alpha.
-template <int W>
+template <std::size_t W>
 constexpr int ProportionCutoff(int entropy_bits, int alpha_bits) {
   const double p = 1.0 / static_cast<double>(uint64_t{1} << entropy_bits);
   const double alpha = 1.0 / static_cast<double>(uint64_t{1} << alpha_bits);
@@ -48,12 +48,14 @@ constexpr int ProportionCutoff(int entropy_bits, int alpha_bits) {
   // added to small sums, nothing taken from 1.
   std::array<double, W + 1> term{};
   term[0] = 1;
-  for (int i = 0; i < W; ++i) term[0] *= 1 - p;
-  for (int k = 0; k < W; ++k) term[k + 1] = term[k] * (W - k) / (k + 1) * p / (1 - p);
-  int c = W + 1;
+  for (std::size_t i = 0; i < W; ++i) term[0] *= 1 - p;
+  for (std::size_t k = 0; k < W; ++k) {
+    term[k + 1] = term[k] * static_cast<double>(W - k) / static_cast<double>(k + 1) * p / (1 - p);
+  }
+  std::size_t c = W + 1;
   double tail = 0;  // P(X >= c)
   while (c > 0 && tail + term[c - 1] <= alpha) tail += term[--c];
-  return c;
+  return static_cast<int>(c);
 }
 
 class HealthTests final : public ByteCheck {

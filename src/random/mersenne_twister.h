@@ -26,7 +26,7 @@ class MersenneTwister {
   // The next tempered word.
   uint32_t Next() {
     if (MTIndex >= kN) Refill();
-    return tempered_[MTIndex++];
+    return tempered_[static_cast<std::size_t>(MTIndex++)];
   }
   // Copies the next `count` words of the stream to `out`.
   void Fill(uint32_t* out, std::size_t count);

@@ -11,9 +11,9 @@ void PlatformRnd::Fill(uint32_t* out, std::size_t count) {
   // lanes hold four consecutive states and each jumps four steps at once,
   // s(n + 4) = A s(n) + C with A = a^4 and C = c (a^3 + a^2 + a + 1), so
   // four multiplications overlap: half again as fast as single steps.
-  constexpr int kLanes = 4;
+  constexpr std::size_t kLanes = 4;
   uint64_t jump_a = 1, jump_c = 0;
-  for (int k = 0; k < kLanes; ++k) {
+  for (std::size_t k = 0; k < kLanes; ++k) {
     jump_c = jump_c * kMultiplier + increment_;
     jump_a *= kMultiplier;
   }
@@ -21,9 +21,9 @@ void PlatformRnd::Fill(uint32_t* out, std::size_t count) {
   if (count >= kLanes) {
     uint64_t lane[kLanes];
     lane[0] = state_;
-    for (int k = 1; k < kLanes; ++k) lane[k] = lane[k - 1] * kMultiplier + increment_;
+    for (std::size_t k = 1; k < kLanes; ++k) lane[k] = lane[k - 1] * kMultiplier + increment_;
     for (; i + kLanes <= count; i += kLanes) {
-      for (int k = 0; k < kLanes; ++k) {
+      for (std::size_t k = 0; k < kLanes; ++k) {
         out[i + k] = Output(lane[k]);
         lane[k] = lane[k] * jump_a + jump_c;
       }

@@ -154,7 +154,7 @@ TEST(FipsTests, APlantedFailureIsCountedInItsBlockByItsTest) {
     EXPECT_EQ(f.blocks, 10u) << c.name;
     EXPECT_EQ(f.failures, c.failed ? 1u : 0u) << c.name;
     const std::vector<uint64_t> by_test = {f.monobit, f.poker, f.runs, f.long_run, f.continuous_run};
-    for (int t = 0; t < 5; ++t) EXPECT_EQ(by_test[t], (c.failed >> t) & 1) << c.name << " test " << t;
+    for (std::size_t t = 0; t < 5; ++t) EXPECT_EQ(by_test[t], (c.failed >> t) & 1) << c.name << " test " << t;
     unsigned block3 = FipsTestBlock(bytes.data() + kBlock3, 0, bytes[kBlock3 - 1] & 1);
     EXPECT_EQ(block3 & ~kFipsContinuousRun, c.failed & ~kFipsContinuousRun) << c.name;
   }
@@ -195,9 +195,10 @@ TEST(Verdict, ReadsAtAGlance) {
 TEST(Verdict, PoissonTailSumsToOneLessTheTermsBelow) {
   for (const double mean : {0.5, 3.2, 344.0}) {
     double below = 0.0;  // P(X < k)
-    for (uint64_t k = 0; k < 3 * mean + 20; ++k) {
+    for (uint64_t k = 0; static_cast<double>(k) < 3 * mean + 20; ++k) {
       EXPECT_NEAR(PoissonAtLeast(k, mean), 1.0 - below, 1e-9) << mean << " " << k;
-      below += std::exp(k * std::log(mean) - mean - std::lgamma(k + 1.0));
+      const auto x = static_cast<double>(k);
+      below += std::exp(x * std::log(mean) - mean - std::lgamma(x + 1.0));
     }
   }
 }

@@ -73,8 +73,10 @@ TEST_F(BitmapDrawingTest, EveryPixelIsOneDrawInColumnOrder) {
       const std::optional<int32_t> seed = monochrome ? std::optional<int32_t>(9) : std::nullopt;
       seed ? twin_.SeedSource(kSourceRnd, *seed) : twin_.SeedSource(kSourceRnd);
       EXPECT_EQ(Draw({static_cast<int16_t>(source), kW, kH, monochrome, seed, "x.BMP"}), kW);
-      for (int x = 0; x < kW; ++x) {
-        for (int y = 0; y < kH; ++y) ASSERT_EQ(image_[y * kStride + x], PixelOf(NextColour(source, monochrome)));
+      for (std::size_t x = 0; x < kW; ++x) {
+        for (std::size_t y = 0; y < kH; ++y) {
+          ASSERT_EQ(image_[y * kStride + x], PixelOf(NextColour(source, monochrome)));
+        }
       }
       EXPECT_EQ(image_[kW], kUnset);
       // No draw more: both go on alike.
