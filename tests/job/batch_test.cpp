@@ -285,7 +285,7 @@ TEST_F(BatchTest, BitmapFileHoldsTheDrawnColoursInWindowsBitmapForm) {
   ASSERT_EQ(bytes.size(), 54u + kRow * kH);
   const auto field = [&](std::size_t at, int size) {
     uint32_t v = 0;
-    for (int i = size - 1; i >= 0; --i) v = v << 8 | static_cast<uint8_t>(bytes[at + i]);
+    for (int i = size - 1; i >= 0; --i) v = v << 8 | static_cast<uint8_t>(bytes[at + static_cast<std::size_t>(i)]);
     return v;
   };
   EXPECT_EQ(bytes.substr(0, 2), "BM");
