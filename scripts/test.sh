@@ -16,6 +16,9 @@ else
   flags=(-DCMAKE_BUILD_TYPE=Release)
 fi
 
+# CI builds treat a warning as an error.
+if [ "${CI:-}" = true ]; then flags+=(-DQUIBRAN_WERROR=ON); fi
+
 cmake -S . -B "$dir" "${flags[@]}"
 cmake --build "$dir" -j"$(nproc)"
 export QT_QPA_PLATFORM=offscreen
