@@ -14,12 +14,12 @@ namespace {
 
 // Whether there is a display for the windows: a platform named on the
 // command line or in QT_QPA_PLATFORM is taken at its word; else X11's or
-// Wayland's display must be named.
+// Wayland's display must be named (an empty variable names nothing, as for Qt).
 bool HasDisplay(int argc, char** argv) {
   for (int i = 1; i < argc; ++i)
     if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0) return true;
-  return qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qEnvironmentVariableIsSet("DISPLAY") ||
-         qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+  return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY") ||
+         !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
 }  // namespace
