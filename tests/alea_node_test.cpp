@@ -120,6 +120,28 @@ TEST_F(AleaNodeTest, FailuresToOpenAndToDeliverSayWhatToDo) {
   EXPECT_EXIT(open_unprivileged(), ::testing::ExitedWithCode(0), "");
 }
 
+// A read that ends just after a full window holds back its last byte, which
+// could start a run; when the next read fails, that byte has passed and is
+// still served, and then the failure.
+TEST_F(AleaNodeTest, ServesTheBytesThatPassedBeforeAFailureInALaterRead) {
+  const std::string fifo = folder_ / "fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  AleaNode node(health_, fifo);
+  node.Open();
+  const int writer = ::open(fifo.c_str(), O_WRONLY);
+  std::string bytes;
+  for (std::size_t n = 0; n < 512; ++n) bytes += static_cast<char>(1 + n * 131 % 255);
+  ASSERT_EQ(::write(writer, bytes.data(), 512), 512);
+  for (std::size_t n = 0; n < 511; ++n) ASSERT_EQ(node.GetRandomByte(), static_cast<uint8_t>(bytes[n])) << n;
+  ASSERT_EQ(::write(writer, "\0\0\0\0\0\0\0\1", 8), 8);
+  ::close(writer);
+  EXPECT_EQ(node.GetRandomByte(), static_cast<uint8_t>(bytes[511]));
+  EXPECT_EQ(FailureOf([&] { node.GetRandomByte(); }),
+            Failure(57, "the device's output failed its health test: the repetition count test saw byte 0x00 7 "
+                        "times in a row (it allows 6)"));
+  EXPECT_EQ(FailureOf([&] { node.GetRandomByte(); }), Failure(57, "Device I/O error: the device is not open"));
+}
+
 // /dev/zero is a character device, so it opens; its first bytes fail their
 // health test, and the node serves nothing, then or later.
 TEST_F(AleaNodeTest, ZerosFailTheHealthTestBeforeAnyIsServed) {

@@ -151,6 +151,7 @@ void AleaNode::Close() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   next_ = ready_ = end_ = 0;
+  failure_.reset();
   buffer_.Wipe();
 }
 
@@ -163,6 +164,14 @@ void AleaNode::Refill(std::size_t need) {
   end_ -= next_;
   next_ = 0;
   while (ready_ < need) {
+    if (failure_) {
+      // Nothing more from a device whose output failed: the bytes of the
+      // failing test go, as do any too few for the value asked, and the node
+      // serves no other.
+      const RuntimeError failure = *failure_;
+      Close();
+      throw failure;
+    }
     const auto start = Clock::now();
     const std::size_t got = ReadSome(buffer_.get() + end_, std::min(reads_.size(), kCapacity - end_));
     reads_.Took(Clock::now() - start);
@@ -174,17 +183,17 @@ void AleaNode::Refill(std::size_t need) {
       check_.Reset();
       continue;
     }
-    std::size_t held;
     try {
-      held = check_.Take(buffer_.get() + end_, got);
-    } catch (const RuntimeError&) {
-      // Nothing more from a device whose output failed: the bytes held back
-      // go, and the node serves no other.
-      Close();
-      throw;
+      const std::size_t held = check_.Take(buffer_.get() + end_, got);
+      end_ += got;
+      ready_ = end_ - held;
+    } catch (const CheckFailure& failure) {
+      // The bytes that passed before the failure, of this read or held back
+      // from earlier ones, are served first; the failure comes after them.
+      end_ += failure.tested();
+      ready_ = end_ - failure.held();
+      failure_ = failure;
     }
-    end_ += got;
-    ready_ = end_ - held;
   }
 }
 

@@ -15,7 +15,8 @@
 //
 // The node reads ahead in blocks of a few milliseconds of the device's output
 // (BlockSizer), hands every block to its ByteCheck and serves every byte that
-// passed exactly once, in order; Close drops what is left. Only a character
+// passed exactly once, in order, however the reads split the output, also
+// those before a failure; Close drops what is left. Only a character
 // device or a FIFO is read. The node is opened without blocking (a FIFO with
 // no writer would block open() for ever) and waits for bytes with poll() in
 // slices, asking its stop poll between them. Failures are RuntimeErrors: 68
@@ -30,8 +31,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/block_sizer.h"
+#include "platform/runtime_error.h"
 #include "platform/secret_memory.h"
 
 namespace quibran {
@@ -62,8 +65,27 @@ class ByteCheck {
   virtual void Reset() = 0;
   // Tests the next `size` bytes of the output. Returns how many of the last
   // bytes taken are in a test that a later byte could still fail, which may
-  // not be served yet. A test that fails throws its RuntimeError.
+  // not be served yet. A test that fails throws its CheckFailure.
   virtual std::size_t Take(const uint8_t* bytes, std::size_t size) = 0;
+};
+
+// A test of a ByteCheck that failed, and where: the bytes before those it
+// holds back passed every test they are in and may still be served.
+class CheckFailure : public RuntimeError {
+ public:
+  CheckFailure(RuntimeError error, std::size_t tested, std::size_t held)
+      : RuntimeError(std::move(error)), tested_(tested), held_(held) {}
+
+  // The bytes of the block given to Take up to the one that failed, it too.
+  std::size_t tested() const { return tested_; }
+  // How many of the last bytes taken, up to that one, are in the failing
+  // test or in one not complete: as Take's result, with the output ending
+  // there.
+  std::size_t held() const { return held_; }
+
+ private:
+  std::size_t tested_;
+  std::size_t held_;
 };
 
 // Asked between slices of a wait for the device: true ends the wait.
@@ -139,6 +161,9 @@ class AleaNode {
   std::size_t next_ = 0;   // the first unserved byte
   std::size_t ready_ = 0;  // after the last byte that passed its tests
   std::size_t end_ = 0;    // after the last byte read
+  // The check's failure, thrown once the bytes that passed before it are
+  // served; nothing is read after it.
+  std::optional<RuntimeError> failure_;
   BlockSizer reads_;
 };
 

@@ -10,8 +10,9 @@ namespace quibran {
 
 namespace {
 
-[[noreturn]] void Fail(const std::string& what) {
-  throw RuntimeError(kErrDeviceIO, "the device's output failed its health test: " + what);
+// `tested` and `held` as CheckFailure has them.
+[[noreturn]] void Fail(const std::string& what, std::size_t tested, std::size_t held) {
+  throw CheckFailure(RuntimeError(kErrDeviceIO, "the device's output failed its health test: " + what), tested, held);
 }
 
 std::string ByteText(int byte) {
@@ -30,8 +31,10 @@ std::size_t HealthTests::Take(const uint8_t* bytes, std::size_t size) {
   const std::size_t repeated = RepetitionAt(bytes, size);
   TestProportions(bytes, std::min(size, repeated + 1));
   if (repeated < size) {
+    // The run's bytes failed; the window's, up to them, are not through.
     Fail("the repetition count test saw byte " + ByteText(last_) + " " + std::to_string(kRepetitionCutoff) +
-         " times in a row (it allows " + std::to_string(kRepetitionCutoff - 1) + ")");
+             " times in a row (it allows " + std::to_string(kRepetitionCutoff - 1) + ")",
+         repeated + 1, static_cast<std::size_t>(std::max(seen_, kRepetitionCutoff)));
   }
   return static_cast<std::size_t>(std::max(seen_, run_));
 }
@@ -85,12 +88,15 @@ void HealthTests::TestProportions(const uint8_t* bytes, std::size_t size) {
     count_ += count;
     seen_ += static_cast<int>(stop - at);
     if (count_ >= kProportionCutoff) {
-      // The window's bytes up to the reference's cutoff-th.
+      // The window's bytes up to the reference's cutoff-th failed. A run
+      // at its end is shorter than they are, so it adds none before them.
       const uint8_t* p = stop;
       for (int after = count_ - kProportionCutoff; after >= 0;) after -= *--p == reference;
+      const auto failed = static_cast<std::size_t>(seen_ - (stop - p - 1));
       Fail("the adaptive proportion test saw byte " + ByteText(reference_) + " " + std::to_string(kProportionCutoff) +
-           " times in " + std::to_string(seen_ - (stop - p - 1)) + " bytes (it allows " +
-           std::to_string(kProportionCutoff - 1) + " in a window of " + std::to_string(kWindow) + ")");
+               " times in " + std::to_string(failed) + " bytes (it allows " + std::to_string(kProportionCutoff - 1) +
+               " in a window of " + std::to_string(kWindow) + ")",
+           static_cast<std::size_t>(p + 1 - bytes), failed);
     }
     if (seen_ == kWindow) seen_ = 0;
     at = stop;

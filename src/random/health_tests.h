@@ -27,7 +27,9 @@
 // As a ByteCheck of the device's node the tests hold back every byte whose
 // tests are not complete: the bytes of the window not yet full, and the run
 // of equal bytes at the end, which a later byte could still make C long. So
-// every byte served has passed, and a failure only takes bytes not served.
+// every byte served has passed, and a failure only takes bytes not served:
+// it tells the node which bytes before it passed, whichever block they came
+// in, so that those are still served.
 
 #include <array>
 #include <cstddef>
