@@ -14,12 +14,6 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 std::string Text(int64_t value) { return std::to_string(value); }
 
-// The last four characters of "0000" followed by the digits.
-std::string PaddedSequence(std::string_view digits) {
-  const std::string padded = "0000" + std::string(digits);
-  return padded.substr(padded.size() - 4);
-}
-
 }  // namespace
 
 int16_t DigitKeyFilter(int16_t key) {
@@ -166,8 +160,13 @@ SequenceOutcome StartSequenceOnChange(std::string_view text) {
     digits = Text(kMaxStartSequence);
     out.field_text = digits;
   }
-  out.StartSequence = PaddedSequence(digits);
+  out.StartSequence = SequenceDigits(digits);
   return out;
+}
+
+std::string SequenceDigits(std::string_view digits) {
+  const std::string padded = "0000" + std::string(digits);
+  return padded.substr(padded.size() - 4);
 }
 
 QuoteOutcome RefuseDoubleQuote(std::string_view text, NameKind kind) {

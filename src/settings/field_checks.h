@@ -72,6 +72,10 @@ struct SequenceOutcome {
 };
 SequenceOutcome StartSequenceOnChange(std::string_view text);
 
+// The four digits a sequence number shows as in a file name: the last four
+// characters of "0000" followed by the number's digits.
+std::string SequenceDigits(std::string_view digits);
+
 // The base file name and the destination folder refuse the double quotation
 // mark: the text without it, and the message when one was taken out.
 struct QuoteOutcome {
