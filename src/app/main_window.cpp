@@ -27,6 +27,7 @@
 #include "settings/defaults.h"
 #include "settings/defaults_file.h"
 #include "settings/field_checks.h"
+#include "settings/field_limits.h"
 #include "settings/media_presets.h"
 #include "ui_main_window.h"
 
@@ -377,7 +378,7 @@ void MainWindow::LayoutForSelection() {
       optNumType_[kNumColor]->setChecked(true);
       ui_->chkDisplay->setEnabled(false);
       ui_->chkMonochrome->setEnabled(true);
-      ui_->txtCSVcolumnsX->setText("100");
+      ui_->txtCSVcolumnsX->setText(QString::number(kMinBitmapPixels));
       break;
     case kFileCsv: {
       SetNumTypesEnabled(kNumColor, kNumColor, false);

@@ -77,7 +77,8 @@ QuantityOutcome QuantityCheck(std::string_view text, int16_t file_type, int16_t 
       digits = Text(screen_height);
     }
     if (DigitsValue(digits) < kMinBitmapPixels) {
-      out.messages.push_back({"Minimum bitmap size is 100 x 100", MessageIcon::Information});
+      out.messages.push_back({"Minimum bitmap size is " + Text(kMinBitmapPixels) + " x " + Text(kMinBitmapPixels),
+                              MessageIcon::Information});
       digits = Text(kMinBitmapPixels);
     }
   } else {  // .CSV rows
@@ -144,7 +145,7 @@ FieldOutcome NumOfFilesOnLeave(std::string_view text, int16_t file_type) {
       digits = Text(kMaxFiles);
     }
     if (file_type == kFileBmp && DigitsValue(digits) > 1) {
-      out.messages.push_back({"Only one bitmap can be generated at a time.", MessageIcon::None});
+      out.messages.push_back({std::string(kOneBitmapMessage), MessageIcon::None});
       digits = Text(1);
     }
   }
