@@ -34,8 +34,6 @@ static_assert(std::numeric_limits<int16_t>::max() * kMaxValueText <= OutputFile:
 // The display box holds the lines of the first file's first 1024 values.
 constexpr int32_t kDisplayLines = 1024;
 
-constexpr const char* kDeviceMessage = "Alea Device:  ";
-
 }  // namespace
 
 std::string BuildOutputFileName(const std::string& folder, const std::string& stem, int16_t sequence,
@@ -144,7 +142,7 @@ void GenerationJob::End(JobOutcome outcome) {
 }
 
 void GenerationJob::ShowFailure(const RuntimeError& error, bool hardware, bool file_failed) {
-  std::string text = (hardware ? kDeviceMessage : "") + error.description();
+  std::string text = hardware ? DeviceFailureText(error) : error.description();
   // Which file, and whether it was made at all.
   if (file_failed) text += "\n" + OutputFileName + (file_incomplete_ ? " was left incomplete." : "");
   observer_.Message(ErrorTitle(error), text, MessageIcon::Critical);
