@@ -44,11 +44,12 @@ int64_t DigitsValue(std::string_view digits) {
   return value;
 }
 
+std::string QuantityDigits(std::string_view text) { return LeadingDigits(text.substr(0, text.find('('))); }
+
 QuantityOutcome QuantityCheck(std::string_view text, int16_t file_type, int16_t screen_width,
                               int16_t screen_height) {
   QuantityOutcome out;
-  // A list entry such as "65536 (64 KB)" counts by the number before "(".
-  std::string digits = LeadingDigits(text.substr(0, text.find('(')));
+  std::string digits = QuantityDigits(text);
   if (digits.empty()) digits = Text(1);
 
   if (file_type == kFileBin || file_type == kFileAsc) {

@@ -36,6 +36,10 @@ int64_t DigitsValue(std::string_view digits);
 
 std::string TrimSpaces(std::string_view text);
 
+// The quantity field's digits: a list entry such as "65536 (64 KB)" counts
+// by the leading digits of its text before "(".
+std::string QuantityDigits(std::string_view text);
+
 // The quantity check of cmbNumOfNums (quantity, CSV rows or bitmap height).
 struct QuantityOutcome {
   std::string NumOfNumsText;

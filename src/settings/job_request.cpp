@@ -43,7 +43,7 @@ JobChecks ValidateJob(const JobSettings& settings, const JobFieldTexts& fields) 
       return refuse(std::string(kOneBitmapMessage), CheckedField::NumOfFiles, "1");
     if (IntegerValue(fields.CSVcolumnsX) < kMinBitmapPixels)
       return refuse("Minimum X pixels is (screen width) " + minimum, CheckedField::CSVcolumnsX, minimum);
-    if (IntegerValue(fields.NumOfNums) < kMinBitmapPixels)
+    if (DigitsValue(QuantityDigits(fields.NumOfNums)) < kMinBitmapPixels)
       return refuse("Minimum Y pixels is (screen height) " + minimum, CheckedField::NumOfNums, minimum);
   }
 
