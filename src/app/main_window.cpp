@@ -86,6 +86,13 @@ QStringList QuantityEntries(std::size_t last) {
   return entries;
 }
 
+// The index of the option button that is checked; the buttons' count when none is.
+template <std::size_t N>
+int16_t CheckedIndex(const std::array<QRadioButton*, N>& buttons) {
+  const auto first = std::find_if(buttons.begin(), buttons.end(), [](auto* b) { return b->isChecked(); });
+  return static_cast<int16_t>(first - buttons.begin());
+}
+
 }  // namespace
 
 MainWindow::MainWindow(JobSettings& settings, RandomSources& sources, QWidget* parent)
@@ -214,8 +221,7 @@ void MainWindow::CloseOtherWindows() {
 // The file type from its buttons and the start sequence as its field holds
 // it; the handlers have kept every other setting current.
 void MainWindow::SaveDefaults() {
-  const auto first = std::find_if(optFileType_.begin(), optFileType_.end(), [](auto* b) { return b->isChecked(); });
-  if (first != optFileType_.end()) settings_.FileType = static_cast<int16_t>(first - optFileType_.begin());
+  if (const int16_t checked = CheckedIndex(optFileType_); checked < kFileTypeCount) settings_.FileType = checked;
   settings_.StartSequence = ui_->txtStartSequence->text().toStdString();
   if (const auto message = quibran::SaveDefaults(ConfigFolder(), settings_))
     quibran::ShowMessage(this, Q(message->title), Q(message->text), MessageIcon::None);
@@ -426,15 +432,13 @@ void MainWindow::cmbDevice_Click() {
 }
 
 void MainWindow::optFileType_Click() {
-  const auto first = std::find_if(optFileType_.begin(), optFileType_.end(), [](auto* b) { return b->isChecked(); });
-  settings_.FileType = static_cast<int16_t>(first - optFileType_.begin());
+  settings_.FileType = CheckedIndex(optFileType_);
   LayoutForSelection();
   RefreshFileName();
 }
 
 void MainWindow::optNumType_Click() {
-  const auto first = std::find_if(optNumType_.begin(), optNumType_.end(), [](auto* b) { return b->isChecked(); });
-  settings_.NumType = static_cast<int16_t>(first - optNumType_.begin());
+  settings_.NumType = CheckedIndex(optNumType_);
   if (settings_.FileType != kFileAsc) return;
   ui_->chkDisplay->setEnabled(true);
   UpdateDisplayCaption();
