@@ -14,6 +14,7 @@
 #include "app/message_box.h"
 #include "job/bitmap_picture.h"
 #include "platform/runtime_error.h"
+#include "random/hardware_device.h"
 #include "ui_bitmap_window.h"
 
 namespace quibran {
@@ -107,7 +108,7 @@ void BitmapWindow::Form_Load() {
       throw;
     }
     ShowMessage(this, QString::fromStdString(ErrorTitle(error)),
-                QString::fromStdString("Alea Device:  " + error.description()), MessageIcon::Critical);
+                QString::fromStdString(DeviceFailureText(error)), MessageIcon::Critical);
     ui_->cmdCloseBMP->setText(kClose);
     ui_->cmdSaveBMPandClose->setEnabled(false);
     return;

@@ -14,7 +14,7 @@ namespace {
 // The black-and-white mode's colours, from the platform generator.
 struct MonochromeColour {
   PlatformRnd& rnd;
-  uint32_t operator()() { return static_cast<double>(rnd.Rnd()) * 16777215.0 > 8388607.0 ? kWhite : 0; }
+  uint32_t operator()() { return static_cast<double>(rnd.Rnd()) * kColourScale > 8388607.0 ? kWhite : 0; }
 };
 
 }  // namespace
@@ -46,14 +46,14 @@ int BitmapDrawing::Draw(uint32_t* pixels, std::ptrdiff_t stride, const std::func
         }
       }
     };
-    // Colour (24 bits) is Round(x × 16777215), halves to even; source 3
+    // Colour (24 bits) is ColourOf(x) of the source's unit value; source 3
     // sends the next draw to Wichmann-Hill after an odd colour, and source 4
     // multiplies the device's GetRandomDouble in double precision.
     if (request_.booMonochrome) {
       columns(MonochromeColour{sources_.rnd});
     } else if (device) {
       try {
-        columns([&] { return static_cast<uint32_t>(RoundToLong(device->GetRandomDouble() * 16777215.0)); });
+        columns([&] { return ColourOf(device->GetRandomDouble()); });
       } catch (const WaitStopped&) {
         // A stop while the device was awaited ends the drawing as after a column.
         stop_requested_ = false;

@@ -11,6 +11,7 @@
 #include "platform/secret_memory.h"
 #include "platform/version.h"
 #include "settings/defaults.h"
+#include "settings/field_checks.h"
 
 namespace quibran {
 
@@ -33,20 +34,11 @@ static_assert(std::numeric_limits<int16_t>::max() * kMaxValueText <= OutputFile:
 // The display box holds the lines of the first file's first 1024 values.
 constexpr int32_t kDisplayLines = 1024;
 
-// The last four characters of "0000" followed by the number: the four
-// digits a sequence number shows as.
-std::string SequenceDigits(int32_t sequence) {
-  const std::string padded = "0000" + std::to_string(sequence);
-  return padded.substr(padded.size() - 4);
-}
-
-constexpr const char* kDeviceMessage = "Alea Device:  ";
-
 }  // namespace
 
 std::string BuildOutputFileName(const std::string& folder, const std::string& stem, int16_t sequence,
                                 const std::string& extension) {
-  return folder + stem + SequenceDigits(sequence - 1) + extension;
+  return folder + stem + SequenceDigits(std::to_string(sequence - 1)) + extension;
 }
 
 int32_t ProgressScale(int32_t num_of_nums) {
@@ -150,7 +142,7 @@ void GenerationJob::End(JobOutcome outcome) {
 }
 
 void GenerationJob::ShowFailure(const RuntimeError& error, bool hardware, bool file_failed) {
-  std::string text = (hardware ? kDeviceMessage : "") + error.description();
+  std::string text = hardware ? DeviceFailureText(error) : error.description();
   // Which file, and whether it was made at all.
   if (file_failed) text += "\n" + OutputFileName + (file_incomplete_ ? " was left incomplete." : "");
   observer_.Message(ErrorTitle(error), text, MessageIcon::Critical);
@@ -243,7 +235,7 @@ void GenerationJob::FileDone(int file_index) {
   if (job_.NumOfFiles > 1) progress_.job_value = file_index;
   progress_.file_value = progress_.file_maximum;
   observer_.Progress(progress_);
-  observer_.FileCompleted(OutputFileName, SequenceDigits(job_.StartSequence + file_index));
+  observer_.FileCompleted(OutputFileName, SequenceDigits(std::to_string(job_.StartSequence + file_index)));
 }
 
 void GenerationJob::WriteBitmap() {
@@ -253,7 +245,7 @@ void GenerationJob::WriteBitmap() {
                                            job_.MonochromeOn, job_.seed, OutputFileName,
                                            [this] { return MakeDevice(); }});
   writing_file_ = false;
-  if (saved) observer_.FileCompleted(OutputFileName, SequenceDigits(job_.StartSequence + 1));
+  if (saved) observer_.FileCompleted(OutputFileName, SequenceDigits(std::to_string(job_.StartSequence + 1)));
 }
 
 bool GenerationJob::WriteValues(OutputFile& file) {

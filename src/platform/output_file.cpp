@@ -24,8 +24,6 @@ namespace {
 constexpr int RWF_DONTCACHE = 0x00000080;
 #endif
 
-[[noreturn]] void ThrowFromErrno(int err, bool on_folder) { throw RuntimeError(ErrorNumberFromErrno(err, on_folder)); }
-
 constexpr std::string_view kPartialSuffix = ".partial";
 constexpr int kNameAttempts = 100;
 

@@ -58,4 +58,6 @@ int ErrorNumberFromErrno(int err, bool on_folder) {
   }
 }
 
+void ThrowFromErrno(int err, bool on_folder) { throw RuntimeError(ErrorNumberFromErrno(err, on_folder)); }
+
 }  // namespace quibran

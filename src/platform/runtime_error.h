@@ -48,4 +48,8 @@ std::string ErrorDescription(int number);
 // the file itself (53).
 int ErrorNumberFromErrno(int err, bool on_folder);
 
+// Throws the runtime error that ErrorNumberFromErrno maps `err` to, with its
+// own description.
+[[noreturn]] void ThrowFromErrno(int err, bool on_folder);
+
 }  // namespace quibran

@@ -12,8 +12,6 @@ namespace quibran {
 
 namespace {
 
-[[noreturn]] void ThrowFromErrno(int err, bool on_folder) { throw RuntimeError(ErrorNumberFromErrno(err, on_folder)); }
-
 // Closes a descriptor when it goes out of scope, unless released.
 class Descriptor {
  public:

@@ -4,4 +4,6 @@ namespace quibran {
 
 std::unique_ptr<RandomDevice> CreateDeviceObject(const std::string& node) { return std::make_unique<AleaDevice>(node); }
 
+std::string DeviceFailureText(const RuntimeError& error) { return "Alea Device:  " + error.description(); }
+
 }  // namespace quibran

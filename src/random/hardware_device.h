@@ -76,6 +76,9 @@ class AleaDevice final : public RandomDevice {
 // Alea that the system lists when it is opened.
 std::unique_ptr<RandomDevice> CreateDeviceObject(const std::string& node = {});
 
+// The text of a device failure's message: "Alea Device:  " and the description.
+std::string DeviceFailureText(const RuntimeError& error);
+
 // A failure while a drawer filled a block: the device's failure, and how many
 // values of the block it had drawn before, which the writers keep.
 class DrawFailure : public RuntimeError {

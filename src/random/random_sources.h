@@ -63,6 +63,13 @@ constexpr bool IsOdd(int32_t x) { return x % 2 != 0; }
 // halves to even. Callers keep y within the signed 32-bit range.
 inline int32_t RoundToLong(double y) { return static_cast<int32_t>(std::nearbyint(y)); }
 
+// The largest 24-bit colour, by which a unit value scales to a colour.
+inline constexpr double kColourScale = 16777215.0;
+
+// A 24-bit colour from a unit value x in [0, 1): Round(x × 16777215), halves
+// to even.
+inline uint32_t ColourOf(double x) { return static_cast<uint32_t>(RoundToLong(x * kColourScale)); }
+
 // Each generator seen through the same face: its unit value x, and ⌊x × 2^Bits⌋
 // (the top bits of the fraction), which the integer types take.
 
@@ -162,7 +169,7 @@ auto MakeValue(Unit& g) {
     else return static_cast<float>(g.Unit());
   }
   else if constexpr (NumType == kNumDouble) return static_cast<double>(g.Unit());
-  else return static_cast<uint32_t>(RoundToLong(static_cast<double>(g.Unit()) * 16777215.0));
+  else return ColourOf(static_cast<double>(g.Unit()));
 }
 
 // Whether a value sends the alternating source's next draw to Wichmann-Hill:

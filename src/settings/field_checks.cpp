@@ -14,12 +14,6 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 std::string Text(int64_t value) { return std::to_string(value); }
 
-// The last four characters of "0000" followed by the digits.
-std::string PaddedSequence(std::string_view digits) {
-  const std::string padded = "0000" + std::string(digits);
-  return padded.substr(padded.size() - 4);
-}
-
 }  // namespace
 
 int16_t DigitKeyFilter(int16_t key) {
@@ -50,11 +44,12 @@ int64_t DigitsValue(std::string_view digits) {
   return value;
 }
 
+std::string QuantityDigits(std::string_view text) { return LeadingDigits(text.substr(0, text.find('('))); }
+
 QuantityOutcome QuantityCheck(std::string_view text, int16_t file_type, int16_t screen_width,
                               int16_t screen_height) {
   QuantityOutcome out;
-  // A list entry such as "65536 (64 KB)" counts by the number before "(".
-  std::string digits = LeadingDigits(text.substr(0, text.find('(')));
+  std::string digits = QuantityDigits(text);
   if (digits.empty()) digits = Text(1);
 
   if (file_type == kFileBin || file_type == kFileAsc) {
@@ -83,7 +78,8 @@ QuantityOutcome QuantityCheck(std::string_view text, int16_t file_type, int16_t 
       digits = Text(screen_height);
     }
     if (DigitsValue(digits) < kMinBitmapPixels) {
-      out.messages.push_back({"Minimum bitmap size is 100 x 100", MessageIcon::Information});
+      out.messages.push_back({"Minimum bitmap size is " + Text(kMinBitmapPixels) + " x " + Text(kMinBitmapPixels),
+                              MessageIcon::Information});
       digits = Text(kMinBitmapPixels);
     }
   } else {  // .CSV rows
@@ -150,7 +146,7 @@ FieldOutcome NumOfFilesOnLeave(std::string_view text, int16_t file_type) {
       digits = Text(kMaxFiles);
     }
     if (file_type == kFileBmp && DigitsValue(digits) > 1) {
-      out.messages.push_back({"Only one bitmap can be generated at a time.", MessageIcon::None});
+      out.messages.push_back({std::string(kOneBitmapMessage), MessageIcon::None});
       digits = Text(1);
     }
   }
@@ -166,8 +162,13 @@ SequenceOutcome StartSequenceOnChange(std::string_view text) {
     digits = Text(kMaxStartSequence);
     out.field_text = digits;
   }
-  out.StartSequence = PaddedSequence(digits);
+  out.StartSequence = SequenceDigits(digits);
   return out;
+}
+
+std::string SequenceDigits(std::string_view digits) {
+  const std::string padded = "0000" + std::string(digits);
+  return padded.substr(padded.size() - 4);
 }
 
 QuoteOutcome RefuseDoubleQuote(std::string_view text, NameKind kind) {

@@ -36,6 +36,10 @@ int64_t DigitsValue(std::string_view digits);
 
 std::string TrimSpaces(std::string_view text);
 
+// The quantity field's digits: a list entry such as "65536 (64 KB)" counts
+// by the leading digits of its text before "(".
+std::string QuantityDigits(std::string_view text);
+
 // The quantity check of cmbNumOfNums (quantity, CSV rows or bitmap height).
 struct QuantityOutcome {
   std::string NumOfNumsText;
@@ -71,6 +75,10 @@ struct SequenceOutcome {
   std::optional<std::string> field_text;
 };
 SequenceOutcome StartSequenceOnChange(std::string_view text);
+
+// The four digits a sequence number shows as in a file name: the last four
+// characters of "0000" followed by the number's digits.
+std::string SequenceDigits(std::string_view digits);
 
 // The base file name and the destination folder refuse the double quotation
 // mark: the text without it, and the message when one was taken out.

@@ -1,8 +1,9 @@
 #pragma once
-// Limits of the main window's fields, shared by the field checks and the
-// batch tool.
+// Limits of the main window's fields, shared by the field checks, the checks
+// before a job, the window's layout and the batch tool.
 
 #include <cstdint>
+#include <string_view>
 
 namespace quibran {
 
@@ -15,5 +16,8 @@ inline constexpr int16_t kMinBitmapPixels = 100;
 inline constexpr int16_t kMaxBitmapPixels = 9999;  // four digits: the bitmap fields' limit without a screen
 inline constexpr int16_t kMaxFiles = 9999;
 inline constexpr int16_t kMaxStartSequence = 9999;
+
+// What a second bitmap file is refused with, in a field and before a job.
+inline constexpr std::string_view kOneBitmapMessage = "Only one bitmap can be generated at a time.";
 
 }  // namespace quibran

@@ -40,10 +40,10 @@ JobChecks ValidateJob(const JobSettings& settings, const JobFieldTexts& fields) 
       return std::move(out);
     };
     if (IntegerValue(fields.NumOfFiles) > 1)
-      return refuse("Only one bitmap can be generated at a time.", CheckedField::NumOfFiles, "1");
+      return refuse(std::string(kOneBitmapMessage), CheckedField::NumOfFiles, "1");
     if (IntegerValue(fields.CSVcolumnsX) < kMinBitmapPixels)
       return refuse("Minimum X pixels is (screen width) " + minimum, CheckedField::CSVcolumnsX, minimum);
-    if (IntegerValue(fields.NumOfNums) < kMinBitmapPixels)
+    if (DigitsValue(QuantityDigits(fields.NumOfNums)) < kMinBitmapPixels)
       return refuse("Minimum Y pixels is (screen height) " + minimum, CheckedField::NumOfNums, minimum);
   }
 
