@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bitmap window drawing a picture against the same drawing without a
 // window, and how soon Stop acts:
 //

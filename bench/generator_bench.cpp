@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Word throughput of the program's Mersenne Twister against std::mt19937.
 #include <benchmark/benchmark.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs 2 GB ".BIN" jobs in the real main window and measures what the user
 // feels: how late a 5 ms timer fires while the job runs (the event loop's
 // latency), how often the window repaints, and how long the job takes to end

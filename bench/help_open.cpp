@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long Help > Contents takes until the help window has painted its
 // contents page, and how long each help page takes to show after a link.
 // The first opening finds the resources and fonts cold; the next ones open a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times the program's start to an idle, usable main window: the real Sub Main
 // (splash window, pause, defaults file, main window), then the event loop
 // until the window has painted and nothing else is waiting.

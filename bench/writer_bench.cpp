@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Inner loops of the writers: drawing blocks of values and formatting them.
 #include <benchmark/benchmark.h>
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Times quibran-batch side by side with the tools a user would otherwise reach
 # for, into the same temporary folder (deleted at the end):
 #   1 GiB .BIN from the Mersenne Twister   vs  openssl rand, head -c /dev/urandom

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Times bitmap pictures, in one run:
 #   1. quibran-batch making a 1920 x 1080 .BMP against ImageMagick's
 #      convert -size 1920x1080 xc: +noise Random -depth 8 BMP3:out.bmp,

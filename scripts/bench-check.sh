@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Times quibran-check on a 1 GiB file side by side with ent and then rngtest,
 # run one after the other on the same file (what a user would otherwise run
 # to get the same figures). The file (from openssl rand) is read once before

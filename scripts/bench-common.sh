@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # shellcheck shell=bash disable=SC2034
 # Shell functions the benchmark scripts share; sourced, never run. The caller
 # has `set -euo pipefail` and is in the source folder.

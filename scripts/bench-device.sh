@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Times the hardware source's path through quibran-batch with a fast node
 # standing in for the Alea (--source alea --device /dev/urandom), side by side
 # with the same jobs from the Mersenne Twister, to show that the program is

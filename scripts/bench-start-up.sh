@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts the program's start-up benchmark as a fresh process several times
 # and prints each run's times: from main() to an idle main window, and the
 # whole process from launch to exit (loading the libraries included).

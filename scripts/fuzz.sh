@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fuzzes the defaults file reader with libFuzzer under AddressSanitizer and
 # UndefinedBehaviorSanitizer, starting from the seed corpus in
 # tests/fuzz/defaults_corpus (which it leaves as it is). Needs clang; without

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages that building, running, testing and
 # benchmarking Quibran need. Runs apt-get only when something is missing.
 set -euo pipefail

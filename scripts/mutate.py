@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Plants mechanical faults in src/ one at a time and records which ones the
 test suite catches: the measure of the tests' strength.
 

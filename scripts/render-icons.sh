@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Renders the program icon's PNG sizes from src/app/images/quibran.svg and the
 # splash window's picture from splash_picture.svg, for after a change to a
 # picture (needs rsvg-convert: apt-get install librsvg2-bin).

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is needed, builds Quibran and runs every test through CTest.
 # With SANITIZE=1 it builds into build-asan with AddressSanitizer and
 # UndefinedBehaviorSanitizer instead.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Alea's Linux node: found through a sysfs laid out as the kernel lays
 // it out, its bytes served once each in order once they passed the health
 // tests, its failures, and its waits that a stop request ends.

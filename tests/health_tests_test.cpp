@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The device's health tests at their cutoffs, fed whole and in pieces: which
 // test fails and where, and which bytes pass.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Runs one of the project's programs as a child process, in a given folder,
 // its output streams going to files in a folder of its own.

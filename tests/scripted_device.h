@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A scripted double of the hardware device: it serves scripted values, then
 // a pattern that tests can recompute, fails at a given call, and records

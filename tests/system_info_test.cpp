@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The PATH search for the system information tool.
 
 #include "platform/system_info.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quibran-batch: the generation job without a window, for scripts and large
 // batches. It checks its options as the Start button checks the fields and
 // runs the very same GenerationJob, reporting on a terminal.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quibran-check: how random a file is, and whether it is intact, in one pass:
 // its size and SHA-256, the statistics that ent prints and the FIPS 140-2
 // tests that rngtest runs, with a one-line verdict per file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The signals that end a program from outside (SIGTERM from a session's end
 // or a service manager, SIGHUP from a closed terminal), turned into a signal

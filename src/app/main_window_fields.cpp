@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's fields: the digit filter, the leave checks (run when the
 // focus moves to another control of the window) and the change handlers that
 // keep the settings in step with what the fields hold.

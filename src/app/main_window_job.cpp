@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's part of a job: Start and Stop, the checks before a job
 // applied to the fields, and what the job reports shown in the window.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every message to the user goes through here: a modal box with a title, a
 // text, an icon and an OK button. The box is as wide as its title needs and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Text that stays readable on the window's own field colours, whatever the
 // palette: contrast as WCAG 2.1 measures it.

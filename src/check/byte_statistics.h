@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The statistics that ent, the pseudorandom sequence test, prints for a file
 // of bytes: entropy, optimum compression, chi-square with the probability of

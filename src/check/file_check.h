@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One pass over a file: its size, its SHA-256, ent's statistics and the
 // FIPS 140-2 tests, from the same pieces as they are read.

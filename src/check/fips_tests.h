@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The FIPS 140-2 random number generator tests, run on a stream of bytes the
 // way rngtest (rng-tools) runs them, so that the counts agree with it:

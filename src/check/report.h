@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How quibran-check shows a file's figures: as text for a person, as one
 // JSON object for a program, and as a one-line verdict. Figures print with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The bitmap picture: W x H pixels, each one draw of a 24-bit colour from the
 // job's source, made column by column from left to right, each column from

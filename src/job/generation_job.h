@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The generation job behind the Start button and quibran-batch: file naming,
 // the file loop with its progress and stop polling, and the endings. It runs

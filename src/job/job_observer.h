@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a running job tells its caller, and asks of it: the main window shows
 // it in its bars, fields and message boxes, quibran-batch on a terminal.

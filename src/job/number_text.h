@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The text forms of the values that the text and CSV writers write and the
 // display box shows. Everything is written with std::to_chars: no streams, no

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The bitmap window's persistent image (`SavePicture`'s picture): a 32-bit
 // QImage of 0xFFRRGGBB words that the drawing writes into, the window paints

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Araneus Alea I on Linux: the character node /dev/chaoskeyN that the
 // kernel's chaoskey driver gives it (USB 12d8:0001, class usbmisc), found

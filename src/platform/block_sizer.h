@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The size of the next block of work, kept to about kBlockTime whatever the
 // speed of what does the work: a fast software generator or a stand-in node

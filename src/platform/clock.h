@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The clock that seeds the generators: the time of day as a single-precision
 // count of seconds since midnight, the date as a day count since

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A file read once from start to end in large pieces; "-" is standard
 // input, read from where it stands. Failures are std::system_error with the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An output file written through a large buffer: the program's file 3.
 // Every failure of an open, a write or a close is a RuntimeError with the

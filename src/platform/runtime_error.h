@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Failures carry the runtime's error number and description, so that every
 // message and error path can show "Error Number N" with the familiar text.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Keeping pad material out of reach: buffers that a core dump leaves out and
 // that are wiped before their memory goes back, and a process that cannot

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Small whole files (the defaults file) and the folders around them. Every
 // failure is a RuntimeError with the runtime's number for it.

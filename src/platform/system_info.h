@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where the platform keeps its system information tool, for the about box's
 // "System Info..." button: the first of a few well-known system information

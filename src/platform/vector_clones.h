@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Marks a function of plain loops for the compiler to vectorise twice: an
 // AVX2 copy and a baseline one, picked at run time by the processor. The

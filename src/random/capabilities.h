@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What each random source offers, in one table that every layer reads: its
 // names in the window and on the command line, whether it is fit for

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Source 4, the hardware true random number generator: its device object
 // with the five members that the job and the bitmap window send, the one

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The continuous health tests of NIST SP 800-90B, section 4.4, on every byte
 // of the hardware device's output before it is used: the repetition count

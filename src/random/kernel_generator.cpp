@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "random/kernel_generator.h"
 
 #include "platform/kernel_random.h"

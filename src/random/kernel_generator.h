@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Bytes and 32-bit words from the kernel's generator, taken from a buffer
 // that is refilled in large blocks. Nothing seeds it and nothing can repeat

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // MT19937 (Matsumoto and Nishimura, 1998) with the program's output forms.
 //

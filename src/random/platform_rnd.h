@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The platform generator behind `Randomize` and `Rnd`: PCG32 (PCG XSH RR
 // 64/32, O'Neill 2014). A 64-bit state s steps as s = s * multiplier +

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The software random sources: which generator a source uses, how a job seeds
 // it, and how one value of each number type is made from its unit value x.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Wichmann-Hill generator (Applied Statistics algorithm AS 183): three small
 // multiplicative congruential generators whose scaled states are summed and

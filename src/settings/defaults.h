@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The built-in tables that the main window's lists are filled from, and the
 // built-in defaults the settings start from when nothing else is known.

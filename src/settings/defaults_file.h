@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The defaults file "Quibran.dfl": the settings that survive between runs, in
 // "Ostrel Works/Quibran" below the configuration folder the caller names.

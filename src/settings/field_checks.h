@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The checks of the main window's text fields: each takes a field's text and
 // the current file type, and returns the corrected text, the value for the

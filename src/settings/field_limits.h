@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Limits of the main window's fields, shared by the field checks, the checks
 // before a job, the window's layout and the batch tool.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The checks before a job (the Start button's, before it runs anything) and
 // the request they turn the settings into. The checks only decide: they

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The job settings: one record, alive for the whole run, kept current by the
 // main window's handlers and read by the generation job.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The media presets of frmOptions: the settings that fill the main window in
 // one click for a kind of storage medium meant for the Velmora software. Each

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The statistics, the FIPS 140-2 counts and the verdicts, headless.
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quibran-check as a user runs it: its figures against ent's and rngtest's
 // on the same files (where the two are installed), and its answers to bad
 // input.

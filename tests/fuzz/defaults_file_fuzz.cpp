@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target of the defaults file reader. Whatever the bytes, the
 // reading must neither crash nor read out of bounds (the sanitizers watch),
 // must leave every table index in range, and what is saved of the settings

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bitmap window: drawn column by column, then saved or discarded; and
 // bitmap jobs started from the main window.
 

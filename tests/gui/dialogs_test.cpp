@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The menus' dialogs: the media presets, the help window and the about box.
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the widgets add to the field checks (whose rules the settings tests
 // cover): which keys reach a field, which checks run on each keystroke and
 // which on leaving, and that each message reaches the user once.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Jobs started from the window: the files they write, the display box, the
 // buttons, the progress bars, the start sequence, Stop and refusals.
 

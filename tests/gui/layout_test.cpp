@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's controls and their layout by file type and source.
 
 #include <QAccessible>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The message wrapper shows real modal boxes when nothing intercepts it.
 
 #include <QAbstractButton>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window program as a process: ended from outside it leaves as File >
 // Exit does, and its command line answers without a display.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's life: Sub Main with the splash window, the remembered window
 // position, and the ways out with the defaults saved.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the Wayland test program ($1) on the wayland platform under a headless
 # weston of its own. Exits 77 (CTest: skipped) with the reason where weston or
 # Qt's Wayland platform is missing or weston cannot start here.

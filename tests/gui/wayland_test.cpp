@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Under a Wayland compositor (wayland_smoke.sh runs this under a headless
 // weston) the main window appears, and Exit writes the defaults file and
 // stores the window's size, not its position, which Wayland keeps to itself.

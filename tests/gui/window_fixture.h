@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A main window on the offscreen platform whose messages are recorded
 // instead of shown.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every window takes its size from its font: from 8 to 14 points each caption
 // shows whole and no two controls overlap. The bitmap window fits the screen.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The installed program, checked as a user's system reads it. CTest runs one
 # step per test: installed_test.sh STEP, with BUILD_DIR, PREFIX, VERSION,
 # BUILD_TYPE, APP_ID, CMAKE and CPACK in the environment. "install" installs

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // End-to-end runs of quibran-batch; its files are checked against values
 // drawn from the core with the same seed.
 

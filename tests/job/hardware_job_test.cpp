@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Jobs from the hardware source: the calls on the device objects in order,
 // and what the files and messages hold, through the scripted double; and a
 // job over the Linux node, from a FIFO standing in for the Alea.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The defaults file: its exact form, what the reading makes of damaged or
 // strange files, and the save's folders, failures and atomic replacement.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The checks of a job start, one row a case, on a 1920 x 1080 screen.
 
 #include "settings/job_request.h"
