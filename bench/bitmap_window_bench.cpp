@@ -28,8 +28,8 @@
 
 #include "app/bitmap_window.h"
 #include "job/bitmap_picture.h"
-#include "platform/clock.h"
 #include "picture/picture.h"
+#include "platform/clock.h"
 #include "random/random_sources.h"
 
 namespace {
@@ -55,9 +55,9 @@ class PaintArea : public QObject {
 void PostClick(QWidget* button) {
   const QPointF at(button->width() / 2.0, button->height() / 2.0);
   for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-    QCoreApplication::postEvent(button, new QMouseEvent(type, at, button->mapToGlobal(at), Qt::LeftButton,
-                                                        type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
-                                                        Qt::NoModifier));
+    QCoreApplication::postEvent(
+        button, new QMouseEvent(type, at, button->mapToGlobal(at), Qt::LeftButton,
+                                type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier));
   }
 }
 

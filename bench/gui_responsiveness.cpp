@@ -28,10 +28,10 @@
 
 #include "app/main_window.h"
 #include "app/message_box.h"
+#include "paint_counter.h"
 #include "platform/clock.h"
 #include "random/random_sources.h"
 #include "settings/defaults.h"
-#include "paint_counter.h"
 
 namespace {
 
@@ -115,8 +115,7 @@ int main(int argc, char** argv) {
   const double seconds = static_cast<double>(job_time.nsecsElapsed()) / 1e9;
   std::printf("whole job: %.0f MB in %.2f s (%.0f MB/s), %d repaints (%.0f per second)\n",
               static_cast<double>(QFileInfo(file).size()) / 1e6, seconds,
-              static_cast<double>(QFileInfo(file).size()) / 1e6 / seconds, painted.paints,
-              painted.paints / seconds);
+              static_cast<double>(QFileInfo(file).size()) / 1e6 / seconds, painted.paints, painted.paints / seconds);
   Report("event loop during the whole job", whole);
 
   // Jobs stopped by a click at different moments. A click is handled when
@@ -138,14 +137,15 @@ int main(int argc, char** argv) {
     const double ended_ms = static_cast<double>(since_start.nsecsElapsed()) / 1e6;
     stop_ms.push_back(ended_ms - due_ms);
     stopped.late_ms.insert(stopped.late_ms.end(), one.late_ms.begin(), one.late_ms.end());
-    std::printf("stop %d: click due at %4d ms, handled %.2f ms late, job ended %.2f ms after the click was due, "
-                "file %.0f MB\n",
-                i + 1, due_ms, clicked_ms - due_ms, stop_ms.back(), static_cast<double>(QFileInfo(file).size()) / 1e6);
+    std::printf(
+        "stop %d: click due at %4d ms, handled %.2f ms late, job ended %.2f ms after the click was due, "
+        "file %.0f MB\n",
+        i + 1, due_ms, clicked_ms - due_ms, stop_ms.back(), static_cast<double>(QFileInfo(file).size()) / 1e6);
   }
   if (!stop_ms.empty()) {
     Report("event loop during the stopped jobs", stopped);
-    std::printf("Stop click to job end: max %.2f ms over %zu stops\n", *std::max_element(stop_ms.begin(), stop_ms.end()),
-                stop_ms.size());
+    std::printf("Stop click to job end: max %.2f ms over %zu stops\n",
+                *std::max_element(stop_ms.begin(), stop_ms.end()), stop_ms.size());
   }
   QFile::remove(file);
   return 0;

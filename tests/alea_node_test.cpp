@@ -80,7 +80,9 @@ TEST_F(AleaNodeTest, FindsTheAleaAndServesEveryByteOnceInOrderUntilItEnds) {
     ASSERT_EQ(node.GetRandomDouble(), static_cast<double>(next(7) >> 3) * 0x1p-53) << used;
   }
   // The node ends as an unplugged device does: at once.
-  EXPECT_EQ(FailureOf([&] { while (true) node.GetRandomByte(); }),
+  EXPECT_EQ(FailureOf([&] {
+              while (true) node.GetRandomByte();
+            }),
             Failure(57, "Device I/O error: " + alea + " has no more data (was the device unplugged?)"));
 
   fs::remove_all(places_.usbmisc + "/chaoskey1");
@@ -111,9 +113,9 @@ TEST_F(AleaNodeTest, FailuresToOpenAndToDeliverSayWhatToDo) {
   ::chmod(locked.c_str(), 0);
   ::chmod(folder_.dir().c_str(), 0755);
   const Failure denied(70, "Permission denied: cannot open " + locked +
-                              ". The udev rule 60-quibran-alea.rules gives the desktop user access: the package "
-                              "installs it; otherwise copy it from Quibran's packaging folder to "
-                              "/etc/udev/rules.d. Then plug the device in again.");
+                               ". The udev rule 60-quibran-alea.rules gives the desktop user access: the package "
+                               "installs it; otherwise copy it from Quibran's packaging folder to "
+                               "/etc/udev/rules.d. Then plug the device in again.");
   const auto open_unprivileged = [&] {
     test::BecomeNobody();
     std::_Exit(FailureOf([&] { AleaNode(health_, locked).Open(); }) == denied ? 0 : 1);
@@ -138,8 +140,9 @@ TEST_F(AleaNodeTest, ServesTheBytesThatPassedBeforeAFailureInALaterRead) {
   ::close(writer);
   EXPECT_EQ(node.GetRandomByte(), static_cast<uint8_t>(bytes[511]));
   EXPECT_EQ(FailureOf([&] { node.GetRandomByte(); }),
-            Failure(57, "the device's output failed its health test: the repetition count test saw byte 0x00 7 "
-                        "times in a row (it allows 6)"));
+            Failure(57,
+                    "the device's output failed its health test: the repetition count test saw byte 0x00 7 "
+                    "times in a row (it allows 6)"));
   EXPECT_EQ(FailureOf([&] { node.GetRandomByte(); }), Failure(57, "Device I/O error: the device is not open"));
 }
 
@@ -149,8 +152,9 @@ TEST_F(AleaNodeTest, ZerosFailTheHealthTestBeforeAnyIsServed) {
   AleaNode zero(health_, "/dev/zero");
   zero.Open();
   EXPECT_EQ(FailureOf([&] { zero.GetRandomByte(); }),
-            Failure(57, "the device's output failed its health test: the repetition count test saw byte 0x00 7 "
-                        "times in a row (it allows 6)"));
+            Failure(57,
+                    "the device's output failed its health test: the repetition count test saw byte 0x00 7 "
+                    "times in a row (it allows 6)"));
   EXPECT_EQ(FailureOf([&] { zero.GetRandomByte(); }), Failure(57, "Device I/O error: the device is not open"));
 }
 

@@ -10,8 +10,8 @@ namespace quibran {
 namespace {
 
 TEST(MersenneTwister, MatchesStdMt19937ForManySeedsOverSeveralTwists) {
-  for (const uint32_t seed : {0u, 1u, 5489u, 4294967295u, 2u, 19650218u, 0x80000000u, 0x7FFFFFFFu, 123456789u,
-                              3141592653u, 65535u, 65536u}) {
+  for (const uint32_t seed :
+       {0u, 1u, 5489u, 4294967295u, 2u, 19650218u, 0x80000000u, 0x7FFFFFFFu, 123456789u, 3141592653u, 65535u, 65536u}) {
     MersenneTwister mt;
     mt.MTInit(static_cast<int32_t>(seed));
     std::mt19937 reference(seed);

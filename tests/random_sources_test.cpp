@@ -29,9 +29,10 @@ PlatformRnd GivingNext(uint32_t output) {
 
 // A tie rounds to even; a second earlier on the next day gives the same seed.
 TEST(SeedSource, TwisterSeedIsRoundedSecondsPlusDayNumber) {
-  const std::tuple<int32_t, float, int32_t> cases[] = {
-      {kDay, 3600.5f, kDay + 3600}, {kDay, 3601.5f, kDay + 3602}, {kDay, 500.0f, kDay + 500},
-      {kDay + 1, 499.0f, kDay + 500}};
+  const std::tuple<int32_t, float, int32_t> cases[] = {{kDay, 3600.5f, kDay + 3600},
+                                                       {kDay, 3601.5f, kDay + 3602},
+                                                       {kDay, 500.0f, kDay + 500},
+                                                       {kDay + 1, 499.0f, kDay + 500}};
   for (const auto& [day, seconds, seed] : cases) {
     EXPECT_EQ(RandomSources(test::FixedClock(day, seconds)).ClockSeed(), seed) << day << " " << seconds;
   }
@@ -142,14 +143,18 @@ TEST(DrawValue, EdgesOfTheUnitValueForEveryType) {
            // Word 36: x = 36 * 2^-32.
            Edge{kSourceMersenneTwister, 12837, 620, {0, 0, 0, 18, 36, 0x1p-32 * 36, 0x1p-32 * 36, 0}},
            // Word 4294967221: x = 1 - 75 * 2^-32, which Float (Single) rounds to 1.
-           Edge{kSourceMersenneTwister, 199406, 565,
+           Edge{kSourceMersenneTwister,
+                199406,
+                565,
                 {255, 32767, 65535, 2147483610, 4294967221, 1, 1 - 0x1p-32 * 75, 16777215}},
        }) {
     for (int type = 0; type < kNumTypeCount; ++type) {
       if (e.values[type] == kNo) continue;
       RandomSources sources(clock);
-      if (e.source == kSourceRnd) sources.rnd = GivingNext(static_cast<uint32_t>(e.seed));
-      else sources.SeedSource(e.source, static_cast<int32_t>(e.seed));
+      if (e.source == kSourceRnd)
+        sources.rnd = GivingNext(static_cast<uint32_t>(e.seed));
+      else
+        sources.SeedSource(e.source, static_cast<int32_t>(e.seed));
       for (int i = 0; i < e.skip; ++i) sources.mt.Next();
       EXPECT_EQ(sources.DrawValue(e.source, type), e.values[type]) << "seed " << e.seed << " type " << type;
     }
@@ -175,8 +180,10 @@ TEST(DrawValue, ThrowsExactlyForTheCombinationsNoSourceOffers) {
   for (int source = 0; source < kSourceCount; ++source) {
     for (int type = 0; type < kNumTypeCount; ++type) {
       EXPECT_EQ(SourceOffers(source, type), source != kSourceHardware && SourceMakes(source, type));
-      if (SourceOffers(source, type)) EXPECT_NO_THROW(sources.DrawValue(source, type));
-      else EXPECT_THROW(sources.DrawValue(source, type), std::invalid_argument) << source << " " << type;
+      if (SourceOffers(source, type))
+        EXPECT_NO_THROW(sources.DrawValue(source, type));
+      else
+        EXPECT_THROW(sources.DrawValue(source, type), std::invalid_argument) << source << " " << type;
     }
   }
 }

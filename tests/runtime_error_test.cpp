@@ -14,7 +14,7 @@ namespace {
 TEST(RuntimeError, ErrnoMapsToTheRuntimeNumbers) {
   EXPECT_EQ(ErrorNumberFromErrno(ENOENT, true), 76);
   const std::pair<int, int> numbers[] = {{ENOENT, 53}, {ENOTDIR, 76}, {ENOSPC, 61}, {EDQUOT, 61}, {EACCES, 70},
-                                         {EROFS, 70}, {EISDIR, 52}, {EIO, 57}, {ENXIO, 68}, {EBUSY, 75}};
+                                         {EROFS, 70},  {EISDIR, 52},  {EIO, 57},    {ENXIO, 68},  {EBUSY, 75}};
   for (const auto& [err, number] : numbers) EXPECT_EQ(ErrorNumberFromErrno(err, false), number) << err;
 }
 

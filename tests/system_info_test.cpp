@@ -37,7 +37,9 @@ TEST(SystemInfo, FindsTheFirstProgramOfTheList) {
       {"list order before PATH order", {{"a/kinfocenter", true}, {"b/hardinfo2", true}}, "@a:@b", "b/hardinfo2"},
       {"earlier folder for the same name", {{"a/hardinfo", true}, {"b/hardinfo", true}}, "@b/:@a", "b/hardinfo"},
       {"not executable or a folder is passed over",
-       {{"a/hardinfo2", false}, {"a/hardinfo/", false}, {"a/kinfocenter", true}}, "@a", "a/kinfocenter"},
+       {{"a/hardinfo2", false}, {"a/hardinfo/", false}, {"a/kinfocenter", true}},
+       "@a",
+       "a/kinfocenter"},
       {"an empty entry is not the cwd", {{"a/hardinfo", true}, {"c/hardinfo2", true}}, "::@a:", "a/hardinfo", "c"},
       {"none of the names", {{"a/sysinfo", true}}, "@a", ""},
   };

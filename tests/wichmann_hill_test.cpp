@@ -20,8 +20,10 @@ Components Of(const WichmannHill& wh) { return {wh.WHState1, wh.WHState2, wh.WHS
 // One generator from its default state, then from seed 12345.
 TEST(WichmannHill, KnownValuesFromTheDefaultStateAndASeed) {
   const std::tuple<int32_t, double, Components> steps[] = {
-      {0, 0.895253911238, {29241, 29584, 28900}}, {0, 0.111491021216, {5826, 27179, 674}},
-      {0, 0.939526796411, {27638, 7510, 23611}}, {12345, 0.012037034764, {22434, 1850, 6363}},
+      {0, 0.895253911238, {29241, 29584, 28900}},
+      {0, 0.111491021216, {5826, 27179, 674}},
+      {0, 0.939526796411, {27638, 7510, 23611}},
+      {12345, 0.012037034764, {22434, 1850, 6363}},
   };
   WichmannHill wh;
   for (const auto& [seed, value, after] : steps) {
@@ -54,7 +56,9 @@ TEST(WichmannHill, FillGivesTheValuesOfWHNextInBlocks) {
 
 TEST(WichmannHill, SeedingFromNumbersAndFromTheClock) {
   const std::pair<double, Components> seeds[] = {
-      {12345, {12345, 12345, 12345}}, {30307, {38, 172, 30307}}, {0, {171, 172, 170}},
+      {12345, {12345, 12345, 12345}},
+      {30307, {38, 172, 30307}},
+      {0, {171, 172, 170}},
       {-7.5, {8, 8, 8}},          // floored to -8, then made positive
       {4294967296.0, {2, 2, 2}},  // reduced modulo 2147483647
       {2147483647.0, {2147483647 % 30269, 2147483647 % 30307, 2147483647 % 30323}},

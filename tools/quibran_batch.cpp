@@ -22,9 +22,9 @@
 
 #include "job/bitmap_picture.h"
 #include "job/generation_job.h"
+#include "picture/picture.h"
 #include "platform/clock.h"
 #include "platform/output_file.h"
-#include "picture/picture.h"
 #include "platform/version.h"
 #include "settings/defaults.h"
 #include "settings/field_limits.h"
@@ -233,8 +233,7 @@ int64_t ParseWhole(const std::string& option, const std::string& value, int64_t 
     throw BadInput{option + ": '" + value + "' is not a whole number from " + std::to_string(lowest) + " to " +
                    std::to_string(highest)};
   }
-  const bool overflow =
-      digits.ec == std::errc::result_out_of_range || __builtin_mul_overflow(number, factor, &number);
+  const bool overflow = digits.ec == std::errc::result_out_of_range || __builtin_mul_overflow(number, factor, &number);
   const bool below = overflow ? value[0] == '-' : number < lowest;
   if (below || overflow || number > highest) {
     throw BadInput{option + ": '" + value + "' is " +
@@ -301,15 +300,18 @@ std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& 
       // The window refuses these too: the defaults file cannot store them.
       throw BadInput{name + ": a double quotation mark or a line break cannot be part of a name"};
     }
-    if (name == "--source") s.DeviceIndex = ParseChoice(name, *value, kSourceChoices);
-    else if (name == "--file-type") s.FileType = ParseChoice(name, *value, kFileTypes);
-    else if (name == "--number-type") s.NumType = ParseChoice(name, *value, kNumTypeChoices);
-    else if (name == "--stem") s.BaseFilename = *value;
+    if (name == "--source")
+      s.DeviceIndex = ParseChoice(name, *value, kSourceChoices);
+    else if (name == "--file-type")
+      s.FileType = ParseChoice(name, *value, kFileTypes);
+    else if (name == "--number-type")
+      s.NumType = ParseChoice(name, *value, kNumTypeChoices);
+    else if (name == "--stem")
+      s.BaseFilename = *value;
     else if (name == "--device") {
       if (value->empty()) throw BadInput{"--device: empty node name"};
       options.device = *value;
-    }
-    else if (name == "--dir") {
+    } else if (name == "--dir") {
       if (value->empty()) throw BadInput{"--dir: empty folder name"};
       s.DestDir = value->back() == kPathSeparator ? *value : *value + kPathSeparator;
     } else if (name == "--seed") {
@@ -320,7 +322,9 @@ std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& 
       numbers.push_back(*value);
     }
   }
-  const auto has = [&](std::string_view option) { return std::find(given.begin(), given.end(), option) != given.end(); };
+  const auto has = [&](std::string_view option) {
+    return std::find(given.begin(), given.end(), option) != given.end();
+  };
   if (options.to_stdout) {
     for (const char* option : {"--files", "--dir", "--stem", "--start"}) {
       if (has(option)) throw BadInput{std::string("--stdout writes no files: it takes no ") + option};
@@ -341,7 +345,7 @@ std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& 
       if (has(option)) throw BadInput{std::string(option) + ": only for --file-type bmp"};
     }
   }
-  const int32_t max_count = s.FileType == kFileBin ? kMaxBinQuantity
+  const int32_t max_count = s.FileType == kFileBin   ? kMaxBinQuantity
                             : s.FileType == kFileAsc ? kMaxAscQuantity
                                                      : kMaxCsvRows;
   for (std::size_t i = 0; i < numbers.size(); i += 2) {
@@ -383,9 +387,9 @@ std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& 
   }
   if (s.FileType != kFileBmp && !WriterOffers(s.FileType, s.DeviceIndex, s.NumType)) {
     throw BadInput{NotAvailableMessage(s.FileType, s.DeviceIndex) + ": source " +
-                   std::string(kSourceCapabilities[static_cast<std::size_t>(s.DeviceIndex)].command_name) + " does not write " +
-                   std::string(kNumTypeCommandNames[static_cast<std::size_t>(s.NumType)]) + " values to ." +
-                   (s.FileType == kFileCsv ? "CSV" : "ASC") + " files"};
+                   std::string(kSourceCapabilities[static_cast<std::size_t>(s.DeviceIndex)].command_name) +
+                   " does not write " + std::string(kNumTypeCommandNames[static_cast<std::size_t>(s.NumType)]) +
+                   " values to ." + (s.FileType == kFileCsv ? "CSV" : "ASC") + " files"};
   }
   // The Start button's checks: within the limits above they only refuse a
   // second bitmap and take no files for one. What they would tell a user
@@ -449,10 +453,11 @@ class TerminalObserver final : public JobObserver {
     if (now - last_progress_ < std::chrono::milliseconds(200)) return;
     last_progress_ = now;
     const double seconds = std::chrono::duration<double>(now - started_).count();
-    const double done = progress.values_total > 0 ? static_cast<double>(progress.values_done) /
-                                                        static_cast<double>(progress.values_total)
-                                                  : 0;
-    const std::string left = endless_ ? "" : ", " + (done > 0 ? Duration(seconds * (1 - done) / done) : "-:--:--") + " left";
+    const double done = progress.values_total > 0
+                            ? static_cast<double>(progress.values_done) / static_cast<double>(progress.values_total)
+                            : 0;
+    const std::string left =
+        endless_ ? "" : ", " + (done > 0 ? Duration(seconds * (1 - done) / done) : "-:--:--") + " left";
     const std::string where =
         stream_ ? "standard output" : "file " + std::to_string(completed_ + 1) + " of " + std::to_string(files_);
     const double bytes = static_cast<double>(progress.bytes_done);

@@ -108,8 +108,8 @@ void BitmapWindow::Form_Load() {
       QDialog::reject();
       throw;
     }
-    ShowMessage(this, QString::fromStdString(ErrorTitle(error)),
-                QString::fromStdString(DeviceFailureText(error)), MessageIcon::Critical);
+    ShowMessage(this, QString::fromStdString(ErrorTitle(error)), QString::fromStdString(DeviceFailureText(error)),
+                MessageIcon::Critical);
     ui_->cmdCloseBMP->setText(kClose);
     ui_->cmdSaveBMPandClose->setEnabled(false);
     return;
@@ -179,19 +179,15 @@ void BitmapWindow::StayOnTopAndModal() {
 bool BitmapWindow::eventFilter(QObject* watched, QEvent* event) {
   if (!watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != parentWidget()) return false;
   switch (event->type()) {
-    case QEvent::ShortcutOverride:
-      event->accept();
-      return true;
+    case QEvent::ShortcutOverride: event->accept(); return true;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
     case QEvent::Wheel:
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
-    case QEvent::ContextMenu:
-      return true;
-    default:
-      return false;
+    case QEvent::ContextMenu: return true;
+    default: return false;
   }
 }
 

@@ -6,7 +6,6 @@
 
 #include "picture/picture.h"
 
-
 namespace Ui {
 class frmBMP;
 }

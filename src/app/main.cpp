@@ -48,9 +48,10 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (!display) {
-    std::fputs("quibran: no display to open the window on (neither DISPLAY nor WAYLAND_DISPLAY is set);\n"
-               "--help and --version work without one.\n",
-               stderr);
+    std::fputs(
+        "quibran: no display to open the window on (neither DISPLAY nor WAYLAND_DISPLAY is set);\n"
+        "--help and --version work without one.\n",
+        stderr);
     return 1;
   }
   QApplication::setApplicationName(quibran::Q(quibran::kAppTitle));

@@ -368,8 +368,7 @@ void MainWindow::LayoutForSelection() {
       optNumType_[kNumByte]->setChecked(true);
       break;
     }
-    default:
-      break;
+    default: break;
   }
   // The quantity list's text box is named as the list, by its caption.
   ui_->cmbNumOfNums->lineEdit()->setAccessibleName(ui_->lblNumOfNums->text());

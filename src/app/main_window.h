@@ -139,9 +139,9 @@ class MainWindow : public QMainWindow, private JobObserver {
   std::array<QRadioButton*, kFileTypeCount> optFileType_{};
   std::array<QRadioButton*, 8> optNumType_{};
   GenerationJob job_;
-  bool stop_requested_ = false;  // StopRequested: set by Stop, cleared when the job has ended
+  bool stop_requested_ = false;            // StopRequested: set by Stop, cleared when the job has ended
   BitmapWindow* bitmap_window_ = nullptr;  // while one is open
-  QPointer<HelpWindow> help_;  // while the help window is open
+  QPointer<HelpWindow> help_;              // while the help window is open
 };
 
 }  // namespace quibran

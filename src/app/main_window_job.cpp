@@ -69,12 +69,8 @@ void MainWindow::ApplyChecks(const JobChecks& checks) {
 
 void MainWindow::Correct(const FieldCorrection& correction) {
   switch (correction.field) {
-    case CheckedField::NumOfNums:
-      ui_->cmbNumOfNums->setEditText(Q(correction.text));
-      break;
-    case CheckedField::CSVcolumnsX:
-      ui_->txtCSVcolumnsX->setText(Q(correction.text));
-      break;
+    case CheckedField::NumOfNums: ui_->cmbNumOfNums->setEditText(Q(correction.text)); break;
+    case CheckedField::CSVcolumnsX: ui_->txtCSVcolumnsX->setText(Q(correction.text)); break;
     case CheckedField::NumOfFiles:
       // Only the field's leave check stores it; here the number goes along.
       ui_->txtNumOfFiles->setText(Q(correction.text));

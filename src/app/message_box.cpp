@@ -19,14 +19,10 @@ MessageInterceptor::Handler& Interceptor() {
 
 QMessageBox::Icon BoxIcon(MessageIcon icon) {
   switch (icon) {
-    case MessageIcon::Information:
-      return QMessageBox::Information;
-    case MessageIcon::Exclamation:
-      return QMessageBox::Warning;
-    case MessageIcon::Critical:
-      return QMessageBox::Critical;
-    case MessageIcon::None:
-      break;
+    case MessageIcon::Information: return QMessageBox::Information;
+    case MessageIcon::Exclamation: return QMessageBox::Warning;
+    case MessageIcon::Critical: return QMessageBox::Critical;
+    case MessageIcon::None: break;
   }
   return QMessageBox::NoIcon;
 }

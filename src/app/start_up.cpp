@@ -21,8 +21,7 @@ std::string ConfigFolder() {
 void WaitWithEvents(std::chrono::milliseconds pause) {
   using Steady = std::chrono::steady_clock;
   const Steady::time_point end = Steady::now() + pause;
-  for (auto left = pause; left.count() > 0;
-       left = std::chrono::ceil<std::chrono::milliseconds>(end - Steady::now())) {
+  for (auto left = pause; left.count() > 0; left = std::chrono::ceil<std::chrono::milliseconds>(end - Steady::now())) {
     QEventLoop loop;
     QTimer::singleShot(left, Qt::PreciseTimer, &loop, &QEventLoop::quit);
     loop.exec();

@@ -37,8 +37,7 @@ struct RunCounts {
   uint32_t at_least[2][6] = {};  // runs of zeros, of ones, of length >= 1 ... >= 6
 
   // A whole word `x`, with `next` after it; `starts` of ones and zeros.
-  inline __attribute__((always_inline)) void Add(uint64_t x, uint64_t next, uint64_t ones_start,
-                                                 uint64_t zeros_start) {
+  inline __attribute__((always_inline)) void Add(uint64_t x, uint64_t next, uint64_t ones_start, uint64_t zeros_start) {
     at_least[1][0] += static_cast<uint32_t>(__builtin_popcountll(ones_start));
     at_least[0][0] += static_cast<uint32_t>(__builtin_popcountll(zeros_start));
     uint64_t all_ones = x;  // the bits from here on that are all ones

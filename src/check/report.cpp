@@ -98,9 +98,9 @@ std::string TextReport(const std::string& name, const FileReport& report) {
   line("size", Bytes(report.size));
   line("SHA-256", report.sha256);
   line("entropy", b.entropy ? Fixed(*b.entropy, 6) + " bits per byte" : "n/a");
-  line("optimum compression",
-       b.compression_percent ? "would reduce the size by " + std::to_string(*b.compression_percent) + " percent"
-                             : "n/a");
+  line("optimum compression", b.compression_percent
+                                  ? "would reduce the size by " + std::to_string(*b.compression_percent) + " percent"
+                                  : "n/a");
   line("chi-square", b.chi_square ? Fixed(*b.chi_square, 2) + ", random bytes would exceed it " +
                                         ChiSquarePercentText(*b.chi_square_exceeded) + " percent of the times"
                                   : "n/a");
@@ -108,18 +108,16 @@ std::string TextReport(const std::string& name, const FileReport& report) {
   line("Monte Carlo pi", b.monte_carlo_pi ? Fixed(*b.monte_carlo_pi, 9) + " (error " +
                                                 Fixed(*b.monte_carlo_error_percent, 2) + " percent)"
                                           : "n/a");
-  line("serial correlation",
-       b.serial_correlation ? Fixed(*b.serial_correlation, 6) + " (totally uncorrelated = 0.0)"
-                            : std::string(b.bytes > 0 ? "n/a (all bytes are equal)" : "n/a"));
+  line("serial correlation", b.serial_correlation ? Fixed(*b.serial_correlation, 6) + " (totally uncorrelated = 0.0)"
+                                                  : std::string(b.bytes > 0 ? "n/a (all bytes are equal)" : "n/a"));
   if (f.blocks == 0) {
     line("FIPS 140-2", "no block tested");
   } else {
-    line("FIPS 140-2", std::to_string(f.blocks) + " blocks tested: " + std::to_string(f.successes()) +
-                           " successes, " + std::to_string(f.failures) + " failures");
+    line("FIPS 140-2", std::to_string(f.blocks) + " blocks tested: " + std::to_string(f.successes()) + " successes, " +
+                           std::to_string(f.failures) + " failures");
     line("FIPS failures by test", "monobit " + std::to_string(f.monobit) + ", poker " + std::to_string(f.poker) +
-                                      ", runs " + std::to_string(f.runs) + ", long run " +
-                                      std::to_string(f.long_run) + ", continuous run " +
-                                      std::to_string(f.continuous_run));
+                                      ", runs " + std::to_string(f.runs) + ", long run " + std::to_string(f.long_run) +
+                                      ", continuous run " + std::to_string(f.continuous_run));
   }
   line("verdict", Verdict(report));
   return text;
@@ -136,8 +134,8 @@ std::string JsonReport(const std::string& name, const FileReport& report) {
   if (b.chi_square_exceeded) {
     const double exceeded = std::clamp(*b.chi_square_exceeded, kLowestShown, kHighestShown);
     chi_percent = exceeded == *b.chi_square_exceeded ? Fixed(exceeded * 100, 2)
-                  : exceeded == kLowestShown        ? "0.00"
-                                                    : "100.00";
+                  : exceeded == kLowestShown         ? "0.00"
+                                                     : "100.00";
   }
   std::string json = "{\"file\": " + JsonString(name);
   auto add = [&](const char* key, const std::string& value) {

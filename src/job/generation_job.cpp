@@ -49,8 +49,7 @@ int32_t ProgressScale(int32_t num_of_nums) {
 
 int32_t UpdateInterval(int32_t num_of_nums) { return num_of_nums / 31 + 1; }
 
-GenerationJob::GenerationJob(RandomSources& sources, JobObserver& observer)
-    : sources_(sources), observer_(observer) {}
+GenerationJob::GenerationJob(RandomSources& sources, JobObserver& observer) : sources_(sources), observer_(observer) {}
 
 void GenerationJob::Run(int16_t source, const StartChecks& checks) {
   outcome_ = JobOutcome::NotStarted;
@@ -81,8 +80,7 @@ void GenerationJob::Run(int16_t source, const StartChecks& checks) {
   running_ = true;
   progress_scale_ = ProgressScale(job_.NumOfNums);
   update_interval_ = UpdateInterval(job_.NumOfNums);
-  file_values_ =
-      job_.FileType == kFileCsv ? int64_t{job_.CSVcolumnsX} * job_.NumOfNums : int64_t{job_.NumOfNums};
+  file_values_ = job_.FileType == kFileCsv ? int64_t{job_.CSVcolumnsX} * job_.NumOfNums : int64_t{job_.NumOfNums};
   progress_ = JobProgress{
       .file_maximum = static_cast<int32_t>(file_values_ / progress_scale_),
       .job_maximum = job_.NumOfFiles == 1 ? job_.NumOfNums / progress_scale_ : job_.NumOfFiles,
@@ -188,8 +186,7 @@ bool GenerationJob::WriteFile(int file_index) {
       try {
         stream_->Flush();
       } catch (const RuntimeError&) {
-      } catch (const ReaderGone&) {
-      }
+      } catch (const ReaderGone&) {}
       throw;
     }
     stream_->Flush();
@@ -242,9 +239,9 @@ void GenerationJob::FileDone(int file_index) {
 void GenerationJob::WriteBitmap() {
   OutputFileName = FileNameOf(1);  // the picture carries the start sequence itself
   writing_file_ = true;            // an observer that saves at once may fail to
-  const bool saved = observer_.DrawBitmap({job_.DeviceIndex, job_.CSVcolumnsX, static_cast<int16_t>(job_.NumOfNums),
-                                           job_.MonochromeOn, job_.seed, OutputFileName,
-                                           [this] { return MakeDevice(); }});
+  const bool saved =
+      observer_.DrawBitmap({job_.DeviceIndex, job_.CSVcolumnsX, static_cast<int16_t>(job_.NumOfNums), job_.MonochromeOn,
+                            job_.seed, OutputFileName, [this] { return MakeDevice(); }});
   writing_file_ = false;
   if (saved) observer_.FileCompleted(OutputFileName, SequenceDigits(std::to_string(job_.StartSequence + 1)));
 }
@@ -264,8 +261,6 @@ bool GenerationJob::WriteValues(OutputFile& file) {
   }
   return completed;
 }
-
-
 
 template <int NumType, class Fn>
 bool GenerationJob::WithDrawer(Fn&& fn) {
@@ -335,7 +330,8 @@ bool GenerationJob::WriteRows(OutputFile& file, Draw& draw, int32_t columns) {
       file.Commit(out);
       progress_.bytes_done += out - begin;
       if (collect_display) {
-        for (int32_t k = 0; k < whole && j + k < kDisplayLines; ++k) AppendDisplayLine<kNumType>(DisplayText, values[static_cast<std::size_t>(k)]);
+        for (int32_t k = 0; k < whole && j + k < kDisplayLines; ++k)
+          AppendDisplayLine<kNumType>(DisplayText, values[static_cast<std::size_t>(k)]);
       }
     };
     try {
@@ -354,7 +350,6 @@ bool GenerationJob::WriteRows(OutputFile& file, Draw& draw, int32_t columns) {
   }
   return true;
 }
-
 
 bool GenerationJob::Step(int32_t j, bool last) {
   if (!last && std::chrono::steady_clock::now() - last_yield_ < yield_interval_) return true;

@@ -106,8 +106,7 @@ char* WriteReal(char* out, Real value, int digits) {
     return out;
   }
   if (value < 0) *out++ = '-';
-  const Decimal decimal =
-      value >= Real(1e-4) && value < 1 ? FastDecimal(value, digits) : GeneralDecimal(value, digits);
+  const Decimal decimal = value >= Real(1e-4) && value < 1 ? FastDecimal(value, digits) : GeneralDecimal(value, digits);
   const char* const mantissa = decimal.digits;
   const int count = decimal.count;
   const int exponent = decimal.exponent;

@@ -59,8 +59,8 @@ RuntimeError OpenFailure(int err, const std::string& node) {
     case ENOENT:
     case ENODEV:
     case ENXIO:
-      return RuntimeError(kErrDeviceUnavailable, "Device unavailable: cannot open " + node + ": " + reason +
-                                                     " (is the device plugged in?)");
+      return RuntimeError(kErrDeviceUnavailable,
+                          "Device unavailable: cannot open " + node + ": " + reason + " (is the device plugged in?)");
     case EACCES:
     case EPERM:
       return RuntimeError(kErrPermissionDenied,
@@ -205,8 +205,7 @@ std::size_t AleaNode::ReadSome(uint8_t* to, std::size_t size) {
     const ssize_t got = ::read(fd_, to, size);
     if (got >= 0) return static_cast<std::size_t>(got);
     if (errno != EINTR && errno != EAGAIN) {
-      throw ReadFailure(node_, std::string("cannot be read: ") + std::strerror(errno) +
-                                  " (was the device unplugged?)");
+      throw ReadFailure(node_, std::string("cannot be read: ") + std::strerror(errno) + " (was the device unplugged?)");
     }
     // Nothing yet, though poll said there was (a driver that cannot be
     // polled), the driver's own timeout, or a signal (Ctrl-C, say) during a
@@ -222,8 +221,8 @@ void AleaNode::AwaitData(Clock::time_point deadline, bool pause) {
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
     if (left.count() <= 0) {
       const auto ms = wait_.count();
-      throw ReadFailure(node_, "gave no data for " +
-                                   (ms % 1000 == 0 ? std::to_string(ms / 1000) + " seconds" : std::to_string(ms) + " ms"));
+      throw ReadFailure(node_, "gave no data for " + (ms % 1000 == 0 ? std::to_string(ms / 1000) + " seconds"
+                                                                     : std::to_string(ms) + " ms"));
     }
     // A pause polls no descriptor: it only sleeps.
     pollfd ready{fd_, POLLIN, 0};

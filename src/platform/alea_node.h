@@ -159,9 +159,9 @@ class AleaNode {
   std::string node_;  // the node opened
   int fd_ = -1;
   SecretBuffer<uint8_t> buffer_;  // out of core dumps; Close wipes it
-  std::size_t next_ = 0;   // the first unserved byte
-  std::size_t ready_ = 0;  // after the last byte that passed its tests
-  std::size_t end_ = 0;    // after the last byte read
+  std::size_t next_ = 0;          // the first unserved byte
+  std::size_t ready_ = 0;         // after the last byte that passed its tests
+  std::size_t end_ = 0;           // after the last byte read
   // The check's failure, thrown once the bytes that passed before it are
   // served; nothing is read after it.
   std::optional<RuntimeError> failure_;

@@ -59,16 +59,16 @@ OutputFile::OutputFile(const std::string& path, bool secret) {
   try {
     // The rename at the end would fail on a folder of the name; tell it now.
     struct stat existing;
-    if (name_.empty() || (::fstatat(folder_, name_.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 &&
-                          S_ISDIR(existing.st_mode))) {
+    if (name_.empty() ||
+        (::fstatat(folder_, name_.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(existing.st_mode))) {
       ThrowFromErrno(EISDIR, false);
     }
     // A name that is taken, by a stale temporary file or anything planted,
     // is never opened: another name is drawn.
     for (int attempt = 1; fd_ < 0; ++attempt) {
       temp_ = PartialName(name_);
-      fd_ = ::openat(folder_, temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                     secret ? 0600 : 0666);
+      fd_ =
+          ::openat(folder_, temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, secret ? 0600 : 0666);
       // With O_CREAT, ENOENT means the folder has gone.
       if (fd_ < 0 && errno != EINTR && (errno != EEXIST || attempt == kNameAttempts)) ThrowFromErrno(errno, true);
     }

@@ -94,9 +94,9 @@ class OutputFile {
   int Publish();
 
   int fd_ = -1;
-  int folder_ = -1;   // the named file's folder (O_PATH)
-  std::string name_;  // the named file's name in its folder
-  std::string temp_;  // its temporary name, until it is under its own
+  int folder_ = -1;       // the named file's folder (O_PATH)
+  std::string name_;      // the named file's name in its folder
+  std::string temp_;      // its temporary name, until it is under its own
   bool uncached_ = true;  // until the kernel or the file refuses it
   SecretBuffer<char> buffer_{kBufferSize};
   std::size_t used_ = 0;

@@ -35,27 +35,19 @@ int ErrorNumberFromErrno(int err, bool on_folder) {
   switch (err) {
     case EINVAL:
     case ENAMETOOLONG:
-    case EISDIR:
-      return kErrBadFileName;
-    case ENOENT:
-      return on_folder ? kErrPathNotFound : kErrFileNotFound;
-    case ENOTDIR:
-      return kErrPathNotFound;
-    case EIO:
-      return kErrDeviceIO;
+    case EISDIR: return kErrBadFileName;
+    case ENOENT: return on_folder ? kErrPathNotFound : kErrFileNotFound;
+    case ENOTDIR: return kErrPathNotFound;
+    case EIO: return kErrDeviceIO;
     case ENOSPC:
     case EDQUOT:
-    case EFBIG:
-      return kErrDiskFull;
+    case EFBIG: return kErrDiskFull;
     case ENODEV:
-    case ENXIO:
-      return kErrDeviceUnavailable;
+    case ENXIO: return kErrDeviceUnavailable;
     case EACCES:
     case EPERM:
-    case EROFS:
-      return kErrPermissionDenied;
-    default:
-      return kErrPathFileAccess;
+    case EROFS: return kErrPermissionDenied;
+    default: return kErrPathFileAccess;
   }
 }
 

@@ -29,9 +29,7 @@ void FreeSecret(void* memory, std::size_t bytes) {
   ::munmap(memory, bytes);
 }
 
-CoreDumpsOff::CoreDumpsOff() : previous_(::prctl(PR_GET_DUMPABLE, 0, 0, 0, 0)) {
-  ::prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
-}
+CoreDumpsOff::CoreDumpsOff() : previous_(::prctl(PR_GET_DUMPABLE, 0, 0, 0, 0)) { ::prctl(PR_SET_DUMPABLE, 0, 0, 0, 0); }
 
 // A process may set only 0 and 1; the kernel's 2 (set-user-ID programs) stays
 // off.

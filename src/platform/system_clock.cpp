@@ -18,8 +18,8 @@ LocalNow ReadLocalNow() {
   const auto since_epoch = now.time_since_epoch();
   const std::time_t secs = std::chrono::duration_cast<std::chrono::seconds>(since_epoch).count();
   LocalNow result;
-  result.microseconds = static_cast<long>(
-      std::chrono::duration_cast<std::chrono::microseconds>(since_epoch).count() % 1000000);
+  result.microseconds =
+      static_cast<long>(std::chrono::duration_cast<std::chrono::microseconds>(since_epoch).count() % 1000000);
   localtime_r(&secs, &result.tm);
   return result;
 }
@@ -35,8 +35,8 @@ int32_t DayNumberOf(int year, unsigned month, unsigned day) {
 
 float SystemClock::SecondsSinceMidnight() const {
   const LocalNow now = ReadLocalNow();
-  const double seconds = now.tm.tm_hour * 3600.0 + now.tm.tm_min * 60.0 + now.tm.tm_sec +
-                         static_cast<double>(now.microseconds) / 1e6;
+  const double seconds =
+      now.tm.tm_hour * 3600.0 + now.tm.tm_min * 60.0 + now.tm.tm_sec + static_cast<double>(now.microseconds) / 1e6;
   return static_cast<float>(seconds);
 }
 
@@ -48,7 +48,8 @@ int32_t SystemClock::DayNumber() const {
 
 uint64_t SystemClock::TimerNanoseconds() const {
   return static_cast<uint64_t>(
-      std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch()).count());
+      std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch())
+          .count());
 }
 
 }  // namespace quibran

@@ -41,9 +41,9 @@ class RandomDevice {
   virtual void Open() = 0;
   // Once the values are no longer needed; may be sent more than once.
   virtual void Close() = 0;
-  virtual int32_t GetRandomByte() = 0;    // 0..255
-  virtual int32_t GetRandomWord() = 0;    // any signed 32-bit value
-  virtual double GetRandomDouble() = 0;   // in [0, 1)
+  virtual int32_t GetRandomByte() = 0;   // 0..255
+  virtual int32_t GetRandomWord() = 0;   // any signed 32-bit value
+  virtual double GetRandomDouble() = 0;  // in [0, 1)
   // A value member that has to wait for the device asks `poll` as it waits
   // and throws WaitStopped when it answers true. A device that never waits
   // has no use for it.
@@ -105,9 +105,9 @@ class DeviceDrawer {
 
  public:
   static constexpr int kNumType = NumType;
-  using Value = std::conditional_t<NumType == kNumSingle, float,
-                std::conditional_t<NumType == kNumDouble, double,
-                std::conditional_t<NumType == kNumLong32, int32_t, uint32_t>>>;
+  using Value = std::conditional_t<
+      NumType == kNumSingle, float,
+      std::conditional_t<NumType == kNumDouble, double, std::conditional_t<NumType == kNumLong32, int32_t, uint32_t>>>;
 
   explicit DeviceDrawer(Device& device) : device_(device) {}
 

@@ -17,8 +17,7 @@ void ThrowNotOffered(int source, int num_type) {
 namespace {
 
 template <class Out>
-inline __attribute__((always_inline)) void ShiftWords(const uint32_t* words, Out* out, std::size_t count,
-                                                      int bits) {
+inline __attribute__((always_inline)) void ShiftWords(const uint32_t* words, Out* out, std::size_t count, int bits) {
   const int shift = 32 - bits;
   for (std::size_t i = 0; i < count; ++i) out[i] = static_cast<Out>(words[i] >> shift);
 }
@@ -42,46 +41,31 @@ int32_t RandomSources::ClockSeed() const {
 
 void RandomSources::SeedSource(int source) {
   switch (source) {
-    case kSourceMersenneTwister:
-      mt.MTInit(ClockSeed());
-      break;
-    case kSourceRnd:
-      rnd.Randomize(clock_);
-      break;
-    case kSourceWichmannHill:
-      wh.WHSeed(clock_);
-      break;
+    case kSourceMersenneTwister: mt.MTInit(ClockSeed()); break;
+    case kSourceRnd: rnd.Randomize(clock_); break;
+    case kSourceWichmannHill: wh.WHSeed(clock_); break;
     case kSourceMtWh:
       rnd.Randomize(clock_);
       wh.WHSeed(clock_);
       mt.MTInit(ClockSeed());
       UseWH = IsOdd(RoundToLong(static_cast<double>(rnd.Rnd()) * 32768.0));
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
 void RandomSources::SeedSource(int source, int32_t seed) {
   switch (source) {
-    case kSourceMersenneTwister:
-      mt.MTInit(seed);
-      break;
-    case kSourceRnd:
-      rnd.Seed(static_cast<uint32_t>(seed));
-      break;
-    case kSourceWichmannHill:
-      wh.WHSeed(static_cast<double>(seed));
-      break;
+    case kSourceMersenneTwister: mt.MTInit(seed); break;
+    case kSourceRnd: rnd.Seed(static_cast<uint32_t>(seed)); break;
+    case kSourceWichmannHill: wh.WHSeed(static_cast<double>(seed)); break;
     case kSourceMtWh:
       mt.MTInit(seed);
       wh.WHSeed(static_cast<double>(seed));
       UseWH = IsOdd(seed);
       break;
-    case kSourceOs:
-      throw std::invalid_argument("the kernel's generator takes no seed");
-    default:
-      break;
+    case kSourceOs: throw std::invalid_argument("the kernel's generator takes no seed");
+    default: break;
   }
 }
 

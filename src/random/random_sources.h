@@ -91,11 +91,15 @@ struct TwisterForms {
   // x is the word times 2^-32, so its top bits are the word's.
   template <int Bits>
   static uint32_t TopBitsOf(uint32_t word) {
-    if constexpr (Bits == 32) return word;
-    else return word >> (32 - Bits);
+    if constexpr (Bits == 32)
+      return word;
+    else
+      return word >> (32 - Bits);
   }
   template <int Bits>
-  uint32_t TopBits() { return TopBitsOf<Bits>(words.Next()); }
+  uint32_t TopBits() {
+    return TopBitsOf<Bits>(words.Next());
+  }
   void Words(uint32_t* out, std::size_t count) { words.Fill(out, count); }
   // MTLong31: the word without its lowest bit.
   uint32_t Long31() { return TopBits<31>(); }
@@ -108,7 +112,9 @@ struct RndUnit {
   // x is the output's top 24 bits times 2^-24, so its top bits are the
   // output's.
   template <int Bits>
-  uint32_t TopBits() { return rnd.Next24() >> (24 - Bits); }
+  uint32_t TopBits() {
+    return rnd.Next24() >> (24 - Bits);
+  }
   void Words(uint32_t* out, std::size_t count) { rnd.Fill(out, count); }
 };
 
@@ -124,7 +130,9 @@ struct WichmannHillForms {
   Units units;
   double Unit() { return units.Next(); }
   template <int Bits>
-  uint32_t TopBits() { return static_cast<uint32_t>(Unit() * static_cast<double>(1u << Bits)); }
+  uint32_t TopBits() {
+    return static_cast<uint32_t>(Unit() * static_cast<double>(1u << Bits));
+  }
   // Rounds, so 0 and 2147483647 are half as likely as the other values.
   uint32_t Long31() { return static_cast<uint32_t>(RoundToLong(Unit() * 2147483647.0)); }
 };
@@ -144,8 +152,10 @@ struct KernelUnit {
   float Single() { return static_cast<float>(os.Word() >> 8) * 0x1p-24f; }
   template <int Bits>
   uint32_t TopBits() {
-    if constexpr (Bits == 8) return os.Byte();
-    else return TwisterUnit::TopBitsOf<Bits>(os.Word());
+    if constexpr (Bits == 8)
+      return os.Byte();
+    else
+      return TwisterUnit::TopBitsOf<Bits>(os.Word());
   }
   uint32_t Long31() { return TopBits<31>(); }
 };
@@ -160,17 +170,25 @@ void TopBitsOfWords(const uint32_t* words, uint32_t* out, std::size_t count, int
 // double for Float (Double).
 template <int NumType, class Unit>
 auto MakeValue(Unit& g) {
-  if constexpr (NumType == kNumByte) return g.template TopBits<8>();
-  else if constexpr (NumType == kNumInteger15) return g.template TopBits<15>();
-  else if constexpr (NumType == kNumInteger16) return g.template TopBits<16>();
-  else if constexpr (NumType == kNumLong31) return g.Long31();
-  else if constexpr (NumType == kNumLong32) return g.template TopBits<32>();  // MTWordUnsigned
+  if constexpr (NumType == kNumByte)
+    return g.template TopBits<8>();
+  else if constexpr (NumType == kNumInteger15)
+    return g.template TopBits<15>();
+  else if constexpr (NumType == kNumInteger16)
+    return g.template TopBits<16>();
+  else if constexpr (NumType == kNumLong31)
+    return g.Long31();
+  else if constexpr (NumType == kNumLong32)
+    return g.template TopBits<32>();  // MTWordUnsigned
   else if constexpr (NumType == kNumSingle) {
-    if constexpr (requires { g.Single(); }) return g.Single();
-    else return static_cast<float>(g.Unit());
-  }
-  else if constexpr (NumType == kNumDouble) return static_cast<double>(g.Unit());
-  else return ColourOf(static_cast<double>(g.Unit()));
+    if constexpr (requires { g.Single(); })
+      return g.Single();
+    else
+      return static_cast<float>(g.Unit());
+  } else if constexpr (NumType == kNumDouble)
+    return static_cast<double>(g.Unit());
+  else
+    return ColourOf(static_cast<double>(g.Unit()));
 }
 
 // Whether a value sends the alternating source's next draw to Wichmann-Hill:
@@ -178,8 +196,10 @@ auto MakeValue(Unit& g) {
 // is odd: exactly when they are above one half.
 template <class Value>
 bool SendsToWichmannHill(Value v) {
-  if constexpr (std::is_floating_point_v<Value>) return v > Value{0.5};
-  else return (v & 1u) != 0;
+  if constexpr (std::is_floating_point_v<Value>)
+    return v > Value{0.5};
+  else
+    return (v & 1u) != 0;
 }
 
 // The drawer of number type `NumType` from a single generator.
@@ -199,8 +219,11 @@ class Drawer {
     if constexpr ((std::is_same_v<Unit, TwisterUnit> && NumType <= kNumLong32) ||
                   (std::is_same_v<Unit, RndUnit> && NumType <= kNumInteger16)) {
       // Whole blocks of words, shifted in bulk.
-      constexpr int kBits = NumType == kNumByte ? 8 : NumType == kNumInteger15 ? 15
-                          : NumType == kNumInteger16 ? 16 : NumType == kNumLong31 ? 31 : 32;
+      constexpr int kBits = NumType == kNumByte        ? 8
+                            : NumType == kNumInteger15 ? 15
+                            : NumType == kNumInteger16 ? 16
+                            : NumType == kNumLong31    ? 31
+                                                       : 32;
       constexpr std::size_t kWords = 1024;
       uint32_t words[kWords];
       while (count > 0) {
@@ -356,8 +379,7 @@ class RandomSources {
 template <int NumType, class Fn>
 decltype(auto) RandomSources::WithDrawer(int source, Fn&& fn) {
   switch (source) {
-    case kSourceMersenneTwister:
-      return fn(Drawer<NumType, TwisterUnit>(TwisterUnit{mt}));
+    case kSourceMersenneTwister: return fn(Drawer<NumType, TwisterUnit>(TwisterUnit{mt}));
     case kSourceRnd:
       if constexpr (SourceOffers(kSourceRnd, NumType)) return fn(Drawer<NumType, RndUnit>(RndUnit{rnd}));
       break;
@@ -371,10 +393,8 @@ decltype(auto) RandomSources::WithDrawer(int source, Fn&& fn) {
         return fn(AlternatingDrawer<NumType>(mt, wh, UseWH));
       }
       break;
-    case kSourceOs:
-      return fn(Drawer<NumType, KernelUnit>(KernelUnit{os}));
-    default:
-      break;
+    case kSourceOs: return fn(Drawer<NumType, KernelUnit>(KernelUnit{os}));
+    default: break;
   }
   ThrowNotOffered(source, NumType);
 }
@@ -382,7 +402,8 @@ decltype(auto) RandomSources::WithDrawer(int source, Fn&& fn) {
 template <class Fn>
 decltype(auto) RandomSources::WithDrawer(int source, int num_type, Fn&& fn) {
   if (num_type < kNumByte || num_type >= kNumTypeCount) ThrowNotOffered(source, num_type);
-  return WithNumType(num_type, [&](auto type) -> decltype(auto) { return WithDrawer<decltype(type)::value>(source, fn); });
+  return WithNumType(num_type,
+                     [&](auto type) -> decltype(auto) { return WithDrawer<decltype(type)::value>(source, fn); });
 }
 
 }  // namespace quibran

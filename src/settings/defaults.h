@@ -8,14 +8,13 @@
 #include <string>
 #include <string_view>
 
-#include "settings/job_settings.h"
 #include "random/random_sources.h"
+#include "settings/job_settings.h"
 
 namespace quibran {
 
 // File name extensions by FileType.
-inline constexpr std::array<std::string_view, kFileTypeCount> FileExtensions = {".BIN", ".ASC", ".BMP",
-                                                                                ".CSV"};
+inline constexpr std::array<std::string_view, kFileTypeCount> FileExtensions = {".BIN", ".ASC", ".BMP", ".CSV"};
 
 // The entries of the quantity list; an entry's number is the digits before
 // its first "(".

@@ -131,13 +131,9 @@ LoadedDefaults AfterFailure(const RuntimeError& error, JobSettings read) {
   switch (error.number()) {
     case kErrFileNotFound:
     case kErrPathNotFound:
-    case kErrInputPastEnd:
-      return {BuiltInDefaults(), std::nullopt};
-    case kErrTypeMismatch:
-      read.NumOfNumsText = BuiltInDefaults().NumOfNumsText;
-      return {std::move(read), std::nullopt};
-    case kErrOverflow:
-      return {std::move(read), std::nullopt};
+    case kErrInputPastEnd: return {BuiltInDefaults(), std::nullopt};
+    case kErrTypeMismatch: read.NumOfNumsText = BuiltInDefaults().NumOfNumsText; return {std::move(read), std::nullopt};
+    case kErrOverflow: return {std::move(read), std::nullopt};
     default:
       return {std::move(read),
               DefaultsMessage{"Get Def error number " + std::to_string(error.number()), error.description()}};

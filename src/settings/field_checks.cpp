@@ -47,8 +47,7 @@ int64_t DigitsValue(std::string_view digits) {
 
 std::string QuantityDigits(std::string_view text) { return LeadingDigits(text.substr(0, text.find('('))); }
 
-QuantityOutcome QuantityCheck(std::string_view text, int16_t file_type, int16_t screen_width,
-                              int16_t screen_height) {
+QuantityOutcome QuantityCheck(std::string_view text, int16_t file_type, int16_t screen_width, int16_t screen_height) {
   QuantityOutcome out;
   std::string digits = QuantityDigits(text);
   if (digits.empty()) digits = Text(1);
@@ -73,9 +72,9 @@ QuantityOutcome QuantityCheck(std::string_view text, int16_t file_type, int16_t 
   if (file_type == kFileBmp) {
     if (digits.size() > 4) digits.resize(4);
     if (DigitsValue(digits) > screen_height) {
-      out.messages.push_back({"Maximum bitmap size is screen size (" + Text(screen_width) + " x " +
-                                  Text(screen_height) + ")",
-                              MessageIcon::None});
+      out.messages.push_back(
+          {"Maximum bitmap size is screen size (" + Text(screen_width) + " x " + Text(screen_height) + ")",
+           MessageIcon::None});
       digits = Text(screen_height);
     }
     if (DigitsValue(digits) < kMinBitmapPixels) {
@@ -127,8 +126,7 @@ FieldOutcome ColumnsOnLeave(std::string_view text, int16_t file_type, int16_t sc
   } else {
     const std::string too_many = "Maximum columns is " + Text(kMaxCsvColumns);
     if (digits.size() >= 4) correct(too_many, kMaxCsvColumns);
-    if (DigitsValue(digits) < kMinCsvColumns)
-      correct("Minimum columns is " + Text(kMinCsvColumns), kMinCsvColumns);
+    if (DigitsValue(digits) < kMinCsvColumns) correct("Minimum columns is " + Text(kMinCsvColumns), kMinCsvColumns);
     if (DigitsValue(digits) > kMaxCsvColumns) correct(too_many, kMaxCsvColumns);
   }
   out.text = digits;
@@ -177,10 +175,9 @@ QuoteOutcome RefuseDoubleQuote(std::string_view text, NameKind kind) {
   out.text = std::string(text);
   std::erase(out.text, '"');
   if (out.text.size() != text.size()) {
-    out.message = FieldMessage{
-        std::string("The double quotation mark (\") cannot be used in a ") +
-            (kind == NameKind::File ? "file name" : "folder name") + "; it has been removed.",
-        MessageIcon::Exclamation};
+    out.message = FieldMessage{std::string("The double quotation mark (\") cannot be used in a ") +
+                                   (kind == NameKind::File ? "file name" : "folder name") + "; it has been removed.",
+                               MessageIcon::Exclamation};
   }
   return out;
 }
@@ -206,7 +203,8 @@ std::string NormalizeDestDir(std::string_view text) {
 }
 
 std::string FileNamePreview(const JobSettings& settings) {
-  return settings.BaseFilename + settings.StartSequence + std::string(FileExtensions[static_cast<std::size_t>(settings.FileType)]);
+  return settings.BaseFilename + settings.StartSequence +
+         std::string(FileExtensions[static_cast<std::size_t>(settings.FileType)]);
 }
 
 }  // namespace quibran

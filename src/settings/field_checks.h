@@ -49,8 +49,7 @@ struct QuantityOutcome {
   std::optional<std::string> field_text;
   std::vector<FieldMessage> messages;
 };
-QuantityOutcome QuantityCheck(std::string_view text, int16_t file_type, int16_t screen_width,
-                              int16_t screen_height);
+QuantityOutcome QuantityCheck(std::string_view text, int16_t file_type, int16_t screen_width, int16_t screen_height);
 
 // Outcome of a leave check: the field's corrected text and its value.
 struct FieldOutcome {

@@ -8,8 +8,8 @@
 #include <cmath>
 #include <ctime>
 #include <fstream>
-#include <optional>
 #include <numeric>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -17,9 +17,9 @@
 #include "check/byte_statistics.h"
 #include "check/fips_tests.h"
 #include "check/report.h"
+#include "fixed_clock.h"
 #include "job/temp_folder.h"
 #include "platform/input_file.h"
-#include "fixed_clock.h"
 #include "random/random_sources.h"
 
 namespace quibran {
@@ -130,20 +130,33 @@ TEST(FipsTests, APlantedFailureIsCountedInItsBlockByItsTest) {
   };
   const std::vector<Case> cases = {
       {"nothing", [](std::vector<uint8_t>&) {}, 0},
-      {"26 ones", [](std::vector<uint8_t>& b) { SetBits(b, 803, 1, 0); SetBits(b, 804, 26, 1); SetBits(b, 830, 1, 0); },
+      {"26 ones",
+       [](std::vector<uint8_t>& b) {
+         SetBits(b, 803, 1, 0);
+         SetBits(b, 804, 26, 1);
+         SetBits(b, 830, 1, 0);
+       },
        kFipsLongRun},
       {"25 ones",
-       [](std::vector<uint8_t>& b) { SetBits(b, 803, 1, 0); SetBits(b, 804, 25, 1); SetBits(b, 829, 1, 0); }, 0},
+       [](std::vector<uint8_t>& b) {
+         SetBits(b, 803, 1, 0);
+         SetBits(b, 804, 25, 1);
+         SetBits(b, 829, 1, 0);
+       },
+       0},
       {"26 zeros at the end",
-       [](std::vector<uint8_t>& b) { SetBits(b, 19973, 1, 1); SetBits(b, 19974, 26, 0); }, kFipsLongRun},
+       [](std::vector<uint8_t>& b) {
+         SetBits(b, 19973, 1, 1);
+         SetBits(b, 19974, 26, 0);
+       },
+       kFipsLongRun},
       {"a word repeated",
        [](std::vector<uint8_t>& b) { std::copy_n(b.begin() + kBlock3 + 40, 4, b.begin() + kBlock3 + 44); },
        kFipsContinuousRun},
       {"the block before's last word",
        [](std::vector<uint8_t>& b) { std::copy_n(b.begin() + kBlock3 - 4, 4, b.begin() + kBlock3); },
        kFipsContinuousRun},
-      {"all zeros",
-       [](std::vector<uint8_t>& b) { std::fill_n(b.begin() + kBlock3, 2500, 0); },
+      {"all zeros", [](std::vector<uint8_t>& b) { std::fill_n(b.begin() + kBlock3, 2500, 0); },
        kFipsMonobit | kFipsPoker | kFipsRuns | kFipsLongRun | kFipsContinuousRun},
   };
   for (const Case& c : cases) {
@@ -213,7 +226,11 @@ TEST(Names, EscapesKeepEveryByteAndControlsOffTheTerminal) {
             "Gr\xC3\xBC\xC3\x9F \xE2\x82\xAC \xF0\x9F\x8E\xB2"},
            {"\xFF\xFE\\xFF \xC3", R"("\\xFF\\xFE\\\\xFF \\xC3")", R"(\xFF\xFE\\xFF \xC3)"},  // the last cut short
            {"\xE0\x80\xAF\xED\xA0\x80", R"("\\xE0\\x80\\xAF\\xED\\xA0\\x80")", R"(\xE0\x80\xAF\xED\xA0\x80)"},
-           {"\x7F\xC2\x9B" "1m", "\"\x7F\xC2\x9B" "1m\"", R"(\x7F\xC2\x9B1m)"},  // DEL, C1 CSI
+           {"\x7F\xC2\x9B"
+            "1m",
+            "\"\x7F\xC2\x9B"
+            "1m\"",
+            R"(\x7F\xC2\x9B1m)"},  // DEL, C1 CSI
        }) {
     EXPECT_EQ(JsonString(name), json) << name;
     EXPECT_EQ(EscapedName(name, true), text) << name;
@@ -233,8 +250,7 @@ TEST(InputFile, SeesARegularFileChangeAfterItWasOpened) {
   EXPECT_FALSE(file.Changed());
   // File times come from a clock that moves in ticks: the next one.
   for (timespec now{}; ::clock_gettime(CLOCK_REALTIME_COARSE, &now) == 0 && now.tv_sec == opened.st_ctim.tv_sec &&
-                       now.tv_nsec <= opened.st_ctim.tv_nsec;) {
-  }
+                       now.tv_nsec <= opened.st_ctim.tv_nsec;) {}
   std::ofstream(folder / "f", std::ios::binary | std::ios::in) << "xyz";
   const timespec times[2] = {opened.st_atim, opened.st_mtim};
   ASSERT_EQ(::utimensat(AT_FDCWD, (folder / "f").c_str(), times, 0), 0);

@@ -100,9 +100,12 @@ TEST_F(CheckToolTest, FiguresAgreeWithEntAndRngtest) {
   FillFromKernel(kernel.data(), kernel.size());
   std::string pattern;
   while (pattern.size() < 250000) pattern += "Quibran!";
-  const std::vector<std::pair<std::string, std::string>> files = {
-      {"zeros", std::string(100000, '\0')}, {"pattern", pattern},  {"twister", twister},
-      {"kernel", kernel},                   {"sparse", sparse},    {"short", twister.substr(0, 2000)}};
+  const std::vector<std::pair<std::string, std::string>> files = {{"zeros", std::string(100000, '\0')},
+                                                                  {"pattern", pattern},
+                                                                  {"twister", twister},
+                                                                  {"kernel", kernel},
+                                                                  {"sparse", sparse},
+                                                                  {"short", twister.substr(0, 2000)}};
   for (const auto& [name, bytes] : files) {
     const std::string path = Write(name, bytes);
     const test::ProgramResult result = Check({"--json", path});
@@ -117,7 +120,10 @@ TEST_F(CheckToolTest, FiguresAgreeWithEntAndRngtest) {
 // Bad files are named on standard error with the reason; the others are
 // still checked, in order, and the exit status is 1.
 TEST_F(CheckToolTest, BadFilesAreReportedAndTheOthersStillChecked) {
-  const std::string spaced = Write("pad mit L\xC3\xBC" "cke.bin", std::string(2000, 'x'));
+  const std::string spaced = Write(
+      "pad mit L\xC3\xBC"
+      "cke.bin",
+      std::string(2000, 'x'));
   const std::string empty = Write("empty", "");
   const std::string missing = folder_ / "missing";
   test::ProgramResult result = Check({missing, empty, folder_.dir(), spaced});
@@ -148,10 +154,26 @@ TEST_F(CheckToolTest, BadFilesAreReportedAndTheOthersStillChecked) {
   EXPECT_EQ(result.status, 1);
   const std::size_t line = result.out.find('\n');
   const Figures figures = JsonFigures(result.out.substr(0, line));
-  for (const char* key : {"file", "size", "sha256", "entropy", "compression_percent", "chi_square",
-                          "chi_square_percent", "mean", "monte_carlo_pi", "monte_carlo_error_percent",
-                          "serial_correlation", "fips_blocks", "fips_successes", "fips_failures", "fips_monobit",
-                          "fips_poker", "fips_runs", "fips_long_run", "fips_continuous_run", "verdict"}) {
+  for (const char* key : {"file",
+                          "size",
+                          "sha256",
+                          "entropy",
+                          "compression_percent",
+                          "chi_square",
+                          "chi_square_percent",
+                          "mean",
+                          "monte_carlo_pi",
+                          "monte_carlo_error_percent",
+                          "serial_correlation",
+                          "fips_blocks",
+                          "fips_successes",
+                          "fips_failures",
+                          "fips_monobit",
+                          "fips_poker",
+                          "fips_runs",
+                          "fips_long_run",
+                          "fips_continuous_run",
+                          "verdict"}) {
     EXPECT_EQ(figures.count(key), 1u) << key;
   }
   EXPECT_EQ(figures.at("entropy"), "null");
@@ -207,14 +229,20 @@ TEST_F(CheckToolTest, StandardInputKernelFilesNamesAndStrict) {
            {"check --quiet --strict twister zeros", 3, "twister: looks random"},
            {"check --quiet --strict zeros missing", 1, "zeros: not random"},
            {"check --json /proc/version", 0, "{\"file\": \"/proc/version\", \"size\": " + size("/proc/version")},
-           {"check --quiet /sys/devices/system/cpu/online", 0, "/sys/devices/system/cpu/online: too short to judge: " +
-                                                                   size("/sys/devices/system/cpu/online") + " bytes"},
+           {"check --quiet /sys/devices/system/cpu/online", 0,
+            "/sys/devices/system/cpu/online: too short to judge: " + size("/sys/devices/system/cpu/online") + " bytes"},
            {R"(: >$'\xff\xfe' >$'\xfe\xff' >'a\b'; check --json $'\xff\xfe' $'\xfe\xff' 'a\b' | cut -d, -f1)", 0,
-            R"({"file": "\\xFF\\xFE")" "\n" R"({"file": "\\xFE\\xFF")" "\n" R"({"file": "a\\\\b")" "\n"},
+            R"({"file": "\\xFF\\xFE")"
+            "\n"
+            R"({"file": "\\xFE\\xFF")"
+            "\n"
+            R"({"file": "a\\\\b")"
+            "\n"},
            {R"(: >$'a\n\e[1m'; check $'a\n\e[1m')", 0, "a\\x0A\\x1B[1m\n  size"},
        }) {
-    const test::ProgramResult result = test::ProgramRun("/bin/bash").Run(
-        folder_.dir(), {"-c", "check() { '" QUIBRAN_CHECK_PATH "' \"$@\"; }; " + line});
+    const test::ProgramResult result =
+        test::ProgramRun("/bin/bash")
+            .Run(folder_.dir(), {"-c", "check() { '" QUIBRAN_CHECK_PATH "' \"$@\"; }; " + line});
     EXPECT_EQ(result.status, status) << line << "\n" << result.err;
     EXPECT_EQ(result.out.substr(0, out_start.size()), out_start) << line;
   }

@@ -97,7 +97,9 @@ TEST_F(BitmapWindowTest, StopsAfterTheColumnThenWaitsOnTopAndModalAndSaves) {
 // window open.
 TEST_F(BitmapWindowTest, CloseBoxStopsThenDiscardsAndAFailedSaveIsReported) {
   const QString gone = folder.filePath("gone/B.BMP");
-  Open(false, "gone/B.BMP", [&](int x) { if (x == 10) bmp->close(); });
+  Open(false, "gone/B.BMP", [&](int x) {
+    if (x == 10) bmp->close();
+  });
   EXPECT_TRUE(bmp->isVisible() && UndrawnFrom(*bmp, 11));
   Click(Button(*bmp, "cmdSaveBMPandClose"));
   EXPECT_EQ(messages, Messages({{"Error Number 76", "Path not found\n" + gone, MessageIcon::Critical}}));
@@ -113,8 +115,8 @@ TEST_F(BitmapWindowTest, SavesTheBytesThatQuibranBatchWritesForTheSameSeed) {
     Click(Button(*bmp, "cmdSaveBMPandClose"));
     QProcess batch;
     batch.setWorkingDirectory(folder.path());
-    QStringList args = {"--source", "mt", "--file-type", "bmp", "--width", "120", "--height", "100", "--seed", "5",
-                        "--stem", "Q", "--quiet"};
+    QStringList args = {"--source", "mt",     "--file-type", "bmp",    "--width", "120",    "--height",
+                        "100",      "--seed", "5",           "--stem", "Q",       "--quiet"};
     if (monochrome) args << "--monochrome";
     batch.start(QUIBRAN_BATCH_PATH, args);
     ASSERT_TRUE(batch.waitForFinished() && batch.exitCode() == 0) << batch.readAllStandardError().toStdString();
@@ -180,7 +182,9 @@ TEST_F(BitmapWindowTest, BitmapJobsFromTheMainWindow) {
   });
   Click("cmdStart");
   EXPECT_EQ(last_column, 5);  // the drawing stopped after the column of the click
-  OnColumns([&](BitmapWindow&, int x) { if (x == 5) window.close(); });
+  OnColumns([&](BitmapWindow&, int x) {
+    if (x == 5) window.close();
+  });
   Click("cmdStart");
   EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"RAND0001.BMP"});
   EXPECT_EQ(Text("txtStartSequence"), "0002");

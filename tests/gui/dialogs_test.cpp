@@ -242,9 +242,8 @@ TEST_F(DialogTest, SysInfoStartsTheToolOrSaysItIsUnavailableAndStaysOpen) {
   const struct {
     const char *program, *content;  // a program file put on PATH, "" for none
     bool starts;
-  } runs[] = {{"kinfocenter", "#!/bin/sh\n: > '%1'\n", true},
-              {"", "", false},
-              {"hardinfo2", "not a program %1\n", false}};
+  } runs[] = {
+      {"kinfocenter", "#!/bin/sh\n: > '%1'\n", true}, {"", "", false}, {"hardinfo2", "not a program %1\n", false}};
   for (const auto& run : runs) {
     SCOPED_TRACE(run.program);
     QTemporaryDir on_path;

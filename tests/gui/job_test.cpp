@@ -58,8 +58,11 @@ TEST_F(JobTest, TextJobWritesItsFilesAndFillsTheDisplayBox) {
   // The box shows the first file's values: decimal, hexadecimal, octal.
   QStringList expected;
   for (const QString& value : first)
-    expected << QString("%1    %2    %3").arg(value.toInt(), 3, 10, QChar('0')).arg(value.toInt(), 2, 16, QChar('0'))
-                    .arg(value.toInt(), 3, 8, QChar('0')).toUpper();
+    expected << QString("%1    %2    %3")
+                    .arg(value.toInt(), 3, 10, QChar('0'))
+                    .arg(value.toInt(), 2, 16, QChar('0'))
+                    .arg(value.toInt(), 3, 8, QChar('0'))
+                    .toUpper();
   EXPECT_EQ(Get<QPlainTextEdit>("txtDisplay1024")->toPlainText().split('\n', Qt::SkipEmptyParts), expected);
   EXPECT_EQ(Text("txtStartSequence") + " " + Text("txtFileName"), "0003 RAND0003.ASC");  // Save Seq keeps the next
   EXPECT_EQ(Bar("pbrJobProgress")->value(), Bar("pbrJobProgress")->maximum());
@@ -170,11 +173,19 @@ TEST_F(JobTest, RefusalsAreReportedAndWriteNothing) {
        AppMessage("You must enter how many numbers you want generated", MessageIcon::Exclamation)},
       {kFileBmp, kSourceRnd, "txtCSVcolumnsX", "50", "100",
        AppMessage("Minimum X pixels is (screen width) 100", MessageIcon::Information)},
-      {kFileAsc, kSourceRnd, "txtDestDir", folder.path() + "/missing/", folder.path() + "/missing/",
+      {kFileAsc,
+       kSourceRnd,
+       "txtDestDir",
+       folder.path() + "/missing/",
+       folder.path() + "/missing/",
        {"Error Number 76", "Path not found\n" + folder.path() + "/missing/RAND0001.ASC", MessageIcon::Critical}},
   };
   if (!FindAleaNode()) {  // the hardware source on a machine without its device
-    refusals.push_back({kFileAsc, kSourceHardware, "txtNumOfFiles", "1", "1",
+    refusals.push_back({kFileAsc,
+                        kSourceHardware,
+                        "txtNumOfFiles",
+                        "1",
+                        "1",
                         {"Error Number 68",
                          "Alea Device:  Device unavailable: no Alea USB random number generator found (is it "
                          "plugged in?)",

@@ -37,13 +37,38 @@ TEST_F(LayoutTest, StartsWithItsControlsMenusAndTheBuiltInDefaults) {
                                      "lblBaseFileName lblSequence chkSaveLastSeq lblFileName lblJobProgress "
                                      "lblFileProgress cmdStart cmdStop cmdExit")
                                  .split(' ')),
-            QStringList({"File Type and .EXT", ".BINary", ".ASCii", ".BitMaP", ".CSV", "Number Type", "Byte",
-                         "Integer (15 bits)", "Integer (16 bits)", "Long (31 bits)", "Long (32 bits)", "Float (Single)",
-                         "Float (Double)", "Color (24 bits)", "Select RN Generator:", "File Size in Bytes:",
-                         "CSV Columns:", "Number of Files to Generate:", "Display (up to 1024) Decimal",
-                         "Monochrome (1 bit)", "Output File Section", "Enter Destination Directory:", "Browse...",
-                         "Enter Filename Base:", "Start Seq:", "Save Seq", "Output Filename:", "Job Progress:",
-                         "File Progress:", "Start", "Stop", "Exit"}));
+            QStringList({"File Type and .EXT",
+                         ".BINary",
+                         ".ASCii",
+                         ".BitMaP",
+                         ".CSV",
+                         "Number Type",
+                         "Byte",
+                         "Integer (15 bits)",
+                         "Integer (16 bits)",
+                         "Long (31 bits)",
+                         "Long (32 bits)",
+                         "Float (Single)",
+                         "Float (Double)",
+                         "Color (24 bits)",
+                         "Select RN Generator:",
+                         "File Size in Bytes:",
+                         "CSV Columns:",
+                         "Number of Files to Generate:",
+                         "Display (up to 1024) Decimal",
+                         "Monochrome (1 bit)",
+                         "Output File Section",
+                         "Enter Destination Directory:",
+                         "Browse...",
+                         "Enter Filename Base:",
+                         "Start Seq:",
+                         "Save Seq",
+                         "Output Filename:",
+                         "Job Progress:",
+                         "File Progress:",
+                         "Start",
+                         "Stop",
+                         "Exit"}));
   QStringList devices;
   for (int i = 0; i < Get<QComboBox>("cmbDevice")->count(); ++i) devices << Get<QComboBox>("cmbDevice")->itemText(i);
   EXPECT_EQ(devices, QStringList({"PRNG (Marsenne Twister)", "PRNG (Microsoft Rnd)", "PRNG (Wichmann Hill)",
@@ -74,7 +99,7 @@ TEST_F(LayoutTest, EachFileTypeLaysOutTheFields) {
   const QColor bitmap(255, 192, 192), locked(255, 255, 128), csv(128, 255, 128);
   struct {
     const char *list, *quantity, *quantity_caption, *columns_caption;
-    QStringList enabled;  // of the columns field and its caption, chkDisplay and chkMonochrome
+    QStringList enabled;         // of the columns field and its caption, chkDisplay and chkMonochrome
     unsigned num_types_enabled;  // with the Mersenne Twister source
     int num_type;
     QColor colour;  // of the quantity and columns fields
@@ -82,14 +107,46 @@ TEST_F(LayoutTest, EachFileTypeLaysOutTheFields) {
     const char* file_name;
   } const layouts[] = {
       // .BIN and .ASC keep the caption of the columns field as .BMP left it.
-      {"16: 100 .. 2147483646 (2 GB - 2)", "768", "File Size in Bytes:", "Width in Pixels (X):", {}, 0x01, kNumByte,
-       plain, false, "RAND0001.BIN"},
-      {"14: 100 .. 1073741824 (1 GB)", "768", "Quantity of Numbers:", "Width in Pixels (X):", {"chkDisplay"}, 0x7F,
-       kNumByte, plain, false, "RAND0001.ASC"},
-      {"8: 100 .. 1024 (1 KB)", "100", "Height in Pixels (Y):", "Width in Pixels (X):",
-       {"txtCSVcolumnsX", "lblCSVcolumnsX", "chkMonochrome"}, 0x80, kNumColor, bitmap, true, "RAND0001.BMP"},
-      {"999: 1 .. 999", "1", "Number of CSV Rows:", "CSV Columns:", {"txtCSVcolumnsX", "lblCSVcolumnsX"}, 0x7F,
-       kNumByte, csv, false, "RAND0001.CSV"},
+      {"16: 100 .. 2147483646 (2 GB - 2)",
+       "768",
+       "File Size in Bytes:",
+       "Width in Pixels (X):",
+       {},
+       0x01,
+       kNumByte,
+       plain,
+       false,
+       "RAND0001.BIN"},
+      {"14: 100 .. 1073741824 (1 GB)",
+       "768",
+       "Quantity of Numbers:",
+       "Width in Pixels (X):",
+       {"chkDisplay"},
+       0x7F,
+       kNumByte,
+       plain,
+       false,
+       "RAND0001.ASC"},
+      {"8: 100 .. 1024 (1 KB)",
+       "100",
+       "Height in Pixels (Y):",
+       "Width in Pixels (X):",
+       {"txtCSVcolumnsX", "lblCSVcolumnsX", "chkMonochrome"},
+       0x80,
+       kNumColor,
+       bitmap,
+       true,
+       "RAND0001.BMP"},
+      {"999: 1 .. 999",
+       "1",
+       "Number of CSV Rows:",
+       "CSV Columns:",
+       {"txtCSVcolumnsX", "lblCSVcolumnsX"},
+       0x7F,
+       kNumByte,
+       csv,
+       false,
+       "RAND0001.CSV"},
   };
   auto background = [](QWidget* w) { return w->palette().color(QPalette::Active, QPalette::Base); };
   ChooseDevice(kSourceMersenneTwister);
@@ -100,8 +157,9 @@ TEST_F(LayoutTest, EachFileTypeLaysOutTheFields) {
     Edit("txtNumOfFiles")->setText("3");
     ChooseFileType(type);
     EXPECT_EQ(settings.FileType, type);
-    EXPECT_EQ(QString("%1: %2 .. %3").arg(Quantity()->count()).arg(Quantity()->itemText(0),
-                                                                    Quantity()->itemText(Quantity()->count() - 1)),
+    EXPECT_EQ(QString("%1: %2 .. %3")
+                  .arg(Quantity()->count())
+                  .arg(Quantity()->itemText(0), Quantity()->itemText(Quantity()->count() - 1)),
               l.list);
     EXPECT_EQ(QStringList({Text("cmbNumOfNums"), Q(settings.NumOfNumsText), QString::number(settings.NumOfNums)}),
               QStringList(3, l.quantity));
@@ -146,10 +204,12 @@ TEST_F(LayoutTest, EachSourceOffersItsNumberTypesAndRelaysTheWindow) {
   ChooseFileType(kFileAsc);
   // The source, the number types it offers (but Color, which .ASC leaves out)
   // and whether its indicator is green: the sources for one-time pads.
-  for (const auto& [source, enabled, pads] :
-       {std::tuple{kSourceMersenneTwister, 0x7Fu, false}, {kSourceRnd, 0x27u, false},
-        {kSourceWichmannHill, 0x6Fu, false}, {kSourceMtWh, 0x6Fu, false}, {kSourceHardware, 0x7Fu, true},
-        {kSourceOs, 0x7Fu, true}}) {
+  for (const auto& [source, enabled, pads] : {std::tuple{kSourceMersenneTwister, 0x7Fu, false},
+                                              {kSourceRnd, 0x27u, false},
+                                              {kSourceWichmannHill, 0x6Fu, false},
+                                              {kSourceMtWh, 0x6Fu, false},
+                                              {kSourceHardware, 0x7Fu, true},
+                                              {kSourceOs, 0x7Fu, true}}) {
     SCOPED_TRACE(source);
     ChooseDevice(source);
     EXPECT_EQ(settings.DeviceIndex, source);

@@ -30,8 +30,8 @@ TEST(Program, SignalsFromOutsideLeaveAsExitDoes) {
   } runs[] = {{SIGTERM, 500ms}, {SIGHUP, 500ms}, {SIGTERM, 4500ms}, {SIGHUP, 4500ms}};
   const auto start = std::chrono::steady_clock::now();
   for (Run& run : runs)
-    run.pid = run.program.Start(
-        run.config.dir(), {}, {.environment = {"QT_QPA_PLATFORM=offscreen", "XDG_CONFIG_HOME=" + run.config.dir()}});
+    run.pid = run.program.Start(run.config.dir(), {},
+                                {.environment = {"QT_QPA_PLATFORM=offscreen", "XDG_CONFIG_HOME=" + run.config.dir()}});
   JobSettings saved = BuiltInDefaults();
   saved.StartSequence = "0001";  // as the window's field shows it
   for (Run& run : runs) {

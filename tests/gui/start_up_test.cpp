@@ -39,8 +39,8 @@ QStringList StoredPosition() {
 QStringList SplashLabels() {
   for (QWidget* splash : QApplication::topLevelWidgets())
     if (splash->objectName() == "frmSplash" && splash->isVisible())
-      return Captions(*splash, {"lblVersion", "lblProductName", "lblCompany", "lblCompanyProduct", "lblPlatform",
-                                "lblCopyright"});
+      return Captions(
+          *splash, {"lblVersion", "lblProductName", "lblCompany", "lblCompanyProduct", "lblPlatform", "lblCopyright"});
   return {};
 }
 
@@ -67,10 +67,10 @@ TEST(StartUp, SplashThenTheWindowWithTheStoredSettings) {
   const auto start = std::chrono::steady_clock::now();
   program.SubMain();
   EXPECT_GE(std::chrono::steady_clock::now() - start, kPause);
-  EXPECT_EQ(during_pause, QStringList({"Version " + Q(kVersion), "Quibran", "Ostrel Works", "Random Number Generator",
-                                       "for Linux",
-                                       "Copyright \u00a9 Ostrel Works. Quibran is free software\nunder the GNU GPL "
-                                       "version 3 or later, with no warranty."}));
+  EXPECT_EQ(during_pause,
+            QStringList({"Version " + Q(kVersion), "Quibran", "Ostrel Works", "Random Number Generator", "for Linux",
+                         "Copyright \u00a9 Ostrel Works. Quibran is free software\nunder the GNU GPL "
+                         "version 3 or later, with no warranty."}));
   EXPECT_EQ(Q(kVersion), "1.1.0");
   EXPECT_FALSE(window_during_pause);
   EXPECT_TRUE(SplashLabels().isEmpty());
@@ -86,8 +86,9 @@ TEST(StartUp, SplashThenTheWindowWithTheStoredSettings) {
   ResetConfig();
   fs::create_directories(DefaultsFilePath(ConfigFolder()));  // a folder where the file belongs
   Messages shown;
-  const MessageInterceptor interceptor(
-      [&](const QString& title, const QString& text, MessageIcon icon) { shown.push_back({title, text, icon}); });
+  const MessageInterceptor interceptor([&](const QString& title, const QString& text, MessageIcon icon) {
+    shown.push_back({title, text, icon});
+  });
   Program(std::chrono::milliseconds(0)).SubMain();
   EXPECT_EQ(shown, (Messages{{"Get Def error number 52", "Bad file name or number", MessageIcon::None}}));
 }

@@ -42,8 +42,8 @@ struct Message {
 using Messages = std::vector<Message>;
 
 inline std::ostream& operator<<(std::ostream& out, const Message& m) {
-  return out << '[' << m.title.toStdString() << "] " << m.text.toStdString() << " (icon "
-             << static_cast<int>(m.icon) << ')';
+  return out << '[' << m.title.toStdString() << "] " << m.text.toStdString() << " (icon " << static_cast<int>(m.icon)
+             << ')';
 }
 
 // A message titled with the application title.
@@ -125,10 +125,10 @@ class WindowTest : public ::testing::Test {
   }
 
   Messages messages;
-  std::optional<MessageInterceptor> interceptor{
-      std::in_place, [this](const QString& title, const QString& text, MessageIcon icon) {
-        messages.push_back({title, text, icon});
-      }};
+  std::optional<MessageInterceptor> interceptor{std::in_place,
+                                                [this](const QString& title, const QString& text, MessageIcon icon) {
+                                                  messages.push_back({title, text, icon});
+                                                }};
   QTemporaryDir folder;
   FixedClock clock{45000, 43200.5f};
   RandomSources sources{clock};

@@ -96,10 +96,26 @@ TEST_F(WindowSizingTest, EveryCaptionShowsWholeAndNothingOverlapsFrom8To14Points
          }
          return faults;
        }},
-      {"frmOptions", [&] { OptionsDialog w(window); return Shown(w); }},
-      {"frmAbout", [&] { AboutDialog w(&window); return Shown(w); }},
-      {"frmHelp", [&] { HelpWindow w(&window); return Shown(w); }},
-      {"frmSplash", [&] { Splash w; return Shown(w); }},
+      {"frmOptions",
+       [&] {
+         OptionsDialog w(window);
+         return Shown(w);
+       }},
+      {"frmAbout",
+       [&] {
+         AboutDialog w(&window);
+         return Shown(w);
+       }},
+      {"frmHelp",
+       [&] {
+         HelpWindow w(&window);
+         return Shown(w);
+       }},
+      {"frmSplash",
+       [&] {
+         Splash w;
+         return Shown(w);
+       }},
   };
   const QFont usual = QApplication::font();
   for (const int points : {8, 10, 12, 14}) {

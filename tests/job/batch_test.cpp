@@ -22,9 +22,9 @@
 #include <vector>
 
 #include "fixed_clock.h"
-#include "program_run.h"
 #include "platform/output_file.h"
 #include "platform/version.h"
+#include "program_run.h"
 #include "random/random_sources.h"
 #include "temp_folder.h"
 #include "text_checks.h"
@@ -73,22 +73,57 @@ TEST_F(BatchTest, FilesAndStdoutHoldTheSeededStream) {
   };
   std::vector<Case> cases = {
       {{"--source", "mt", "--count", "100000", "--files", "2", "--seed", "42", "--dir", folder_.dir(), "--stem", "PAD",
-        "--start", "9", "--quiet"}, kSourceMersenneTwister, 42, kNumByte, 0, 100000, {"PAD0009.BIN", "PAD0010.BIN"}},
+        "--start", "9", "--quiet"},
+       kSourceMersenneTwister,
+       42,
+       kNumByte,
+       0,
+       100000,
+       {"PAD0009.BIN", "PAD0010.BIN"}},
       // Whole numbers from Wichmann-Hill with a negative seed, options with "=".
       {{"--source=wh", "--file-type=asc", "--number-type=int16", "--count=1000", "--seed=-7", "--dir=" + folder_.dir(),
-        "--stem=W"}, kSourceWichmannHill, -7, kNumInteger16, 1, 1000, {"W0001.ASC"}},
+        "--stem=W"},
+       kSourceWichmannHill,
+       -7,
+       kNumInteger16,
+       1,
+       1000,
+       {"W0001.ASC"}},
       {{"--source", "mtwh", "--file-type", "csv", "--number-type", "double", "--count", "20", "--columns", "5",
-        "--seed", "5", "--dir", folder_.dir(), "--stem", "C"}, kSourceMtWh, 5, kNumDouble, 5, 20, {"C0001.CSV"}},
-      {{"--source", "mt", "--seed", "42", "--stdout", "--count", "100000"}, kSourceMersenneTwister, 42, kNumByte, 0,
-       100000, {}},
+        "--seed", "5", "--dir", folder_.dir(), "--stem", "C"},
+       kSourceMtWh,
+       5,
+       kNumDouble,
+       5,
+       20,
+       {"C0001.CSV"}},
+      {{"--source", "mt", "--seed", "42", "--stdout", "--count", "100000"},
+       kSourceMersenneTwister,
+       42,
+       kNumByte,
+       0,
+       100000,
+       {}},
       {{"--source", "wh", "--seed", "-7", "--stdout", "--file-type", "csv", "--number-type", "int16", "--columns", "3",
-        "--count", "500"}, kSourceWichmannHill, -7, kNumInteger16, 3, 500, {}},
+        "--count", "500"},
+       kSourceWichmannHill,
+       -7,
+       kNumInteger16,
+       3,
+       500,
+       {}},
   };
   // Every --number-type by its name.
   static constexpr const char* kNames[] = {"byte", "int15", "int16", "long31", "long32", "single", "double"};
   for (int type = kNumByte; type <= kNumDouble; ++type) {
     cases.push_back({{"--source", "mt", "--seed", "3", "--stdout", "--file-type", "asc", "--number-type", kNames[type],
-                      "--count", "300"}, kSourceMersenneTwister, 3, type, 1, 300, {}});
+                      "--count", "300"},
+                     kSourceMersenneTwister,
+                     3,
+                     type,
+                     1,
+                     300,
+                     {}});
   }
   std::size_t files = 0;
   for (const Case& c : cases) {
@@ -100,16 +135,20 @@ TEST_F(BatchTest, FilesAndStdoutHoldTheSeededStream) {
     core_.SeedSource(c.source, c.seed);
     const auto expect_stream = [&](const std::string& text) {
       const auto draw = [&] { return core_.DrawValue(c.source, c.num_type); };
-      if (c.columns == 0) EXPECT_EQ(text, test::DrawnBytes(core_, c.source, c.count));
-      else EXPECT_EQ(test::ExpectRows(text, c.columns, c.num_type, draw), c.count);
+      if (c.columns == 0)
+        EXPECT_EQ(text, test::DrawnBytes(core_, c.source, c.count));
+      else
+        EXPECT_EQ(test::ExpectRows(text, c.columns, c.num_type, draw), c.count);
     };
     std::string names;
     for (const std::string& name : c.files) {
       expect_stream(test::ReadFile(folder_ / name));
       names += folder_ / name + "\n";
     }
-    if (c.files.empty()) expect_stream(result.out);
-    else EXPECT_EQ(result.out, names);
+    if (c.files.empty())
+      expect_stream(result.out);
+    else
+      EXPECT_EQ(result.out, names);
     files += c.files.size();
     EXPECT_EQ(folder_.FileCount(), files);
   }
@@ -151,10 +190,25 @@ TEST_F(BatchTest, DefaultsWriteOneFileOf1024KernelBytesIntoTheCurrentFolderAndHe
   const Result result = Batch({"--help"});
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(Batch({"-h"}).out, result.out);
-  for (const char* option : {"--source", "--file-type", "--number-type", "--count", "--columns", "--files",
-                             "--dir", "--stem", "--start", "--seed", "--stdout", "--quiet", "--help", "--version",
-                             "Examples", "os",  // and how --seed sets each source:
-                             "mt    MTInit(N)", "wh    WHSeed(N), so N and -N", "rnd   PCG32 seeded from N",
+  for (const char* option : {"--source",
+                             "--file-type",
+                             "--number-type",
+                             "--count",
+                             "--columns",
+                             "--files",
+                             "--dir",
+                             "--stem",
+                             "--start",
+                             "--seed",
+                             "--stdout",
+                             "--quiet",
+                             "--help",
+                             "--version",
+                             "Examples",
+                             "os",  // and how --seed sets each source:
+                             "mt    MTInit(N)",
+                             "wh    WHSeed(N), so N and -N",
+                             "rnd   PCG32 seeded from N",
                              "from Wichmann-Hill exactly when N is odd"}) {
     EXPECT_NE(result.out.find(option), std::string::npos) << option;
   }
@@ -169,9 +223,13 @@ TEST_F(BatchTest, DefaultsWriteOneFileOf1024KernelBytesIntoTheCurrentFolderAndHe
 
 // Sizes with head -c's multipliers: powers of 1024, or with B of 1000.
 TEST_F(BatchTest, SizesTakeMultipliers) {
-  for (const auto& [count, bytes] : std::vector<std::pair<std::string, std::size_t>>{
-           {"1K", 1024}, {"1KiB", 1024}, {"2KB", 2000}, {"2kB", 2000}, {"1M", 1 << 20}, {"1MiB", 1 << 20},
-           {"1MB", 1000000}}) {
+  for (const auto& [count, bytes] : std::vector<std::pair<std::string, std::size_t>>{{"1K", 1024},
+                                                                                     {"1KiB", 1024},
+                                                                                     {"2KB", 2000},
+                                                                                     {"2kB", 2000},
+                                                                                     {"1M", 1 << 20},
+                                                                                     {"1MiB", 1 << 20},
+                                                                                     {"1MB", 1000000}}) {
     EXPECT_EQ(Batch({"--stdout", "--count=" + count}).out.size(), bytes) << count;
   }
   ASSERT_EQ(Batch({"--file-type", "bmp", "--width", "1K", "--height", "100", "--quiet"}).status, 0);
@@ -217,19 +275,23 @@ TEST_F(BatchTest, BadInputAndUnwritableDestinationWriteNothing) {
            {{"--source", "dice"}, 2, "mt|rnd|wh|mtwh|alea|os"},
            {{"--device", "/dev/urandom"}, 2, "--device goes with --source alea"},
            {{"--source", "alea", "--seed", "1"}, 2, "takes no seed"},
-           {{"--source", "alea", "--device", folder_ / "none"}, 1,
+           {{"--source", "alea", "--device", folder_ / "none"},
+            1,
             "Error Number 68: Alea Device:  Device unavailable: cannot open " + folder_ / "none"},
-           {{"--source", "alea", "--device", QUIBRAN_BATCH_PATH}, 1,
+           {{"--source", "alea", "--device", QUIBRAN_BATCH_PATH},
+            1,
             "Error Number 68: Alea Device:  Device unavailable: " QUIBRAN_BATCH_PATH " is a regular file; only a "
             "character device or a FIFO is read"},
            {{"--source", "alea", "--device", "."}, 1, "Device unavailable: . is a folder"},
-           {{"--source", "alea", "--device", "/proc/self/status"}, 1,
+           {{"--source", "alea", "--device", "/proc/self/status"},
+            1,
             "Device unavailable: /proc/self/status is a regular file"},
            {{"--number-type", "int16"}, 2, "Byte"},
            {{"--source", "rnd", "--file-type", "asc", "--number-type", "long31"}, 2, "Not Available [GB003]"},
            {{"--source", "mt", "--file-type", "csv", "--number-type", "long32"}, 2, "Not Available [GB002]"},
            {{"--source", "wh", "--file-type", "csv", "--number-type", "long32"}, 2, "Not Available [GB006]"},
-           {{"--dir", folder_ / "missing", "--count", "10"}, 1,
+           {{"--dir", folder_ / "missing", "--count", "10"},
+            1,
             "Error Number 76: Path not found\n" + folder_ / "missing/RAND0001.BIN\n"},
            {{"--source", "os", "--seed", "1"}, 2, "takes no seed"},
            {{"--seed", "1"}, 2, "without --source the kernel's generator (os) is used, which takes no seed"},
@@ -241,7 +303,8 @@ TEST_F(BatchTest, BadInputAndUnwritableDestinationWriteNothing) {
            {{"--file-type", "bmp", "--files", "2"}, 2, "Only one bitmap can be generated at a time."},
            {{"--file-type", "bmp", "--count", "200"}, 2, "--width and --height"},
            {{"--monochrome"}, 2, "only for --file-type bmp"},
-           {{"--file-type", "bmp", "--dir", folder_ / "missing"}, 1,
+           {{"--file-type", "bmp", "--dir", folder_ / "missing"},
+            1,
             "Error Number 76: Path not found\n" + folder_ / "missing/RAND0001.BMP\n"},
        }) {
     const Result result = Batch(c.args);
@@ -279,8 +342,8 @@ TEST_F(BatchTest, FullDiskOrFullStandardOutputExit1) {
 // row padded to four bytes, every pixel the colour the source gives.
 TEST_F(BatchTest, BitmapFileHoldsTheDrawnColoursInWindowsBitmapForm) {
   constexpr int kW = 101, kH = 100, kRow = (3 * kW + 3) / 4 * 4;
-  const Result result = Batch({"--source", "mt", "--file-type", "bmp", "--width", "101", "--height", "100", "--seed",
-                               "5", "--quiet"});
+  const Result result =
+      Batch({"--source", "mt", "--file-type", "bmp", "--width", "101", "--height", "100", "--seed", "5", "--quiet"});
   ASSERT_EQ(result.status, 0) << result.err;
   const std::string bytes = test::ReadFile(folder_ / "RAND0001.BMP");
   ASSERT_EQ(bytes.size(), 54u + kRow * kH);
@@ -311,8 +374,8 @@ TEST_F(BatchTest, BitmapFileHoldsTheDrawnColoursInWindowsBitmapForm) {
 TEST_F(BatchTest, AleaReadsTheNamedNodeAndShowsProgressOnlyOnATerminal) {
   const std::string bytes("\x01\x00\x00\x00\xFF\xFF\xFF\xFF", 8);
   std::jthread node = test::FifoDevice(logs_ / "node", bytes);
-  const std::vector<std::string> args = {"--source", "alea", "--device", logs_ / "node", "--file-type", "asc",
-                                         "--number-type", "long32", "--count", "2"};
+  const std::vector<std::string> args = {"--source", "alea",          "--device", logs_ / "node", "--file-type",
+                                         "asc",      "--number-type", "long32",   "--count",      "2"};
   // The test holds the terminal's other end open too, so that what the tool
   // showed stays readable after it has ended.
   const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
@@ -343,9 +406,10 @@ TEST_F(BatchTest, KernelSourceWritesFilesAndEndlessStdoutEndsQuietly) {
   EXPECT_EQ(bin.status, 0) << bin.err;
   EXPECT_EQ(test::ReadFile(folder_ / "RAND0001.BIN").size(), 100000u);
   for (const std::string type : {"bin", "asc", "csv"}) {
-    const Result result = test::ProgramRun("/bin/bash").Run(
-        folder_.dir(), {"-c", "set -o pipefail; '" QUIBRAN_BATCH_PATH "' --source os --stdout --count 0 --file-type " +
-                                  type + " | head -c 3000000 | wc -c"});
+    const Result result = test::ProgramRun("/bin/bash")
+                              .Run(folder_.dir(), {"-c", "set -o pipefail; '" QUIBRAN_BATCH_PATH
+                                                         "' --source os --stdout --count 0 --file-type " +
+                                                             type + " | head -c 3000000 | wc -c"});
     EXPECT_EQ(result.status, 0) << type << result.err;
     EXPECT_EQ(result.out, "3000000\n") << type;
     EXPECT_EQ(result.err, "") << type;

@@ -23,8 +23,11 @@ TEST(BitmapColour, IsTheRoundedProductWithRedInTheLowByte) {
   const struct {
     double r;
     uint32_t colour, pixel;
-  } cases[] = {{0.0, 0, 0xFF000000}, {0.5, 8388608, 0xFF000080}, {tie, 16777214, 0xFFFEFFFF},
-               {std::nextafter(tie, 1.0), kWhite, 0xFFFFFFFF}, {0x563412 / 16777215.0, 0x563412, 0xFF123456}};
+  } cases[] = {{0.0, 0, 0xFF000000},
+               {0.5, 8388608, 0xFF000080},
+               {tie, 16777214, 0xFFFEFFFF},
+               {std::nextafter(tie, 1.0), kWhite, 0xFFFFFFFF},
+               {0x563412 / 16777215.0, 0x563412, 0xFF123456}};
   for (const auto& c : cases) {
     FixedUnit unit{c.r};
     EXPECT_EQ(MakeValue<kNumColor>(unit), c.colour) << c.r;

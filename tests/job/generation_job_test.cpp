@@ -50,9 +50,16 @@ TEST(BuildOutputFileName, FolderStemFourDigitsOfTheSequenceBeforeAndExtension) {
 
 TEST(ProgressScale, KeepsBarValuesWithin32767AndUpdatesAbout31TimesAFile) {
   // The quantity, its scale and its update interval.
-  for (const auto& [n, scale, interval] :
-       {std::tuple{1, 1, 1}, {31, 1, 2}, {62, 1, 3}, {32767, 1, 1058}, {32768, 2, 1058}, {65535, 2, 2115},
-        {65536, 3, 2115}, {98303, 3, 3172}, {98304, 4, 3172}, {2147483646, 65536, 69273667}}) {
+  for (const auto& [n, scale, interval] : {std::tuple{1, 1, 1},
+                                           {31, 1, 2},
+                                           {62, 1, 3},
+                                           {32767, 1, 1058},
+                                           {32768, 2, 1058},
+                                           {65535, 2, 2115},
+                                           {65536, 3, 2115},
+                                           {98303, 3, 3172},
+                                           {98304, 4, 3172},
+                                           {2147483646, 65536, 69273667}}) {
     EXPECT_EQ(std::pair(ProgressScale(n), UpdateInterval(n)), std::pair(scale, interval)) << n;
   }
 }
@@ -96,7 +103,10 @@ TEST_F(JobTest, BinaryFilesAreNumberedOnFromTheStartSequence) {
   request_.StartSequence = 9998;
   std::ofstream(folder_ / "R9999.BIN") << std::string(5000, 'x');
   std::filesystem::create_hard_link(folder_ / "R9999.BIN", folder_ / "OLD");  // replaced: OLD keeps it
-  observer_.on_yield = [&] { request_.NumOfNums = 50; request_.BaseFilename = "OTHER"; };
+  observer_.on_yield = [&] {
+    request_.NumOfNums = 50;
+    request_.BaseFilename = "OTHER";
+  };
   Run();
   EXPECT_EQ(observer_.completed, (Names{folder_ / "R9998.BIN", folder_ / "R9999.BIN", folder_ / "R0000.BIN"}));
   EXPECT_EQ(observer_.next_sequences, (Names{"9999", "0000", "0001"}));
@@ -162,8 +172,10 @@ TEST_F(JobTest, DisplayBoxHoldsTheFirstFilesFirst1024Values) {
 TEST_F(JobTest, TextAndCsvFilesHoldWholeRowsOfTheDrawnValuesOrNothing) {
   request_.NumOfNums = 5000;
   request_.NumOfFiles = 2;
-  const auto layouts = {std::tuple{kFileAsc, kSourceMersenneTwister, 1}, {kFileCsv, kSourceWichmannHill, 7},
-                        {kFileCsv, kSourceMtWh, 1}, {kFileAsc, kSourceRnd, 1}};
+  const auto layouts = {std::tuple{kFileAsc, kSourceMersenneTwister, 1},
+                        {kFileCsv, kSourceWichmannHill, 7},
+                        {kFileCsv, kSourceMtWh, 1},
+                        {kFileAsc, kSourceRnd, 1}};
   for (const auto& [file_type, source, columns] : layouts) {
     for (int16_t type = kNumByte; type <= kNumDouble; ++type) {
       SCOPED_TRACE("file type " + std::to_string(file_type) + " source " + std::to_string(source) + " type " +
@@ -179,7 +191,8 @@ TEST_F(JobTest, TextAndCsvFilesHoldWholeRowsOfTheDrawnValuesOrNothing) {
         EXPECT_TRUE(observer_.messages.empty());
       } else {
         for (const std::string& name : observer_.completed) EXPECT_EQ(ReadFile(name), "");
-        EXPECT_EQ(observer_.messages, Messages(2, {"Quibran", NotAvailableMessage(file_type, source), MessageIcon::None}));
+        EXPECT_EQ(observer_.messages,
+                  Messages(2, {"Quibran", NotAvailableMessage(file_type, source), MessageIcon::None}));
       }
     }
   }

@@ -58,9 +58,17 @@ TEST_F(HardwareJobTest, EachValueIsOneCallByTheNumberTypeTable) {
     const char* message = "";
   };
   const Case cases[] = {
-      {kFileAsc, kNumInteger16, 6, {-1, 65536, 0x12345, INT_MIN, INT_MAX, -32769}, "GetRandomWord x6",
+      {kFileAsc,
+       kNumInteger16,
+       6,
+       {-1, 65536, 0x12345, INT_MIN, INT_MAX, -32769},
+       "GetRandomWord x6",
        "65535\r\n0\r\n9029\r\n0\r\n65535\r\n32767\r\n"},
-      {kFileAsc, kNumLong32, 3, {INT_MIN, INT_MAX, -5}, "GetRandomWord x3",
+      {kFileAsc,
+       kNumLong32,
+       3,
+       {INT_MIN, INT_MAX, -5},
+       "GetRandomWord x3",
        "\"-2147483648\"\r\n\"2147483647\"\r\n\"-5\"\r\n"},
       {kFileCsv, kNumLong31, 1, {-1, INT_MIN, 32768}, "GetRandomWord x3", "2147483647,0,32768\r\n"},
       {kFileCsv, kNumInteger15, 1, {-1, 32768, 0x12345}, "GetRandomWord x3", "32767,0,9029\r\n"},
@@ -71,7 +79,8 @@ TEST_F(HardwareJobTest, EachValueIsOneCallByTheNumberTypeTable) {
       {kFileAsc, kNumColor, 10, {}, "", "", "Not Available [GB007]"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::to_string(c.num_type) + " to " + std::string(FileExtensions[static_cast<std::size_t>(c.file_type)]));
+    SCOPED_TRACE(std::to_string(c.num_type) + " to " +
+                 std::string(FileExtensions[static_cast<std::size_t>(c.file_type)]));
     Script(c.values);
     request_.FileType = c.file_type;
     request_.NumType = c.num_type;
@@ -132,7 +141,12 @@ TEST_F(HardwareJobTest, FailuresEndTheJobWithTheirMessage) {
       // Eight cells of the second file are drawn: two whole rows of three.
       {kFileCsv, ones, 1 + 30 + 8, unplugged, {"1 Open", "1 GetRandomWord x39"}, "1,1,1\r\n1,1,1\r\n", lost},
       {kFileBin, {}, 0, RuntimeError(kErrFileAlreadyOpen), {"1 Open"}, "", ""},
-      {kFileCsv, ones, -1, RuntimeError(kErrPathNotFound), {"1 Open"}, "",
+      {kFileCsv,
+       ones,
+       -1,
+       RuntimeError(kErrPathNotFound),
+       {"1 Open"},
+       "",
        "Path not found\n" + folder_ / "no/R0001.CSV"},
       {kFileBin, {256}, -1, RuntimeError(kErrOverflow), {"1 Open", "1 GetRandomByte"}, "", "Overflow"},
   };
@@ -211,7 +225,9 @@ TEST_F(HardwareJobTest, BitmapWindowDrawsFromItsOwnObject) {
     Script({0.5, 0, 0x563412 / 16777215.0});
     script_.fail_at = c.fail_at;
     observer_.on_bitmap = [&](BitmapDrawing& drawing) {
-      drawing.Draw(pixels.data(), 100, [&](int x) { if (x == c.stop_after_column) observer_.stop = true; });
+      drawing.Draw(pixels.data(), 100, [&](int x) {
+        if (x == c.stop_after_column) observer_.stop = true;
+      });
       return true;
     };
     Run();
@@ -240,14 +256,17 @@ TEST_F(HardwareJobTest, JobOverTheNodeKeepsTheBytesThatPassedUntilTheNodeEndsOrS
   } cases[] = {
       {kFileBin, PatternBytes(0, 100000), PatternBytes(0, 100000),
        "Device I/O error: " + node + " has no more data (was the device unplugged?)"},
-      {kFileBin, bad, bad.substr(0, 512), "the device's output failed its health test: the repetition count test saw "
-                                          "byte 0x00 7 times in a row (it allows 6)"},
+      {kFileBin, bad, bad.substr(0, 512),
+       "the device's output failed its health test: the repetition count test saw "
+       "byte 0x00 7 times in a row (it allows 6)"},
       {kFileBin, std::nullopt, "", ""},
       {kFileBmp, std::nullopt, "", ""},
   };
   job_.SetDeviceFactory([&] { return CreateDeviceObject(node); });
   bool silent = false;
-  observer_.on_yield = [&] { if (silent && observer_.yields == 3) observer_.stop = true; };
+  observer_.on_yield = [&] {
+    if (silent && observer_.yields == 3) observer_.stop = true;
+  };
   observer_.on_bitmap = [&](BitmapDrawing& drawing) {
     std::vector<uint32_t> pixels(100 * 100);
     return drawing.Draw(pixels.data(), 100, [](int) {}) > 0;
@@ -258,15 +277,18 @@ TEST_F(HardwareJobTest, JobOverTheNodeKeepsTheBytesThatPassedUntilTheNodeEndsOrS
     request_.NumOfNums = c.file_type == kFileBin ? 1000000 : 100;
     std::jthread device;
     silent = !c.sent;
-    if (c.sent) device = FifoDevice(node, *c.sent);
-    else ASSERT_EQ(::mkfifo(node.c_str(), 0600), 0);
+    if (c.sent)
+      device = FifoDevice(node, *c.sent);
+    else
+      ASSERT_EQ(::mkfifo(node.c_str(), 0600), 0);
     Run();
     device = {};
     std::filesystem::remove(node);
     const Messages told = {{"Error Number 57", "Alea Device:  " + c.message, MessageIcon::Critical}};
     EXPECT_EQ(observer_.messages, c.message.empty() ? Messages{} : told);
-    EXPECT_EQ(job_.outcome(), c.sent ? JobOutcome::Failed : c.file_type == kFileBin ? JobOutcome::Stopped
-                                                                                   : JobOutcome::Completed);
+    EXPECT_EQ(job_.outcome(), c.sent                    ? JobOutcome::Failed
+                              : c.file_type == kFileBin ? JobOutcome::Stopped
+                                                        : JobOutcome::Completed);
     EXPECT_TRUE(ReadFile(File(1)) == c.kept) << ReadFile(File(1)).size();
   }
 }

@@ -25,26 +25,41 @@ template <int NumType, class Value>
 void ExpectTexts(std::initializer_list<std::pair<Value, const char*>> cases, bool display = false) {
   for (const auto& [value, expected] : cases) {
     std::string text;
-    if (display) AppendDisplayLine<NumType>(text, value);
-    else text = ListText<NumType>(value);
+    if (display)
+      AppendDisplayLine<NumType>(text, value);
+    else
+      text = ListText<NumType>(value);
     EXPECT_EQ(text, expected) << "type " << NumType;
   }
 }
 
 TEST(ListReal, PlainAndExponentForms) {
-  ExpectTexts<kNumSingle, float>({{0.5f, ".5"}, {0.7055475f, ".7055475"}, {0.1f, ".1"}, {0.0f, "0"}, {1.0f, "1"},
-                                  {123.5f, "123.5"}, {1234567.0f, "1234567"}, {12345678.0f, "1.234568E+07"},
+  ExpectTexts<kNumSingle, float>({{0.5f, ".5"},
+                                  {0.7055475f, ".7055475"},
+                                  {0.1f, ".1"},
+                                  {0.0f, "0"},
+                                  {1.0f, "1"},
+                                  {123.5f, "123.5"},
+                                  {1234567.0f, "1234567"},
+                                  {12345678.0f, "1.234568E+07"},
                                   {0x1p-32f, "2.328306E-10"},
                                   // The switch to exponent form goes by the value rounded to its digits:
                                   // 0.0001f is 9.99999975e-05, which rounds up to 1E-04, still plain.
-                                  {0.0001f, ".0001"}, {0.00012345678f, ".0001234568"},
-                                  {0.00009999999f, "9.999999E-05"}, {0.00001f, "1E-05"},
+                                  {0.0001f, ".0001"},
+                                  {0.00012345678f, ".0001234568"},
+                                  {0.00009999999f, "9.999999E-05"},
+                                  {0.00001f, "1E-05"},
                                   // Exact binary values halfway between two 7-digit decimals go to the even one.
-                                  {0.10546875f, ".1054688"}, {0.12109375f, ".1210938"},
+                                  {0.10546875f, ".1054688"},
+                                  {0.12109375f, ".1210938"},
                                   {0.00048828125f, ".0004882812"}});
-  ExpectTexts<kNumDouble, double>({{0.1, ".1"}, {0.123456789012345678, ".123456789012346"},
-                                   {0x1p-32, "2.3283064365387E-10"}, {0.999999999999999999, "1"},
-                                   {0.9999999999999, ".9999999999999"}, {1e-100, "1E-100"}, {0.000123, ".000123"}});
+  ExpectTexts<kNumDouble, double>({{0.1, ".1"},
+                                   {0.123456789012345678, ".123456789012346"},
+                                   {0x1p-32, "2.3283064365387E-10"},
+                                   {0.999999999999999999, "1"},
+                                   {0.9999999999999, ".9999999999999"},
+                                   {1e-100, "1E-100"},
+                                   {0.000123, ".000123"}});
 }
 
 // Every text reads back to the value rounded to 7 or 15 significant digits,

@@ -35,12 +35,23 @@ size_t FilesIn(const fs::path& folder) {
 }
 
 // Every stored setting away from its built-in default, and its file.
-const JobSettings kStored{.DeviceIndex = 2, .FileType = kFileAsc, .NumType = 5, .NumOfNums = 300,
-                          .NumOfNumsText = "300", .CSVcolumnsX = 9, .NumOfFiles = 3, .NumOfFilesText = {},
-                          .DestDir = "/data/pads/", .BaseFilename = "PAD", .StartSequence = "7", .DisplayOn = 1,
-                          .SaveLastSeq = 1, .MonochromeOn = 0, .LastDeviceIndex = 2};
-const std::vector<std::string> kLines = {"1", "5", "2", "3", "\"300\"", "9", "1", "\"/data/pads/\"", "\"PAD\"",
-                                         "\"7\"", "1", "0"};
+const JobSettings kStored{.DeviceIndex = 2,
+                          .FileType = kFileAsc,
+                          .NumType = 5,
+                          .NumOfNums = 300,
+                          .NumOfNumsText = "300",
+                          .CSVcolumnsX = 9,
+                          .NumOfFiles = 3,
+                          .NumOfFilesText = {},
+                          .DestDir = "/data/pads/",
+                          .BaseFilename = "PAD",
+                          .StartSequence = "7",
+                          .DisplayOn = 1,
+                          .SaveLastSeq = 1,
+                          .MonochromeOn = 0,
+                          .LastDeviceIndex = 2};
+const std::vector<std::string> kLines = {"1",       "5",     "2", "3", "\"300\"", "9", "1", "\"/data/pads/\"",
+                                         "\"PAD\"", "\"7\"", "1", "0"};
 
 // The stored lines with some replaced (by number from 1), each ended by `end`.
 std::string File(std::vector<std::pair<size_t, std::string>> changes = {}, const std::string& end = "\r\n") {

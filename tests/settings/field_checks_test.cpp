@@ -45,12 +45,11 @@ Outcome Apply(Check check, const std::string& input, int16_t file_type) {
       EXPECT_EQ(out.field_text, rewrites ? std::optional(out.NumOfNumsText) : std::nullopt);
       return {out.NumOfNumsText, out.NumOfNums, out.messages};
     }
-    case Check::ColumnsChange:
-      return {"", ColumnsOnChange(input).value_or(-1), {}};
+    case Check::ColumnsChange: return {"", ColumnsOnChange(input).value_or(-1), {}};
     case Check::ColumnsLeave:
     case Check::FilesLeave: {
-      const FieldOutcome out = check == Check::ColumnsLeave ? ColumnsOnLeave(input, file_type, kWidth)
-                                                             : NumOfFilesOnLeave(input, file_type);
+      const FieldOutcome out =
+          check == Check::ColumnsLeave ? ColumnsOnLeave(input, file_type, kWidth) : NumOfFilesOnLeave(input, file_type);
       return {out.text, out.value, out.messages};
     }
     case Check::SequenceChange: {
@@ -62,8 +61,7 @@ Outcome Apply(Check check, const std::string& input, int16_t file_type) {
       const QuoteOutcome out = RefuseDoubleQuote(input, check == Check::FileName ? NameKind::File : NameKind::Folder);
       return {out.text, 0, out.message ? Messages{*out.message} : Messages{}};
     }
-    case Check::DestDir:
-      return {NormalizeDestDir(input), 0, {}};
+    case Check::DestDir: return {NormalizeDestDir(input), 0, {}};
   }
   return {};
 }
@@ -171,9 +169,7 @@ TEST(DigitKeyFilter, PassesDigitsAndBackspaceOnly) {
     EXPECT_EQ(DigitKeyFilter(key), 0) << key;
 }
 
-TEST(DigitsValue, SaturatesInsteadOfOverflowing) {
-  EXPECT_GT(DigitsValue(std::string(40, '9')), int64_t{1} << 40);
-}
+TEST(DigitsValue, SaturatesInsteadOfOverflowing) { EXPECT_GT(DigitsValue(std::string(40, '9')), int64_t{1} << 40); }
 
 TEST(Defaults, DestDirIsTheHomeFolderWithOneTrailingSeparator) {
   const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";

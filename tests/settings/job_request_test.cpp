@@ -41,16 +41,34 @@ TEST(ValidateJob, StepsInOrderAndWhetherTheJobRuns) {
     int32_t quantity = 0;  // the request's
   };
   const Case cases[] = {
-      {kFileBin, 0, 1, {"0", "2", "1", "0001"},
+      {kFileBin,
+       0,
+       1,
+       {"0", "2", "1", "0001"},
        "[You must enter how many numbers you want generated]2 NumOfNums= focus refused"},
       {kFileAsc, 768, 0, {"00768", "2", "0", "0001"}, "NumOfNums=768 NumOfFiles=1 run", 768},
-      {kFileBin, 2147483646, 1, {"4294967295", "2", "1", "0001"},
-       "[Maximum number is 2147483646 (2 GB - 2)]1 NumOfNums=2147483646 run", 2147483646},
+      {kFileBin,
+       2147483646,
+       1,
+       {"4294967295", "2", "1", "0001"},
+       "[Maximum number is 2147483646 (2 GB - 2)]1 NumOfNums=2147483646 run",
+       2147483646},
       // The field keeps the rows typed; the check tells again at each start.
       {kFileCsv, 65536, 1, {"100000", "2", "1", "0001"}, "[Maximum CSV rows is 65536]0 run", 65536},
-      {kFileBmp, 100, 2, {"100", "100", "2", "0001"}, "[Only one bitmap can be generated at a time.]1 NumOfFiles=1 refused"},
-      {kFileBmp, 100, 1, {"100", "50", "1", "0001"}, "[Minimum X pixels is (screen width) 100]1 CSVcolumnsX=100 refused"},
-      {kFileBmp, 100, 1, {"99", "100", "1", "0001"},
+      {kFileBmp,
+       100,
+       2,
+       {"100", "100", "2", "0001"},
+       "[Only one bitmap can be generated at a time.]1 NumOfFiles=1 refused"},
+      {kFileBmp,
+       100,
+       1,
+       {"100", "50", "1", "0001"},
+       "[Minimum X pixels is (screen width) 100]1 CSVcolumnsX=100 refused"},
+      {kFileBmp,
+       100,
+       1,
+       {"99", "100", "1", "0001"},
        "[Minimum bitmap size is 100 x 100]1 [Minimum Y pixels is (screen height) 100]1 NumOfNums=100 refused"},
       {kFileBmp, 768, 0, {"768", "1024", "0", "0001"}, "NumOfFiles=1 run", 768},
   };
@@ -82,9 +100,10 @@ TEST(ValidateJob, TheRequestCarriesTheCheckedSettings) {
   s.MonochromeOn = 0;
   const std::optional<JobRequest> r = ValidateJob(s, {"12", "2", "3", "0042"}).request;
   ASSERT_TRUE(r);
-  EXPECT_EQ(std::tie(r->DeviceIndex, r->FileType, r->NumType, r->NumOfNums, r->NumOfFiles, r->DestDir, r->BaseFilename,
-                     r->StartSequence, r->DisplayOn, r->MonochromeOn),
-            std::make_tuple(kSourceWichmannHill, kFileAsc, kNumDouble, 12, 3, s.DestDir, s.BaseFilename, 42, true, false));
+  EXPECT_EQ(
+      std::tie(r->DeviceIndex, r->FileType, r->NumType, r->NumOfNums, r->NumOfFiles, r->DestDir, r->BaseFilename,
+               r->StartSequence, r->DisplayOn, r->MonochromeOn),
+      std::make_tuple(kSourceWichmannHill, kFileAsc, kNumDouble, 12, 3, s.DestDir, s.BaseFilename, 42, true, false));
   EXPECT_FALSE(r->seed);
 }
 
