@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <cmath>
+#include <cstdio>
 #include <ctime>
 #include <fstream>
 #include <numeric>
@@ -17,6 +18,7 @@
 #include "check/byte_statistics.h"
 #include "check/fips_tests.h"
 #include "check/report.h"
+#include "check/sha256.h"
 #include "fixed_clock.h"
 #include "job/temp_folder.h"
 #include "platform/input_file.h"
@@ -257,6 +259,45 @@ TEST(InputFile, SeesARegularFileChangeAfterItWasOpened) {
   EXPECT_TRUE(file.Changed());
   const InputFile device("/dev/null");  // no size known beforehand, never "changed"
   EXPECT_FALSE(device.size() || device.Changed());
+}
+
+// The digest of bytes added in pieces of every kind (one byte, either side of
+// the 64-byte block, a long run cut at odd places) against coreutils'
+// sha256sum of the same bytes as one file.
+TEST(Sha256, DigestOfPiecesMatchesSha256sumOfTheWhole) {
+  test::TempFolder folder;
+  const std::vector<uint8_t> big = TwisterBytes((1 << 20) + 4099, 17);
+  const struct {
+    std::size_t size;
+    std::vector<std::size_t> cuts;  // where the input is split between Add calls
+  } cases[] = {{1, {}},
+               {63, {1}},
+               {64, {63}},
+               {65, {64}},
+               {1000, {1, 64, 65, 129, 999}},
+               {big.size(), {0, 3, 64 * 1021 + 5, 500000, 1048575, big.size()}}};
+  for (const auto& c : cases) {
+    const std::vector<uint8_t> bytes(big.begin(), big.begin() + static_cast<std::ptrdiff_t>(c.size));
+    Sha256 sha;
+    std::size_t from = 0;
+    for (std::size_t cut : c.cuts) {
+      sha.Add(bytes.data() + from, cut - from);
+      from = cut;
+    }
+    sha.Add(bytes.data() + from, bytes.size() - from);
+    std::ofstream(folder / "f", std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    std::string sum(64, ' ');
+    FILE* pipe = ::popen(("sha256sum " + (folder / "f")).c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    sum.resize(std::fread(sum.data(), 1, sum.size(), pipe));
+    ::pclose(pipe);
+    EXPECT_EQ(sha.HexDigest(), sum) << c.size << " bytes";
+  }
+  // The standard test vector, in three pieces.
+  Sha256 abc;
+  for (const uint8_t byte : std::initializer_list<uint8_t>{'a', 'b', 'c'}) abc.Add(&byte, 1);
+  EXPECT_EQ(abc.HexDigest(), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
 }
 
 }  // namespace
