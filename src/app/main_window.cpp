@@ -294,7 +294,7 @@ void MainWindow::LayoutForSelection() {
   // Stage 1: the source decides the indicator and the number types offered.
   const int device = settings_.DeviceIndex;
   if (device >= 0 && device < kSourceCount) {
-    const bool pads = SourceIsUnguessable(device);
+    const bool pads = SecretSource(device);
     ui_->picQuibran->setPixmap((pads ? ui_->picQuibranGrn : ui_->picQuibranRed)->pixmap());
     Describe(ui_->picQuibran, pads ? kPadSourceMeaning : kSoftwareMeaning);
     ui_->picQuibranRed->setVisible(device == kSourceMtWh);

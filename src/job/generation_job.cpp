@@ -94,10 +94,6 @@ void GenerationJob::Run(int16_t source, const StartChecks& checks) {
 }
 
 JobOutcome GenerationJob::RunRequest() {
-  if ((job_.DeviceIndex < kSourceMersenneTwister || job_.DeviceIndex > kSourceHardware) &&
-      job_.DeviceIndex != kSourceOs) {
-    return JobOutcome::Completed;  // no source: straight to the common ending
-  }
   const bool hardware = job_.DeviceIndex == kSourceHardware;
   file_incomplete_ = false;
   writing_file_ = false;

@@ -91,14 +91,11 @@ static_assert(kSourceCapabilities[kSourceHardware].device && kSourceCapabilities
 inline constexpr std::array<std::string_view, kNumTypeCount> kNumTypeCommandNames = {
     "byte", "int15", "int16", "long31", "long32", "single", "double", ""};
 
-// Whether nobody can guess a source's output or make it again: the sources
-// for one-time pads, which the window marks with the green indicator.
-constexpr bool SourceIsUnguessable(int source) { return kSourceCapabilities[static_cast<std::size_t>(source)].pads; }
-
-// Whether a source's values are secret: the unguessable ones can never be
-// made again and serve as one-time pads, so their files are their owner's
-// alone and a job that draws them keeps them out of core dumps.
-constexpr bool SecretSource(int source) { return SourceIsUnguessable(source); }
+// Whether a source's values are secret: nobody can guess them or make them
+// again, so they serve as one-time pads (the window's green indicator),
+// their files are their owner's alone and a job that draws them keeps them
+// out of core dumps.
+constexpr bool SecretSource(int source) { return kSourceCapabilities[static_cast<std::size_t>(source)].pads; }
 
 // Whether the writer of `file_type` writes `num_type` from `source`.
 constexpr bool WriterOffers(int file_type, int source, int num_type) {
