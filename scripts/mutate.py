@@ -4,8 +4,13 @@
 test suite catches: the measure of the tests' strength.
 
   scripts/mutate.py list [--count N]        the faults, without running anything
-  scripts/mutate.py run [--count N] [--out FILE] [--jobs J] [--only ID,...]
+  scripts/mutate.py run [--count N] [--out FILE] [--jobs J] [--only ID,...] [--caught-in OLD.tsv]
   scripts/mutate.py compare OLD.tsv NEW.tsv  faults the old run caught and the new one did not
+
+After a change that only takes tests away, `run --caught-in OLD.tsv` tries
+only the faults the old run caught: the others cannot be caught now, and
+compare counts a fault missing from NEW as it was in OLD (as lost
+when OLD caught it).
 
 The faults are picked from every line of src/ that can carry one, spread over
 the files, in an order fixed by --seed, so two runs over the same sources plant
@@ -214,6 +219,12 @@ def try_fault(fault, jobs, test_timeout):
         os.utime(path, None)
 
 
+def results(tsv):
+    """Fault id to result, from a run's table."""
+    with open(tsv) as rows:
+        return {l.split("\t")[0]: l.rstrip("\n").split("\t")[-1] for l in rows if l[0].isdigit()}
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("action", choices=["list", "run", "compare"])
@@ -223,12 +234,15 @@ def main():
     parser.add_argument("--jobs", type=int, default=os.cpu_count() or 2)
     parser.add_argument("--test-timeout", type=int, default=60, help="seconds for one test")
     parser.add_argument("--only", default="", help="comma-separated fault ids")
+    parser.add_argument("--caught-in", default="", help="only the faults this earlier run caught")
     parser.add_argument("--out", default=str(ROOT / "build-mutate" / "mutants.tsv"))
     args = parser.parse_args()
 
     if args.action == "compare":
-        old, new = (dict(l.split("\t")[0:1] + [l.rstrip("\n").split("\t")[-1]] for l in open(f) if l[0].isdigit())
-                    for f in args.files)
+        old, new = (results(f) for f in args.files)
+        # A fault left out of NEW keeps OLD's result unless OLD caught it:
+        # then it counts as lost, since nothing shows that NEW catches it.
+        new = {**{i: r if r != "caught" else "survived" for i, r in old.items()}, **new}
         rows = {l.split("\t")[0]: l.rstrip("\n") for l in open(args.files[0]) if l[0].isdigit()}
         lost = [i for i in old if old[i] == "caught" and new.get(i) == "survived"]
         for name, res in (("old", old), ("new", new)):
@@ -243,6 +257,9 @@ def main():
     faults = all_faults(args.seed, args.count)
     if args.only:
         wanted = {int(x) for x in args.only.split(",")}
+        faults = [f for f in faults if f.id in wanted]
+    if args.caught_in:
+        wanted = {int(i) for i, result in results(args.caught_in).items() if result == "caught"}
         faults = [f for f in faults if f.id in wanted]
     if args.action == "list":
         for f in faults:
