@@ -33,16 +33,9 @@ namespace {
 using namespace std::string_literals;
 using JobTest = JobFixture;
 
-TEST(ProgressScale, KeepsBarValuesWithin32767AndUpdatesAbout31TimesAFile) {
-  // The quantity, its scale and its update interval.
-  for (const auto& [n, scale, interval] :
-       {std::tuple{31, 1, 2}, {32767, 1, 1058}, {32768, 2, 1058}, {2147483646, 65536, 69273667}}) {
-    EXPECT_EQ(std::pair(ProgressScale(n), UpdateInterval(n)), std::pair(scale, interval)) << n;
-  }
-}
-
 // Files are numbered on from the start sequence, past 9999 to 0000, replace
-// a longer file of the name, and each names the start sequence after it.
+// a longer file or a link of the name (never writing through it), and each
+// names the start sequence after it.
 // The job runs from its request as it started: a change made meanwhile does
 // not reach it. Only Byte values go to binary files.
 TEST_F(JobTest, BinaryFilesAreNumberedOnFromTheStartSequence) {
@@ -51,6 +44,7 @@ TEST_F(JobTest, BinaryFilesAreNumberedOnFromTheStartSequence) {
   request_.StartSequence = 9998;
   std::ofstream(folder_ / "R9999.BIN") << std::string(5000, 'x');
   std::filesystem::create_hard_link(folder_ / "R9999.BIN", folder_ / "OLD");  // replaced: OLD keeps it
+  std::filesystem::create_symlink(folder_ / "OLD", folder_ / "R0000.BIN");
   observer_.on_yield = [&] {
     request_.NumOfNums = 50;
     request_.BaseFilename = "OTHER";
@@ -58,7 +52,10 @@ TEST_F(JobTest, BinaryFilesAreNumberedOnFromTheStartSequence) {
   Run();
   EXPECT_EQ(observer_.completed, (Names{folder_ / "R9998.BIN", folder_ / "R9999.BIN", folder_ / "R0000.BIN"}));
   EXPECT_EQ(observer_.next_sequences, (Names{"9999", "0000", "0001"}));
-  for (const std::string& name : observer_.completed) EXPECT_EQ(ReadFile(name).size(), 1000u);
+  for (const std::string& name : observer_.completed) {
+    EXPECT_EQ(ReadFile(name).size(), 1000u);
+    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(name)));
+  }
   EXPECT_EQ(ReadFile(folder_ / "OLD"), std::string(5000, 'x'));
   observer_.on_yield = nullptr;
 
@@ -327,18 +324,13 @@ TEST_F(HardwareJobTest, FailuresEndTheJobWithTheirMessage) {
   const RuntimeError unplugged(kErrDeviceIO, "Device I/O error: unplugged");
   const std::string lost = unplugged.description();
   const std::vector<double> ones(38, 1);
+  const std::string gone = folder_ / "no/R0001.CSV";
   const Case cases[] = {
       {kFileBin, {}, 1 + 100050, unplugged, {"1 Open", "1 GetRandomByte x100051"}, PatternBytes(100000, 50), lost},
       // Eight cells of the second file are drawn: two whole rows of three.
       {kFileCsv, ones, 1 + 30 + 8, unplugged, {"1 Open", "1 GetRandomWord x39"}, "1,1,1\r\n1,1,1\r\n", lost},
       {kFileBin, {}, 0, RuntimeError(kErrFileAlreadyOpen), {"1 Open"}, "", ""},
-      {kFileCsv,
-       ones,
-       -1,
-       RuntimeError(kErrPathNotFound),
-       {"1 Open"},
-       "",
-       "Path not found\n" + folder_ / "no/R0001.CSV"},
+      {kFileCsv, ones, -1, RuntimeError(kErrPathNotFound), {"1 Open"}, "", "Path not found\n" + gone},
       {kFileBin, {256}, -1, RuntimeError(kErrOverflow), {"1 Open", "1 GetRandomByte"}, "", "Overflow"},
   };
   request_.NumOfFiles = 3;
@@ -406,32 +398,6 @@ TEST_F(HardwareJobTest, BitmapWindowDrawsFromItsOwnObject) {
     EXPECT_EQ(job_.outcome(), failed ? JobOutcome::Failed : JobOutcome::Completed);
     EXPECT_EQ(observer_.messages, failed ? io_error : Messages{});
     EXPECT_EQ(observer_.next_sequences, failed ? Names{} : Names{"0002"});
-  }
-}
-
-// A file or a link of the name is replaced, never written through; a folder
-// in the file's place is a bad file name.
-TEST(OutputFile, ReplacesALinkAndRefusesAFolderOfTheName) {
-  for (const bool symbolic : {true, false}) {
-    TempFolder folder;
-    const std::string path = folder / "R0001.BIN", target = folder / "target";
-    std::ofstream(target) << "old";
-    symbolic ? std::filesystem::create_symlink(target, path) : std::filesystem::create_hard_link(target, path);
-    OutputFile file(path, true);
-    *file.Reserve(1) = 'N';
-    file.Commit(file.Reserve(1) + 1);
-    file.Close();
-    EXPECT_EQ(ReadFile(path), "N") << symbolic;
-    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(path))) << symbolic;
-    EXPECT_EQ(ReadFile(target), "old") << symbolic;
-  }
-  TempFolder folder;
-  std::filesystem::create_directory(folder / "R0001.ASC");
-  try {
-    OutputFile(folder / "R0001.ASC", false);
-    ADD_FAILURE() << "opened";
-  } catch (const RuntimeError& error) {
-    EXPECT_EQ(error.number(), kErrBadFileName);
   }
 }
 
