@@ -78,7 +78,8 @@ TEST_F(JobTest, ProgressBarsAreScaledAndEndFull) {
   EXPECT_EQ(std::tie(bars.values_done, bars.values_total), std::tuple(int64_t{100000}, int64_t{100000}));
   ASSERT_GE(observer_.yields, 2);
   // In between, the value of an UpdateInterval multiple reached.
-  for (const int32_t v : observer_.file_values()) {
+  for (const JobProgress& p : observer_.progress) {
+    const int32_t v = p.file_value;
     EXPECT_TRUE(v == 0 || v == 25000 || (v * 4 + 3225) / 3226 * 3226 / 4 == v) << v;
   }
 
@@ -167,8 +168,8 @@ TEST_F(JobTest, WriteFailuresAreReportedAndEndTheJob) {
       const Messages disk_full = {
           {"Error Number 61", "Disk full\n" + folder_ / full + " was left incomplete.", MessageIcon::Critical}};
       // A file that fails while it is written never fills its bar.
-      const std::vector<int32_t> file_values = observer_.file_values();
-      const auto full_bars = std::count(file_values.begin(), file_values.end(), observer_.last().file_maximum);
+      const auto full_bars = std::count_if(observer_.progress.begin(), observer_.progress.end(),
+                                           [&](const JobProgress& p) { return p.file_value == p.file_maximum; });
       std::_Exit(observer_.messages == disk_full && job_.outcome() == JobOutcome::Failed &&
                          observer_.completed.size() == written &&
                          observer_.last().job_value == static_cast<int32_t>(written) && !job_.running() &&
@@ -291,20 +292,6 @@ TEST_F(HardwareJobTest, EachValueIsOneCallByTheNumberTypeTable) {
   const auto at = [&](const char* call) { return std::find(observer_.calls.begin(), observer_.calls.end(), call); };
   EXPECT_LT(at("checks"), at("device 1 Open"));
   EXPECT_EQ(observer_.messages, Messages(2, {"Quibran", "Not Available [GB008]", MessageIcon::None}));
-}
-
-TEST_F(HardwareJobTest, StopInTheSecondOfThreeFilesClosesTheFileThenTheDevice) {
-  Script();
-  request_.NumOfNums = 100000;
-  request_.NumOfFiles = 3;
-  observer_.on_yield = [&] { observer_.stop = observer_.completed.size() == 1; };
-  Run();
-  EXPECT_EQ(job_.outcome(), JobOutcome::Stopped);
-  const std::string second = ReadFile(File(2));
-  ASSERT_TRUE(second.size() > 0 && second.size() < 100000) << second.size();
-  EXPECT_EQ(second, PatternBytes(100000, second.size()));
-  EXPECT_EQ(script_.calls, (Names{"1 Open", "1 GetRandomByte x" + std::to_string(100000 + second.size()), "1 Close"}));
-  EXPECT_EQ(folder_.FileCount(), 2u);
 }
 
 // A failure ends the job: its message (none for 55), the whole values drawn
