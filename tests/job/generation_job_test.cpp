@@ -117,7 +117,7 @@ TEST_F(JobTest, DisplayBoxHoldsTheFirstFilesFirst1024Values) {
 
 // A stop keeps what is written, whole lines only, the start sequence one on
 // from the last whole file and the file bar full; the next job runs to its
-// end. (A stop in a binary file is the hardware job's test.)
+// end. (A stop in a binary file is quibran-batch's Ctrl-C test.)
 TEST_F(JobTest, StopInTheSecondFileKeepsWholeLinesAndTheStartFieldOneOn) {
   request_.FileType = kFileAsc;
   request_.NumType = kNumDouble;
