@@ -14,99 +14,76 @@
 namespace quibran::test {
 namespace {
 
+// The list text of a value of `NumType`, or its display box line.
 template <int NumType, class Value>
-std::string ListText(Value value) {
+std::string Text(Value value, bool display = false) {
   char buffer[kMaxValueText];
-  return std::string(buffer, WriteListValue<NumType>(buffer, value));
-}
-
-// Checks the list-output texts of values of `NumType`, or their display box lines.
-template <int NumType, class Value>
-void ExpectTexts(std::initializer_list<std::pair<Value, const char*>> cases, bool display = false) {
-  for (const auto& [value, expected] : cases) {
-    std::string text;
-    if (display)
-      AppendDisplayLine<NumType>(text, value);
-    else
-      text = ListText<NumType>(value);
-    EXPECT_EQ(text, expected) << "type " << NumType;
-  }
+  std::string text;
+  if (display)
+    AppendDisplayLine<NumType>(text, value);
+  else
+    text.assign(buffer, WriteListValue<NumType>(buffer, value));
+  return text;
 }
 
 TEST(ListReal, PlainAndExponentForms) {
-  ExpectTexts<kNumSingle, float>({{0.5f, ".5"},
-                                  {0.7055475f, ".7055475"},
-                                  {0.1f, ".1"},
-                                  {0.0f, "0"},
-                                  {1.0f, "1"},
-                                  {123.5f, "123.5"},
-                                  {1234567.0f, "1234567"},
-                                  {12345678.0f, "1.234568E+07"},
-                                  {0x1p-32f, "2.328306E-10"},
-                                  // The switch to exponent form goes by the value rounded to its digits:
-                                  // 0.0001f is 9.99999975e-05, which rounds up to 1E-04, still plain.
-                                  {0.0001f, ".0001"},
-                                  {0.00012345678f, ".0001234568"},
-                                  {0.00009999999f, "9.999999E-05"},
-                                  {0.00001f, "1E-05"},
-                                  // Exact binary values halfway between two 7-digit decimals go to the even one.
-                                  {0.10546875f, ".1054688"},
-                                  {0.12109375f, ".1210938"},
-                                  {0.00048828125f, ".0004882812"}});
-  ExpectTexts<kNumDouble, double>({{0.1, ".1"},
-                                   {0.123456789012345678, ".123456789012346"},
-                                   {0x1p-32, "2.3283064365387E-10"},
-                                   {0.999999999999999999, "1"},
-                                   {0.9999999999999, ".9999999999999"},
-                                   {1e-100, "1E-100"},
-                                   {0.000123, ".000123"}});
+  for (const auto& [value, text] : {std::pair{0.5f, ".5"},
+                                    {0.0f, "0"},
+                                    {1.0f, "1"},
+                                    {123.5f, "123.5"},
+                                    {1234567.0f, "1234567"},
+                                    {12345678.0f, "1.234568E+07"},
+                                    {0x1p-32f, "2.328306E-10"},
+                                    // By the value rounded to its digits: 0.0001f is 9.99999975e-05, still plain.
+                                    {0.0001f, ".0001"},
+                                    {0.00012345678f, ".0001234568"},
+                                    {0.00009999999f, "9.999999E-05"},
+                                    // Exact binary halves between two 7-digit decimals go to the even one.
+                                    {0.10546875f, ".1054688"},
+                                    {0.12109375f, ".1210938"}}) {
+    EXPECT_EQ(Text<kNumSingle>(value), text);
+  }
+  for (const auto& [value, text] : {std::pair{0.123456789012345678, ".123456789012346"},
+                                    {0x1p-32, "2.3283064365387E-10"},
+                                    {0.999999999999999999, "1"},
+                                    {1e-100, "1E-100"},
+                                    {0.000123, ".000123"}}) {
+    EXPECT_EQ(Text<kNumDouble>(value), text);
+  }
 }
 
 // Every text reads back to the value rounded to 7 or 15 significant digits,
-// in the one form the list output allows.
-template <class Real>
-void CheckReadsBack(Real value, int digits) {
-  static const std::regex kForm(R"(0|[1-9]?\.[0-9]*[1-9]|[1-9][0-9]*|[1-9](\.[0-9]*[1-9])?E[-+][0-9]{2,3})");
-  const std::string text = ListText<kNumDouble>(value);
-  ASSERT_TRUE(std::regex_match(text, kForm)) << text;
-  ASSERT_LE(text.size(), kMaxValueText - 2);
-  double read = 0;
-  ASSERT_EQ(std::from_chars(text.data(), text.data() + text.size(), read).ec, std::errc()) << text;
-  ASSERT_EQ(read, Rounded(value, digits)) << text;
-}
-
+// in the one form the list output allows: values across the plain/exponent
+// border and far below it, the ends of the unit interval, powers of two.
 TEST(ListReal, ReadsBackToTheValueRoundedToItsDigits) {
+  static const std::regex kForm(R"(0|[1-9]?\.[0-9]*[1-9]|[1-9][0-9]*|[1-9](\.[0-9]*[1-9])?E[-+][0-9]{2,3})");
+  const auto check = [](double value, int digits) {
+    const std::string text = digits == 7 ? Text<kNumSingle>(static_cast<float>(value)) : Text<kNumDouble>(value);
+    double read = 0;
+    ASSERT_TRUE(std::regex_match(text, kForm) && text.size() <= kMaxValueText - 2) << text;
+    ASSERT_EQ(std::from_chars(text.data(), text.data() + text.size(), read).ec, std::errc()) << text;
+    ASSERT_EQ(read, Rounded(digits == 7 ? static_cast<float>(value) : value, digits)) << text;
+  };
   std::mt19937_64 engine(12345);
   std::uniform_real_distribution<double> unit(0.0, 1.0);
   for (int i = 0; i < 20000; ++i) {
-    const double x = unit(engine);
-    // Values across the plain/exponent border and far below it.
-    const double scaled = x * std::pow(10.0, -static_cast<int>(engine() % 12));
-    CheckReadsBack(static_cast<float>(x), 7);
-    CheckReadsBack(x, 15);
-    CheckReadsBack(static_cast<float>(scaled), 7);
-    CheckReadsBack(scaled, 15);
+    const double x = unit(engine), scaled = x * std::pow(10.0, -static_cast<int>(engine() % 12));
+    for (const double v : {x, scaled}) check(v, 7), check(v, 15);
   }
-  // The ends of the unit interval, and every power of two within reach.
-  CheckReadsBack(1.0f - std::ldexp(1.0f, -24), 7);
-  CheckReadsBack(1.0 - std::ldexp(1.0, -53), 15);
-  for (int e = -60; e <= 0; ++e) {
-    CheckReadsBack(std::ldexp(1.0f, e), 7);
-    CheckReadsBack(std::ldexp(1.0, e), 15);
-  }
+  check(1.0 - 0x1p-24, 7);
+  check(1.0 - 0x1p-53, 15);
+  for (int e = -60; e <= 0; ++e) check(std::ldexp(1.0, e), 7), check(std::ldexp(1.0, e), 15);
 }
 
-TEST(ListValue, WholeNumbersAreDigitsLong32IsQuotedAndDisplayLinesHaveColumns) {
-  ExpectTexts<kNumLong32, uint32_t>({{4294967295u, "\"4294967295\""}, {0u, "\"0\""}});
-  // Display box lines: decimal, hexadecimal and octal columns, or the plain value.
-  ExpectTexts<kNumByte, uint32_t>({{10u, "010    0A    012\r\n"}, {255u, "255    FF    377\r\n"}}, true);
-  ExpectTexts<kNumInteger15, uint32_t>({{1000u, "01000    03E8    01750\r\n"}}, true);
-  ExpectTexts<kNumInteger16, uint32_t>({{65535u, "65535    FFFF    177777\r\n"}, {0u, "00000    0000    000000\r\n"}},
-                                       true);
-  ExpectTexts<kNumLong31, uint32_t>({{12u, "12\r\n"}}, true);
-  ExpectTexts<kNumLong32, uint32_t>({{4054246813u, "4054246813\r\n"}}, true);
-  ExpectTexts<kNumSingle, float>({{0.7055475f, "0.7055475\r\n"}}, true);
-  ExpectTexts<kNumDouble, double>({{2.5e-10, "2.5E-10\r\n"}}, true);
+// Display box lines: decimal, hexadecimal and octal columns, or the plain value.
+TEST(ListValue, Long32IsQuotedAndDisplayLinesHaveColumns) {
+  EXPECT_EQ(Text<kNumLong32>(4294967295u), "\"4294967295\"");
+  EXPECT_EQ(Text<kNumByte>(10u, true), "010    0A    012\r\n");
+  EXPECT_EQ(Text<kNumInteger15>(1000u, true), "01000    03E8    01750\r\n");
+  EXPECT_EQ(Text<kNumInteger16>(65535u, true), "65535    FFFF    177777\r\n");
+  EXPECT_EQ(Text<kNumLong31>(12u, true), "12\r\n");
+  EXPECT_EQ(Text<kNumSingle>(0.7055475f, true), "0.7055475\r\n");
+  EXPECT_EQ(Text<kNumDouble>(2.5e-10, true), "2.5E-10\r\n");
 }
 
 }  // namespace

@@ -45,7 +45,8 @@ struct JobRecord {
   std::optional<BitmapRequest> bitmap;
 };
 
-// An observer that keeps what the job reported.
+// An observer that keeps what the job reported; on_yield runs at each
+// yield, on_bitmap draws and answers whether it saved.
 class RecordingObserver final : public JobObserver, public JobRecord {
  public:
   explicit RecordingObserver(RandomSources& sources) : sources_(sources) {}
@@ -65,22 +66,12 @@ class RecordingObserver final : public JobObserver, public JobRecord {
   }
   bool StopRequested() override { return stop; }
   void Display(const std::string& text) override { displays.push_back(text); }
-  // Keeps the request; on_bitmap draws and answers whether it saved.
   bool DrawBitmap(const BitmapRequest& request) override {
     bitmap = request;
     BitmapDrawing drawing(sources_, request, stop);
     return on_bitmap && on_bitmap(drawing);
   }
-
-  // The bars as the job left them, and every file bar value it reported.
   const JobProgress& last() const { return progress.back(); }
-  std::vector<int32_t> file_values() const {
-    std::vector<int32_t> values;
-    for (const JobProgress& report : progress) values.push_back(report.file_value);
-    return values;
-  }
-  // Forgets what the last job did (the stop flag too); keeps the hooks.
-  void Forget() { static_cast<JobRecord&>(*this) = {}; }
 
   std::function<void()> on_yield;
   std::function<bool(BitmapDrawing&)> on_bitmap;
@@ -102,9 +93,10 @@ class JobFixture : public ::testing::Test {
     request_.StartSequence = 1;
     job_.SetYieldInterval(std::chrono::nanoseconds(0));
   }
-  // Runs a job of the request on an observer that has forgotten the last one.
+  // Runs a job of the request on an observer that has forgotten the last one
+  // (the stop flag too), keeping its hooks.
   void Run() {
-    observer_.Forget();
+    static_cast<JobRecord&>(observer_) = {};
     job_.Run(request_.DeviceIndex, [&] {
       observer_.calls.push_back("checks");
       return std::optional(request_);

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "random/random_sources.h"
+#include "random/capabilities.h"
 
 namespace quibran::test {
 
@@ -57,13 +57,6 @@ inline std::size_t ExpectRows(const std::string& text, int columns, int num_type
     if (::testing::Test::HasFailure()) break;
   }
   return rows.size();
-}
-
-// The next `count` Byte values of `source`.
-inline std::string DrawnBytes(RandomSources& sources, int source, std::size_t count) {
-  std::string bytes(count, '\0');
-  sources.DrawBytes(source, reinterpret_cast<uint8_t*>(bytes.data()), count);
-  return bytes;
 }
 
 }  // namespace quibran::test
