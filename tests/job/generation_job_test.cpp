@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -385,26 +384,6 @@ TEST_F(HardwareJobTest, BitmapWindowDrawsFromItsOwnObject) {
     EXPECT_EQ(job_.outcome(), failed ? JobOutcome::Failed : JobOutcome::Completed);
     EXPECT_EQ(observer_.messages, failed ? io_error : Messages{});
     EXPECT_EQ(observer_.next_sequences, failed ? Names{} : Names{"0002"});
-  }
-}
-
-struct FixedUnit {
-  double x;
-  double Unit() const { return x; }
-};
-
-// A colour is Round(r x 16777215), a tie to even, red in its low byte.
-TEST(BitmapColour, IsTheRoundedProductWithRedInTheLowByte) {
-  const double tie = 16777214.5 / 16777215.0;
-  ASSERT_EQ(tie * 16777215.0, 16777214.5);
-  for (const auto& [r, colour, pixel] : {std::tuple{0.0, 0u, 0xFF000000u},
-                                         {0.5, 8388608u, 0xFF000080u},
-                                         {tie, 16777214u, 0xFFFEFFFFu},
-                                         {std::nextafter(tie, 1.0), kWhite, 0xFFFFFFFFu},
-                                         {0x563412 / 16777215.0, 0x563412u, 0xFF123456u}}) {
-    FixedUnit unit{r};
-    EXPECT_EQ(MakeValue<kNumColor>(unit), colour) << r;
-    EXPECT_EQ(PixelOf(colour), pixel) << r;
   }
 }
 
