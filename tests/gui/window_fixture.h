@@ -6,11 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -18,7 +16,6 @@
 #include <QTest>
 #include <optional>
 #include <ostream>
-#include <vector>
 
 #include "app/main_window.h"
 #include "app/message_box.h"
@@ -29,35 +26,17 @@
 
 // GoogleTest prints Qt strings as text in its failure messages.
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
-inline void PrintTo(const QStringList& list, std::ostream* out) { *out << '{' << list.join(", ").toStdString() << '}'; }
 
 namespace quibran::test {
 
-struct Message {
-  QString title;
-  QString text;
-  MessageIcon icon;
-  bool operator==(const Message&) const = default;
-};
-using Messages = std::vector<Message>;
-
-inline std::ostream& operator<<(std::ostream& out, const Message& m) {
-  return out << '[' << m.title.toStdString() << "] " << m.text.toStdString() << " (icon " << static_cast<int>(m.icon)
-             << ')';
-}
-
-// A message titled with the application title.
-inline Message AppMessage(const QString& text, MessageIcon icon) { return {"Quibran", text, icon}; }
-
-// The caption of each named child of `parent`: a frame's title, else its text.
-inline QStringList Captions(const QObject& parent, const QStringList& names) {
-  QStringList captions;
-  for (const QString& name : names) {
-    const QObject* child = parent.findChild<QObject*>(name);
-    captions << (child ? child->property(child->property("title").isValid() ? "title" : "text").toString()
-                       : "missing " + name);
-  }
-  return captions;
+// Whether the messages are, one by one, those holding `parts` (an error
+// number or a few words of the text).
+inline ::testing::AssertionResult Holds(const QStringList& messages, const QStringList& parts) {
+  bool same = messages.size() == parts.size();
+  for (qsizetype i = 0; same && i < parts.size(); ++i) same = messages[i].contains(parts[i]);
+  if (same) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "shown {" << messages.join(" | ").toStdString() << "}, expected {"
+                                       << parts.join(" | ").toStdString() << '}';
 }
 
 class WindowTest : public ::testing::Test {
@@ -77,7 +56,6 @@ class WindowTest : public ::testing::Test {
   QLineEdit* Edit(const char* name) { return Get<QLineEdit>(name); }
   QComboBox* Quantity() { return Get<QComboBox>("cmbNumOfNums"); }
   QRadioButton* NumType(int index) { return Get<QRadioButton>(QString("optNumType%1").arg(index)); }
-  void Trigger(const char* action) { Get<QAction>(action)->trigger(); }
   // The text of a line edit or of the quantity list, and setting it from code.
   QString Text(const QString& field) {
     auto* combo = qobject_cast<QComboBox*>(Get(field));
@@ -87,7 +65,6 @@ class WindowTest : public ::testing::Test {
     if (auto* combo = qobject_cast<QComboBox*>(Get(field))) return combo->setEditText(text);
     Get<QLineEdit>(field)->setText(text);
   }
-
   // Clicks a button where its indicator is: option buttons and check boxes
   // take clicks on their indicator and caption only.
   void Click(QWidget* button) {
@@ -96,7 +73,6 @@ class WindowTest : public ::testing::Test {
   void Click(const char* name) { Click(Get(name)); }
   void ChooseFileType(int index) { Click(Get(QString("optFileType%1").arg(index))); }
   void ChooseDevice(int index) { Get<QComboBox>("cmbDevice")->setCurrentIndex(index); }
-
   // Focuses the field, selects its text and types over it key by key.
   void Type(QWidget* field, const QString& text) {
     field->setFocus();
@@ -109,26 +85,23 @@ class WindowTest : public ::testing::Test {
     field->setFocus();
     Edit("txtFileName")->setFocus();
   }
-  void TypeAndLeave(QWidget* field, const QString& text) {
-    Type(field, text);
-    Leave(field);
-  }
   // A job of `files` files into `folder`, stem RAND, from sequence 0001.
   void PrepareJob(int file_type, int source, const QString& quantity, const QString& files) {
     ASSERT_TRUE(folder.isValid());
     ChooseDevice(source);
     ChooseFileType(file_type);
     Quantity()->setEditText(quantity);
-    TypeAndLeave(Edit("txtNumOfFiles"), files);
-    TypeAndLeave(Edit("txtDestDir"), folder.path());
-    TypeAndLeave(Edit("txtStartSequence"), "1");
+    for (const auto& [field, text] :
+         {std::pair{"txtNumOfFiles", files}, {"txtDestDir", folder.path()}, {"txtStartSequence", "1"}}) {
+      Type(Edit(field), text);
+      Leave(Edit(field));
+    }
   }
 
-  Messages messages;
-  std::optional<MessageInterceptor> interceptor{std::in_place,
-                                                [this](const QString& title, const QString& text, MessageIcon icon) {
-                                                  messages.push_back({title, text, icon});
-                                                }};
+  QStringList messages;  // "title: text"
+  std::optional<MessageInterceptor> interceptor{
+      std::in_place,
+      [this](const QString& title, const QString& text, MessageIcon) { messages << title + ": " + text; }};
   QTemporaryDir folder;
   FixedClock clock{45000, 43200.5f};
   RandomSources sources{clock};
