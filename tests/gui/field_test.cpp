@@ -37,7 +37,6 @@ const Row kRows[] = {
     {kFileBin, kQty, kKeys, "00768", true, "768", "768", {}},
     // Bitmap and CSV checks run at every digit and leave the typed text.
     {kFileBmp, kQty, kKeys, "2000", false, "2000", "1080", {kMinBitmap, kMinBitmap, "Maximum bitmap size"}},
-    {kFileCsv, kQty, kKeys, "100000", false, "100000", "65536", {"Maximum CSV rows is 65536"}},
     {kFileBin, kQty, kPaste, "12abc", false, "12", "12", {}},
     {kFileAsc, kQty, kChoose, "1073741824 (1 GB)", false, "1073741824", "1073741824", {}},
     // The list's popup takes the focus without leaving the field.
@@ -49,7 +48,6 @@ const Row kRows[] = {
     {kFileCsv, kCols, kPaste, "9 columns", true, "9", "9", {}},
     {kFileBmp, kCols, kKeys, "2000", true, "1920", "1920", {"Maximum X pixels"}},
     {kFileCsv, kCols, kKeys, kDigits, false, "14", "14", {}},
-    {kFileBin, kFiles, kKeys, "12345", false, "12345", "1 ()", {}},
     {kFileBin, kFiles, kKeys, "12345", true, "9999", "9999 (9999)", {"Maximum files is 9999"}},
     {kFileBmp, kFiles, kPaste, "2", true, "1", "1 (1)", {"Only one bitmap"}},
     {kFileCsv, kFiles, kKeys, kDigits, false, "14", "1 ()", {}},
@@ -64,7 +62,6 @@ const Row kRows[] = {
     {kFileBin, kDir, kKeys, "  /tmp//q///out  ", true, "/tmp/q/out/", "/tmp/q/out/", {}},
     // A folder in the home folder shows, and is stored, from the root.
     {kFileBin, kDir, kKeys, "~/out", true, kHome + "out/", kHome + "out/", {}},
-    {kFileBin, kDir, kKeys, "out/misc", true, kHome + "out/misc/", kHome + "out/misc/", {}},
     {kFileBin, kDir, kPaste, "/tmp/\"q\"", false, "/tmp/q", "/tmp/q", {"in a folder name"}},
 };
 
@@ -75,8 +72,9 @@ void PrintTo(const Row& row, std::ostream* out) {
 
 class FieldTest : public WindowTest, public ::testing::WithParamInterface<Row> {
  protected:
-  void Keys(QWidget* field, const QString& keys) {
-    Type(field, "");
+  void Keys(const QString& name, const QString& keys) {
+    Type(name, "");
+    QWidget* field = Get(name);
     for (const QChar key : keys) {
       switch (key.unicode()) {
         case u'←': QTest::keyClick(field, Qt::Key_Left); break;
@@ -95,7 +93,7 @@ class FieldTest : public WindowTest, public ::testing::WithParamInterface<Row> {
   // The setting a field feeds, as text; with the file name preview for the
   // fields that make it, and the text the files field's leave check stores.
   QString Setting(const QString& field) {
-    const QString preview = " " + Edit("txtFileName")->text();
+    const QString preview = " " + Text("txtFileName");
     if (field == kQty) return QString::number(settings.NumOfNums);
     if (field == kCols) return QString::number(settings.CSVcolumnsX);
     if (field == kFiles) return QString::number(settings.NumOfFiles) + " (" + Q(settings.NumOfFilesText) + ")";
@@ -112,11 +110,10 @@ TEST_P(FieldTest, ChecksAsTheUserMeetsThem) {
   QApplication::clipboard()->setText("55");
   ChooseFileType(row.file_type);
   messages.clear();
-  QWidget* field = Get(row.field);
-  if (row.mode == kKeys) Keys(field, row.input);
+  if (row.mode == kKeys) Keys(row.field, row.input);
   if (row.mode == kPaste) SetText(row.field, row.input);
   if (row.mode == kChoose) Quantity()->setCurrentIndex(Quantity()->findText(row.input));
-  if (row.leave) Leave(field);
+  if (row.leave) Type(row.field, "", true);
   EXPECT_TRUE(Holds(messages, row.messages));
   EXPECT_EQ(Text(row.field), row.text);
   EXPECT_EQ(Setting(row.field), row.setting);

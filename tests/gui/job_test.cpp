@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <filesystem>
 #include <functional>
 
@@ -31,7 +32,7 @@ class JobTest : public WindowTest {
   }
   // Runs `action` each time the job moves the start sequence on to the next file.
   void OnNextFile(std::function<void()> action) {
-    QObject::connect(Edit("txtStartSequence"), &QLineEdit::textChanged, std::move(action));
+    QObject::connect(Get<QLineEdit>("txtStartSequence"), &QLineEdit::textChanged, std::move(action));
   }
 };
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The window's layout by file type and by source, readable and named for
-// assistive technology; and every window's fit: from 8 to 14 points (and at
-// twice the scale, see CMakeLists.txt) each caption shows whole and no two
-// controls overlap.
+// Every window's fit: from 8 to 14 points (and at twice the scale, see
+// CMakeLists.txt) each caption shows whole and no two controls overlap. The
+// main window's layout by file type and by source, readable in any palette
+// and named for assistive technology.
 
 #include <QAccessible>
 #include <QScreen>
@@ -133,11 +133,15 @@ class LayoutTest : public WindowTest {
         .arg(NumTypes(&QAbstractButton::isChecked), 2, 16, QChar('0'))
         .arg(settings.NumType)
         .arg(Colour("cmbNumOfNums"), Colour("txtCSVcolumnsX"), Colour("txtNumOfFiles"),
-             Edit("txtNumOfFiles")->isReadOnly() ? "locked " : "", Text("txtNumOfFiles"), Text("txtFileName"));
+             Get<QLineEdit>("txtNumOfFiles")->isReadOnly() ? "locked " : "", Text("txtNumOfFiles"),
+             Text("txtFileName"));
   }
 };
 
-TEST_F(LayoutTest, EachFileTypeLaysOutTheFields) {
+// Each layout undoes another one (.BMP comes first); in the light palette
+// and in a dark one, whose white text the light colours would hide, each
+// coloured field sets a text colour readable on it.
+TEST_F(LayoutTest, EachFileTypeLaysOutTheFieldsReadablyInAnyPalette) {
   const QString layouts[] = {
       "16: 100 .. 2147483646 (2 GB - 2) | 768 768 | File Size in Bytes: Width in Pixels (X): | "
       "| 01 01 0 | plain plain plain | 3 RAND0001.BIN",
@@ -148,17 +152,29 @@ TEST_F(LayoutTest, EachFileTypeLaysOutTheFields) {
       "999: 1 .. 999 | 1 1 | Number of CSV Rows: CSV Columns: | txtC lblC "
       "| 7f 01 0 | #80ff80 #80ff80 plain | 3 RAND0001.CSV",
   };
+  ASSERT_EQ(QApplication::style()->name(), "fusion");
+  const QPalette light = QApplication::palette(), dark(QColor(45, 45, 45));
+  ASSERT_LT(ContrastRatio(dark.color(QPalette::Text), QColor(255, 255, 128)), kReadableContrast);
   ChooseDevice(kSourceMersenneTwister);
-  // Through .BMP first, so that every layout has to undo another one.
-  for (int type : {kFileBmp, kFileBin, kFileAsc, kFileCsv, kFileBmp}) {
-    Edit("txtNumOfFiles")->setText("3");
-    ChooseFileType(type);
-    EXPECT_EQ(settings.FileType, type);
-    EXPECT_EQ(Layout(), layouts[type]);
-    // Tab from the file type lands on the number type that the layout selected.
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), NumType(settings.NumType)) << type;
+  for (const auto& [palette, types] : {std::pair{light, std::vector{kFileBmp, kFileBin, kFileAsc, kFileCsv, kFileBmp}},
+                                       {dark, std::vector{kFileCsv, kFileBmp, kFileBin}}}) {
+    QApplication::setPalette(palette);
+    for (int type : types) {
+      Get<QLineEdit>("txtNumOfFiles")->setText("3");
+      ChooseFileType(type);
+      EXPECT_EQ(settings.FileType, type);
+      EXPECT_EQ(Layout(), layouts[type]);
+      // Tab from the file type lands on the number type that the layout selected.
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      EXPECT_EQ(QApplication::focusWidget(), NumType(settings.NumType)) << type;
+      for (const char* name : {"cmbNumOfNums", "txtCSVcolumnsX", "txtNumOfFiles"}) {
+        const QPalette& field = Get(name)->palette();
+        const auto colour = [&](QPalette::ColorRole role) { return field.color(QPalette::Active, role); };
+        EXPECT_GE(ContrastRatio(colour(QPalette::Base), colour(QPalette::Text)), kReadableContrast) << name << type;
+      }
+    }
   }
+  QApplication::setPalette(light);
   EXPECT_EQ(settings.NumOfFiles, 1);  // the bitmap layout holds one file
   EXPECT_EQ(settings.CSVcolumnsX, 100);
   EXPECT_TRUE(messages.empty());
@@ -183,30 +199,10 @@ TEST_F(LayoutTest, EachSourceOffersItsNumberTypesAndRelaysTheWindow) {
   EXPECT_EQ(offered, QStringList({"7f red " + software, "27 red " + software, "6f red " + software,
                                   "6f red red " + software, "7f " + pads, "7f " + pads}));
   ChooseFileType(kFileCsv);
-  Type(Quantity(), "5");
+  Type("cmbNumOfNums", "5");
   Click(NumType(kNumInteger16));
   ChooseDevice(kSourceWichmannHill);
   EXPECT_EQ(Text("cmbNumOfNums") + " " + QString::number(settings.NumType), "1 0");
-}
-
-// Each coloured field sets a text colour readable on it, in the light palette
-// and in a dark one (whose white text the light colours would hide).
-TEST_F(LayoutTest, ColouredFieldsStayReadableInAnyPalette) {
-  ASSERT_EQ(QApplication::style()->name(), "fusion");
-  const QPalette light = QApplication::palette(), dark(QColor(45, 45, 45));
-  ASSERT_LT(ContrastRatio(dark.color(QPalette::Text), QColor(255, 255, 128)), kReadableContrast);
-  for (const QPalette& palette : {light, dark}) {
-    QApplication::setPalette(palette);
-    for (int type : {kFileBmp, kFileCsv}) {
-      ChooseFileType(type);
-      for (const char* name : {"cmbNumOfNums", "txtCSVcolumnsX", "txtNumOfFiles"}) {
-        const QPalette& field = Get(name)->palette();
-        EXPECT_GE(ContrastRatio(field.color(QPalette::Base), field.color(QPalette::Text)), kReadableContrast)
-            << name << ' ' << type << ' ' << qPrintable(palette.color(QPalette::Window).name());
-      }
-    }
-  }
-  QApplication::setPalette(light);
 }
 
 // Assistive technology finds a name, not a value, on every control that takes

@@ -9,7 +9,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -34,9 +33,7 @@ namespace quibran::test {
 inline ::testing::AssertionResult Holds(const QStringList& messages, const QStringList& parts) {
   bool same = messages.size() == parts.size();
   for (qsizetype i = 0; same && i < parts.size(); ++i) same = messages[i].contains(parts[i]);
-  if (same) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "shown {" << messages.join(" | ").toStdString() << "}, expected {"
-                                       << parts.join(" | ").toStdString() << '}';
+  return same ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << messages.join(" | ").toStdString();
 }
 
 class WindowTest : public ::testing::Test {
@@ -53,7 +50,6 @@ class WindowTest : public ::testing::Test {
     EXPECT_NE(widget, nullptr) << qPrintable(name);
     return widget;
   }
-  QLineEdit* Edit(const char* name) { return Get<QLineEdit>(name); }
   QComboBox* Quantity() { return Get<QComboBox>("cmbNumOfNums"); }
   QRadioButton* NumType(int index) { return Get<QRadioButton>(QString("optNumType%1").arg(index)); }
   // The text of a line edit or of the quantity list, and setting it from code.
@@ -73,29 +69,24 @@ class WindowTest : public ::testing::Test {
   void Click(const char* name) { Click(Get(name)); }
   void ChooseFileType(int index) { Click(Get(QString("optFileType%1").arg(index))); }
   void ChooseDevice(int index) { Get<QComboBox>("cmbDevice")->setCurrentIndex(index); }
-  // Focuses the field, selects its text and types over it key by key.
-  void Type(QWidget* field, const QString& text) {
-    field->setFocus();
-    if (auto* combo = qobject_cast<QComboBox*>(field)) combo->lineEdit()->selectAll();
-    if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->selectAll();
-    QTest::keyClicks(field, text);
-  }
-  // Moves the focus from the field to the read-only file name box.
-  void Leave(QWidget* field) {
-    field->setFocus();
-    Edit("txtFileName")->setFocus();
+  // Focuses the field and types over its text key by key; leaving moves the
+  // focus on to the read-only file name box.
+  void Type(const QString& field, const QString& text, bool leave = false) {
+    QWidget* widget = Get(field);
+    widget->setFocus();
+    if (auto* combo = qobject_cast<QComboBox*>(widget)) combo->lineEdit()->selectAll();
+    if (auto* edit = qobject_cast<QLineEdit*>(widget)) edit->selectAll();
+    QTest::keyClicks(widget, text);
+    if (leave) Get("txtFileName")->setFocus();
   }
   // A job of `files` files into `folder`, stem RAND, from sequence 0001.
   void PrepareJob(int file_type, int source, const QString& quantity, const QString& files) {
-    ASSERT_TRUE(folder.isValid());
     ChooseDevice(source);
     ChooseFileType(file_type);
     Quantity()->setEditText(quantity);
-    for (const auto& [field, text] :
-         {std::pair{"txtNumOfFiles", files}, {"txtDestDir", folder.path()}, {"txtStartSequence", "1"}}) {
-      Type(Edit(field), text);
-      Leave(Edit(field));
-    }
+    Type("txtNumOfFiles", files, true);
+    Type("txtDestDir", folder.path(), true);
+    Type("txtStartSequence", "1", true);
   }
 
   QStringList messages;  // "title: text"
