@@ -17,12 +17,14 @@ namespace {
 
 class BitmapWindowTest : public WindowTest {
  protected:
-  static constexpr int kW = 120, kH = 100;
-
-  // A window of a twister picture owned by the main window, drawn whole
-  // unless at_column(x), run after each column, stops it.
-  void Open(const QString& name, const std::function<void(int)>& at_column) {
-    drawing.emplace(sources, BitmapRequest{kSourceMersenneTwister, kW, kH, false, 5, Path(name)}, stop);
+  // A window owned by the main window, drawing a picture of 120 x 100 pixels
+  // from `source` (its device made by `device`), at_column(x) run after each
+  // column.
+  void Open(int source, const QString& name, const std::function<void(int)>& at_column,
+            DeviceFactory device = nullptr) {
+    BitmapRequest request{static_cast<int16_t>(source), 120, 100, false, 5, folder.filePath(name).toStdString()};
+    if (device) request.device_factory = std::move(device);
+    drawing.emplace(sources, request, stop);
     bmp.emplace(*drawing, &window);
     QObject::connect(&*bmp, &BitmapWindow::columnDrawn, at_column);
     bmp->Form_Load();
@@ -31,9 +33,8 @@ class BitmapWindowTest : public WindowTest {
   QString Captions() {
     return Button(*bmp, "cmdCloseBMP")->text() + " | " + Button(*bmp, "cmdSaveBMPandClose")->text();
   }
-  std::string Path(const QString& name) { return folder.filePath(name).toStdString(); }
   // Whether columns `first` onwards show the window's background colour only.
-  bool UndrawnFrom(int first) {
+  bool BlankFrom(int first) {
     const QImage& image = bmp->picture().image();
     QImage background(image.width() - first, image.height(), QImage::Format_RGB32);
     background.fill(bmp->palette().color(QPalette::Window));
@@ -59,20 +60,19 @@ class BitmapWindowTest : public WindowTest {
 // columns included. A save that fails (no folder) is reported and leaves the
 // window open.
 TEST_F(BitmapWindowTest, StopsAfterTheColumnThenWaitsOnTopAndModalAndSaves) {
-  QStringList during;
+  QString during;
   WId native = 0;
   QPoint position;
-  Open("sub/A.BMP", [&](int x) {
+  Open(kSourceMersenneTwister, "sub/A.BMP", [&](int x) {
     if (x != 30) return;
     native = bmp->winId();
     position = bmp->pos();
-    during << Captions();
+    during = Captions();
     Click(Button(*bmp, "cmdSaveBMPandClose"));  // "Working..." ignores it
     bmp->close();
   });
-  EXPECT_EQ(during, QStringList({"Stop | Working..."}));
-  EXPECT_EQ(Captions(), "Close | Save && Close");
-  EXPECT_TRUE(bmp->isVisible() && UndrawnFrom(31) && !UndrawnFrom(30));
+  EXPECT_EQ(during + " / " + Captions(), "Stop | Working... / Close | Save && Close");
+  EXPECT_TRUE(bmp->isVisible() && BlankFrom(31) && !BlankFrom(30));
   EXPECT_TRUE(bmp->isActiveWindow() && Button(*bmp, "cmdSaveBMPandClose")->hasFocus());
   EXPECT_TRUE(bmp->windowHandle()->flags() & Qt::WindowStaysOnTopHint);
   EXPECT_TRUE(bmp->winId() == native && bmp->pos() == position);
@@ -84,8 +84,7 @@ TEST_F(BitmapWindowTest, StopsAfterTheColumnThenWaitsOnTopAndModalAndSaves) {
   EXPECT_TRUE(bmp->isVisible());
   ASSERT_TRUE(QDir(folder.path()).mkdir("sub"));
   Click(Button(*bmp, "cmdSaveBMPandClose"));
-  EXPECT_FALSE(bmp->isVisible());
-  EXPECT_EQ(bmp->result(), QDialog::Accepted);
+  EXPECT_TRUE(!bmp->isVisible() && bmp->result() == QDialog::Accepted);
   EXPECT_TRUE(QImage(folder.filePath("sub/A.BMP")) == bmp->picture().image());
   ChooseFileType(kFileAsc);
   EXPECT_EQ(settings.FileType, kFileAsc);
@@ -95,27 +94,22 @@ TEST_F(BitmapWindowTest, StopsAfterTheColumnThenWaitsOnTopAndModalAndSaves) {
 // (the job then ends through its failure path); any other is reported here
 // and leaves the window open with what was drawn, to be closed.
 TEST_F(BitmapWindowTest, DeviceFailuresInTheWindow) {
-  for (const bool io : {true, false}) {
-    DeviceScript script;
-    script.fail_at = io ? 1 + 2 * kH + 5 : 0;
-    script.failure = io ? RuntimeError(kErrDeviceIO) : RuntimeError(kErrDeviceUnavailable, "Device unavailable: none");
-    BitmapRequest request{kSourceHardware, kW, kH, false, std::nullopt, Path("D.BMP")};
-    request.device_factory = script.Factory();
-    drawing.emplace(sources, request, stop);
-    bmp.emplace(*drawing, &window);
-    if (io) {
-      EXPECT_THROW(bmp->Form_Load(), RuntimeError);
-      EXPECT_TRUE(messages.empty());
-      EXPECT_FALSE(bmp->isVisible());
-      EXPECT_TRUE(UndrawnFrom(3) && !UndrawnFrom(2));  // five pixels of column 2
-      continue;
-    }
-    bmp->Form_Load();
-    EXPECT_TRUE(Holds(messages, {"Error Number 68: Alea Device:  Device unavailable: none"}));
-    EXPECT_TRUE(bmp->isVisible() && !Button(*bmp, "cmdSaveBMPandClose")->isEnabled());
-    Click(Button(*bmp, "cmdCloseBMP"));
-    EXPECT_FALSE(bmp->isVisible());
-  }
+  DeviceScript io, gone;
+  io.fail_at = 1 + 2 * 100 + 5;  // five pixels into column 2
+  io.failure = RuntimeError(kErrDeviceIO);
+  EXPECT_THROW(Open(
+                   kSourceHardware, "D.BMP", [](int) {}, io.Factory()),
+               RuntimeError);
+  EXPECT_TRUE(messages.empty() && !bmp->isVisible() && BlankFrom(3) && !BlankFrom(2));
+
+  gone.fail_at = 0;
+  gone.failure = RuntimeError(kErrDeviceUnavailable, "Device unavailable: none");
+  Open(
+      kSourceHardware, "D.BMP", [](int) {}, gone.Factory());
+  EXPECT_TRUE(Holds(messages, {"Error Number 68: Alea Device:  Device unavailable: none"}));
+  EXPECT_TRUE(bmp->isVisible() && !Button(*bmp, "cmdSaveBMPandClose")->isEnabled());
+  Click(Button(*bmp, "cmdCloseBMP"));
+  EXPECT_FALSE(bmp->isVisible());
 }
 
 // Save && Close advances the start sequence (kept with Save Seq); the main
