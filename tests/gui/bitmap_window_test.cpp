@@ -2,10 +2,7 @@
 // The bitmap window: drawn column by column, then saved or discarded; and
 // bitmap jobs started from the main window.
 
-#include <QDir>
-#include <QTimer>
 #include <QWindow>
-#include <functional>
 
 #include "app/bitmap_window.h"
 #include "job/bitmap_picture.h"

@@ -3,16 +3,10 @@
 // the message box that every message goes through.
 
 #include <QAccessible>
-#include <QApplication>
 #include <QDialog>
-#include <QDir>
-#include <QFile>
 #include <QMessageBox>
-#include <QScreen>
 #include <QTextBlock>
 #include <QTextBrowser>
-#include <QTimer>
-#include <functional>
 #include <set>
 
 #include "app/about_dialog.h"

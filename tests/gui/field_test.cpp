@@ -4,7 +4,6 @@
 // paste and on leaving, that their corrections land in the field and the
 // setting, and that each message reaches the user once.
 
-#include <QApplication>
 #include <QClipboard>
 
 #include "window_fixture.h"

@@ -4,12 +4,9 @@
 // sequence with and without Save Seq, a refusal, Stop, and closing the
 // window while it runs.
 
-#include <QDir>
-#include <QFile>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <filesystem>
-#include <functional>
 
 #include "app/start_up.h"
 #include "settings/defaults_file.h"

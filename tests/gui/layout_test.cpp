@@ -5,11 +5,9 @@
 // and named for assistive technology.
 
 #include <QAccessible>
-#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStyle>
-#include <functional>
 
 #include "app/about_dialog.h"
 #include "app/bitmap_window.h"

@@ -2,7 +2,6 @@
 // The program's start, Sub Main: the splash window, then the main window
 // with the settings of the defaults file. (program_test.cpp leaves it.)
 
-#include <QTimer>
 #include <filesystem>
 
 #include "app/start_up.h"
@@ -34,7 +33,7 @@ TEST(StartUp, SplashThenTheWindowWithTheStoredSettings) {
   stored.FileType = kFileAsc;
   stored.NumOfNumsText = "300";
   stored.BaseFilename = "PAD";
-  stored.StartSequence = "7";
+  stored.StartSequence.assign(1, '7');  // unpadded
   constexpr std::chrono::milliseconds kPause{50};
   Program program(kPause);
   QStringList during_pause;
