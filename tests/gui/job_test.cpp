@@ -4,8 +4,6 @@
 // sequence with and without Save Seq, a refusal, Stop, and closing the
 // window while it runs.
 
-#include <QPlainTextEdit>
-#include <QProgressBar>
 #include <filesystem>
 
 #include "app/start_up.h"

@@ -4,11 +4,6 @@
 // main window's layout by file type and by source, readable in any palette
 // and named for assistive technology.
 
-#include <QAccessible>
-#include <QScrollArea>
-#include <QScrollBar>
-#include <QStyle>
-
 #include "app/about_dialog.h"
 #include "app/bitmap_window.h"
 #include "app/help_window.h"
@@ -169,8 +164,6 @@ TEST_F(LayoutTest, EachFileTypeLaysOutTheFieldsReadablyInAnyPalette) {
     }
   }
   QApplication::setPalette(light);
-  EXPECT_EQ(settings.NumOfFiles, 1);  // the bitmap layout holds one file
-  EXPECT_EQ(settings.CSVcolumnsX, 100);
   EXPECT_TRUE(messages.empty());
 }
 
