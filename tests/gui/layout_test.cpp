@@ -58,22 +58,11 @@ QStringList FaultsShown(Args&&... args) {
 using WindowSizingTest = WindowTest;
 
 // The main window (open since the usual font, for each file type), a bitmap
-// window while drawing and drawn, and the dialogs.
+// window while drawing and drawn (taller than the screen's free area: the
+// window fits, the picture scrolls), and the dialogs.
 TEST_F(WindowSizingTest, EveryCaptionShowsWholeAndNothingOverlapsFrom8To14Points) {
-  // A bitmap taller than the screen's free area: the window fits, the picture scrolls.
   bool stop = false;
   const int room = window.screen()->availableGeometry().height();
-  const auto bitmap = [&] {
-    QStringList faults;
-    BitmapDrawing drawing(sources, {kSourceMersenneTwister, 100, static_cast<int16_t>(room + 40), false, 5, ""}, stop);
-    BitmapWindow bmp(drawing, &window);
-    QObject::connect(&bmp, &BitmapWindow::columnDrawn, [&](int x) { faults << (x ? QStringList() : Faults(bmp)); });
-    bmp.Form_Load();
-    const QScrollArea* scroll = bmp.findChild<QScrollArea*>();
-    if (bmp.height() > room || !scroll->verticalScrollBar()->isVisible() || scroll->horizontalScrollBar()->isVisible())
-      faults << "picture";
-    return faults << Faults(bmp);
-  };
   const QFont usual = QApplication::font();
   for (const int points : {8, 10, 12, 14}) {
     QFont font = usual;
@@ -85,7 +74,14 @@ TEST_F(WindowSizingTest, EveryCaptionShowsWholeAndNothingOverlapsFrom8To14Points
       ChooseFileType(type);
       faults << Faults(window);
     }
-    faults << bitmap() << FaultsShown<OptionsDialog>(window) << FaultsShown<AboutDialog>(&window)
+    BitmapDrawing drawing(sources, {kSourceMersenneTwister, 100, static_cast<int16_t>(room + 40), false, 5, ""}, stop);
+    BitmapWindow bmp(drawing, &window);
+    QObject::connect(&bmp, &BitmapWindow::columnDrawn, [&](int x) { faults << (x ? QStringList() : Faults(bmp)); });
+    bmp.Form_Load();
+    const auto* scroll = bmp.findChild<QScrollArea*>();
+    if (bmp.height() > room || !scroll->verticalScrollBar()->isVisible() || scroll->horizontalScrollBar()->isVisible())
+      faults << "picture";
+    faults << Faults(bmp) << FaultsShown<OptionsDialog>(window) << FaultsShown<AboutDialog>(&window)
            << FaultsShown<HelpWindow>(&window) << FaultsShown<Splash>();
     EXPECT_EQ(faults, QStringList()) << points << " pt";
   }
@@ -100,30 +96,26 @@ class LayoutTest : public WindowTest {
     for (int n = 0; n < kNumTypeCount; ++n) bits |= unsigned{(NumType(n)->*state)()} << n;
     return bits;
   }
-  // A field's background, "plain" for the system's own.
-  QString Colour(const char* name) {
-    const QColor colour = Get(name)->palette().color(QPalette::Active, QPalette::Base);
-    return colour == QApplication::palette().color(QPalette::Base) ? "plain" : colour.name();
-  }
-  // The layout in one line: the quantity list (count: first .. last), the
-  // quantity as shown and stored, the two captions, the enabled ones of the
-  // columns field and the check boxes, the number types offered and the one
-  // selected, the fields' colours, the files field and the file name.
+  // The layout in one line: the quantity list's length, the quantity as shown
+  // and stored, the two captions, the enabled ones of the columns field and
+  // the check boxes, the number types offered and the one selected, the
+  // fields' colours ("plain" for the system's own), the files field and the
+  // file name.
   QString Layout() {
-    QString enabled;
+    QString line = QString("%1 %2 %3 | %4 %5 |")
+                       .arg(Quantity()->count())
+                       .arg(Text("cmbNumOfNums"))
+                       .arg(settings.NumOfNums)
+                       .arg(Get<QLabel>("lblNumOfNums")->text(), Get<QLabel>("lblCSVcolumnsX")->text());
     for (const char* name : {"txtCSVcolumnsX", "lblCSVcolumnsX", "chkDisplay", "chkMonochrome"})
-      enabled += Get(name)->isEnabled() ? QString(name).left(4) + " " : "";
-    return QString("%1: %2 .. %3 | %4 %5 | %6 %7 | %8| %9 %10 %11 | %12 %13 %14 | %15%16 %17")
-        .arg(Quantity()->count())
-        .arg(Quantity()->itemText(0), Quantity()->itemText(Quantity()->count() - 1), Text("cmbNumOfNums"))
-        .arg(settings.NumOfNums)
-        .arg(Get<QLabel>("lblNumOfNums")->text(), Get<QLabel>("lblCSVcolumnsX")->text(), enabled)
-        .arg(NumTypes(&QAbstractButton::isEnabled), 2, 16, QChar('0'))
-        .arg(NumTypes(&QAbstractButton::isChecked), 2, 16, QChar('0'))
-        .arg(settings.NumType)
-        .arg(Colour("cmbNumOfNums"), Colour("txtCSVcolumnsX"), Colour("txtNumOfFiles"),
-             Get<QLineEdit>("txtNumOfFiles")->isReadOnly() ? "locked " : "", Text("txtNumOfFiles"),
-             Text("txtFileName"));
+      if (Get(name)->isEnabled()) line += QString(" ") + name;
+    line += QString(" | %1 %2 |").arg(NumTypes(&QAbstractButton::isEnabled), 2, 16, QChar('0')).arg(settings.NumType);
+    for (const char* name : {"cmbNumOfNums", "txtCSVcolumnsX", "txtNumOfFiles"}) {
+      const QColor colour = Get(name)->palette().color(QPalette::Active, QPalette::Base);
+      line += " " + (colour == QApplication::palette().color(QPalette::Base) ? "plain" : colour.name());
+    }
+    auto* files = Get<QLineEdit>("txtNumOfFiles");
+    return line + (files->isReadOnly() ? " | locked " : " | ") + files->text() + " " + Text("txtFileName");
   }
 };
 
@@ -132,15 +124,12 @@ class LayoutTest : public WindowTest {
 // coloured field sets a text colour readable on it.
 TEST_F(LayoutTest, EachFileTypeLaysOutTheFieldsReadablyInAnyPalette) {
   const QString layouts[] = {
-      "16: 100 .. 2147483646 (2 GB - 2) | 768 768 | File Size in Bytes: Width in Pixels (X): | "
-      "| 01 01 0 | plain plain plain | 3 RAND0001.BIN",
-      "14: 100 .. 1073741824 (1 GB) | 768 768 | Quantity of Numbers: Width in Pixels (X): | chkD "
-      "| 7f 01 0 | plain plain plain | 3 RAND0001.ASC",
-      "8: 100 .. 1024 (1 KB) | 100 100 | Height in Pixels (Y): Width in Pixels (X): | txtC lblC chkM "
-      "| 80 80 7 | #ffc0c0 #ffc0c0 #ffff80 | locked 1 RAND0001.BMP",
-      "999: 1 .. 999 | 1 1 | Number of CSV Rows: CSV Columns: | txtC lblC "
-      "| 7f 01 0 | #80ff80 #80ff80 plain | 3 RAND0001.CSV",
-  };
+      "16 768 768 | File Size in Bytes: Width in Pixels (X): | | 01 0 | plain plain plain | 3 RAND0001.BIN",
+      "14 768 768 | Quantity of Numbers: Width in Pixels (X): | chkDisplay | 7f 0 | plain plain plain | 3 RAND0001.ASC",
+      "8 100 100 | Height in Pixels (Y): Width in Pixels (X): | txtCSVcolumnsX lblCSVcolumnsX chkMonochrome | 80 7 "
+      "| #ffc0c0 #ffc0c0 #ffff80 | locked 1 RAND0001.BMP",
+      "999 1 1 | Number of CSV Rows: CSV Columns: | txtCSVcolumnsX lblCSVcolumnsX | 7f 0 | #80ff80 #80ff80 plain "
+      "| 3 RAND0001.CSV"};
   ASSERT_EQ(QApplication::style()->name(), "fusion");
   const QPalette light = QApplication::palette(), dark(QColor(45, 45, 45));
   ASSERT_LT(ContrastRatio(dark.color(QPalette::Text), QColor(255, 255, 128)), kReadableContrast);
@@ -153,6 +142,7 @@ TEST_F(LayoutTest, EachFileTypeLaysOutTheFieldsReadablyInAnyPalette) {
       ChooseFileType(type);
       EXPECT_EQ(settings.FileType, type);
       EXPECT_EQ(Layout(), layouts[type]);
+      EXPECT_EQ(NumTypes(&QAbstractButton::isChecked), 1u << settings.NumType);
       // Tab from the file type lands on the number type that the layout selected.
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
       EXPECT_EQ(QApplication::focusWidget(), NumType(settings.NumType)) << type;
@@ -194,13 +184,13 @@ TEST_F(LayoutTest, EachSourceOffersItsNumberTypesAndEveryControlIsNamed) {
   about.show();
   QStringList unnamed;
   const std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* node) {
+    if (node->state().invisible) return;
     const QString name = node->text(QAccessible::Name);
-    if (!node->state().invisible &&
-        (node->state().focusable ||
+    if ((node->state().focusable ||
          QList{QAccessible::StaticText, QAccessible::Graphic, QAccessible::ProgressBar}.contains(node->role())) &&
         (name.isEmpty() || name == node->text(QAccessible::Value)))
       unnamed << node->object()->objectName() + " " + node->object()->metaObject()->className();
-    for (int i = 0; !node->state().invisible && i < node->childCount(); ++i) walk(node->child(i));
+    for (int i = 0; i < node->childCount(); ++i) walk(node->child(i));
   };
   for (QWidget* top : std::initializer_list<QWidget*>{&window, &about})
     walk(QAccessible::queryAccessibleInterface(top));
