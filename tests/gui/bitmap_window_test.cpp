@@ -12,16 +12,14 @@ namespace {
 
 class BitmapWindowTest : public WindowTest {
  protected:
-  // A window owned by the main window, drawing a picture of 120 x 100 pixels
-  // from `source` (its device made by `device`), at_column(x) run after each
-  // column.
-  void Open(int source, const QString& name, const std::function<void(int)>& at_column,
-            DeviceFactory device = nullptr) {
+  // A window owned by the main window, drawing 120 x 100 pixels from
+  // `source` (its device made by `device`), at_column(x) run after each column.
+  void Open(int source, const QString& name, DeviceFactory device, const std::function<void(int)>& at_column = {}) {
     BitmapRequest request{static_cast<int16_t>(source), 120, 100, false, 5, folder.filePath(name).toStdString()};
     if (device) request.device_factory = std::move(device);
     drawing.emplace(sources, request, stop);
     bmp.emplace(*drawing, &window);
-    QObject::connect(&*bmp, &BitmapWindow::columnDrawn, at_column);
+    if (at_column) QObject::connect(&*bmp, &BitmapWindow::columnDrawn, at_column);
     bmp->Form_Load();
   }
   QPushButton* Button(QWidget& w, const char* name) { return w.findChild<QPushButton*>(name); }
@@ -51,11 +49,10 @@ class BitmapWindowTest : public WindowTest {
 
 // The close box, like Stop, ends the drawing after its column; the window
 // then waits on top and modal until Save && Close writes the picture,
-// undrawn columns included. A save that fails (no folder) is reported and leaves the
-// window open.
+// undrawn columns included. A save that fails is told, the window left open.
 TEST_F(BitmapWindowTest, StopsAfterTheColumnThenWaitsOnTopAndModalAndSaves) {
   QString during;
-  Open(kSourceMersenneTwister, "sub/A.BMP", [&](int x) {
+  Open(kSourceMersenneTwister, "sub/A.BMP", nullptr, [&](int x) {
     if (x != 30) return;
     during = Captions();
     Click(Button(*bmp, "cmdSaveBMPandClose"));  // "Working..." ignores it
@@ -66,7 +63,7 @@ TEST_F(BitmapWindowTest, StopsAfterTheColumnThenWaitsOnTopAndModalAndSaves) {
   EXPECT_TRUE(bmp->isActiveWindow() && Button(*bmp, "cmdSaveBMPandClose")->hasFocus());
   EXPECT_TRUE(bmp->windowHandle()->flags() & Qt::WindowStaysOnTopHint);
   ChooseFileType(kFileAsc);
-  EXPECT_EQ(settings.FileType, kFileBin);
+  EXPECT_EQ(settings.FileType, kFileBin);  // the main window takes no click
 
   Click(Button(*bmp, "cmdSaveBMPandClose"));
   EXPECT_TRUE(Holds(messages, {"Error Number 76"}));
@@ -86,15 +83,12 @@ TEST_F(BitmapWindowTest, DeviceFailuresInTheWindow) {
   DeviceScript io, gone;
   io.fail_at = 1 + 2 * 100 + 5;  // five pixels into column 2
   io.failure = RuntimeError(kErrDeviceIO);
-  EXPECT_THROW(Open(
-                   kSourceHardware, "D.BMP", [](int) {}, io.Factory()),
-               RuntimeError);
+  EXPECT_THROW(Open(kSourceHardware, "D.BMP", io.Factory()), RuntimeError);
   EXPECT_TRUE(messages.empty() && !bmp->isVisible() && BlankFrom(3) && !BlankFrom(2));
 
   gone.fail_at = 0;
   gone.failure = RuntimeError(kErrDeviceUnavailable, "Device unavailable: none");
-  Open(
-      kSourceHardware, "D.BMP", [](int) {}, gone.Factory());
+  Open(kSourceHardware, "D.BMP", gone.Factory());
   EXPECT_TRUE(Holds(messages, {"Error Number 68: Alea Device:  Device unavailable: none"}));
   EXPECT_TRUE(bmp->isVisible() && !Button(*bmp, "cmdSaveBMPandClose")->isEnabled());
   Click(Button(*bmp, "cmdCloseBMP"));

