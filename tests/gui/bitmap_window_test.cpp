@@ -2,9 +2,13 @@
 // The bitmap window: drawn column by column, then saved or discarded; and
 // bitmap jobs started from the main window.
 
+#include <filesystem>
+
 #include "app/bitmap_window.h"
+#include "app/start_up.h"
 #include "job/bitmap_picture.h"
 #include "scripted_device.h"
+#include "settings/defaults_file.h"
 #include "window_fixture.h"
 
 namespace quibran::test {
@@ -96,7 +100,7 @@ TEST_F(BitmapWindowTest, DeviceFailuresInTheWindow) {
 }
 
 // The main window's Stop ends the drawing and Close discards it; closing the
-// main window closes the bitmap window and ends the job.
+// main window closes the bitmap window, ends the job and saves the settings.
 TEST_F(BitmapWindowTest, BitmapJobsFromTheMainWindow) {
   PrepareJob(kFileBmp, kSourceMersenneTwister, "100", "1");
   const auto click_later = [](QPushButton* button) { QTimer::singleShot(0, button, &QPushButton::click); };
@@ -109,6 +113,7 @@ TEST_F(BitmapWindowTest, BitmapJobsFromTheMainWindow) {
   });
   Click("cmdStart");
   EXPECT_EQ(last_column, 5);  // the drawing stopped after the column of the click
+  std::filesystem::remove(DefaultsFilePath(ConfigFolder()));
   OnColumns([&](BitmapWindow&, int x) {
     if (x == 5) window.close();
   });
@@ -117,6 +122,7 @@ TEST_F(BitmapWindowTest, BitmapJobsFromTheMainWindow) {
   EXPECT_EQ(Text("txtStartSequence"), "0001");
   EXPECT_TRUE(Get("cmdStart")->isEnabled() && !Get("cmdStop")->isEnabled());
   EXPECT_FALSE(window.isVisible() || window.findChild<BitmapWindow*>());
+  EXPECT_EQ(LoadDefaults(ConfigFolder()).settings.FileType, kFileBmp);  // saved
   EXPECT_TRUE(messages.empty());
 }
 

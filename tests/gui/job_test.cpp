@@ -1,13 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window's wiring of a job (the job tests check the files it writes):
 // Start, the buttons and bars while it runs, the display box, the start
-// sequence with and without Save Seq, a refusal, Stop, and closing the
-// window while it runs.
+// sequence with and without Save Seq, a refusal and Stop. (Closing the window
+// while a job runs: bitmap_window_test.cpp.)
 
-#include <filesystem>
-
-#include "app/start_up.h"
-#include "settings/defaults_file.h"
 #include "window_fixture.h"
 
 namespace quibran::test {
@@ -15,7 +11,7 @@ namespace {
 
 using JobTest = WindowTest;
 
-TEST_F(JobTest, StartSaveSeqRefusalsStopAndCloseWhileRunning) {
+TEST_F(JobTest, StartSaveSeqRefusalAndStop) {
   const auto files = [&] {
     const QStringList names = QDir(folder.path()).entryList(QDir::Files, QDir::Name);
     for (const QString& name : names) QFile::remove(folder.filePath(name));
@@ -78,15 +74,6 @@ TEST_F(JobTest, StartSaveSeqRefusalsStopAndCloseWhileRunning) {
   EXPECT_EQ(files(), QStringList({"RAND0001.BIN", "RAND0002.BIN"}));
   EXPECT_EQ(Text("txtStartSequence"), "0002");  // after the last whole file
   EXPECT_TRUE(idle());
-
-  // Closing the window stops the job and saves the settings.
-  PrepareJob(kFileBin, kSourceRnd, "1000", "9999");
-  std::filesystem::remove(DefaultsFilePath(ConfigFolder()));
-  on_next_file([&] { window.close(); });
-  Click("cmdStart");
-  EXPECT_FALSE(window.isVisible());
-  EXPECT_LE(files().size(), 2);
-  EXPECT_EQ(LoadDefaults(ConfigFolder()).settings.NumOfFiles, 9999);
 }
 
 }  // namespace
