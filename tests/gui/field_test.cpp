@@ -56,11 +56,6 @@ const Row kRows[] = {
     {kFileBin, kDir, kPaste, "/tmp/\"q\"", false, "/tmp/q", "/tmp/q", {"in a folder name"}},
 };
 
-void PrintTo(const Row& row, std::ostream* out) {
-  *out << row.field.toStdString() << ' ' << "kp"[row.mode] << " [" << row.input.toStdString() << ']'
-       << (row.leave ? " left" : "") << ", file type " << row.file_type;
-}
-
 class FieldTest : public WindowTest, public ::testing::WithParamInterface<Row> {
  protected:
   void Keys(const QString& name, const QString& keys) {
@@ -96,6 +91,7 @@ class FieldTest : public WindowTest, public ::testing::WithParamInterface<Row> {
 
 TEST_P(FieldTest, ChecksAsTheUserMeetsThem) {
   const Row& row = GetParam();
+  SCOPED_TRACE(row.field.toStdString() + " [" + row.input.toStdString() + "]");
   settings.ScreenWidthPixels = 1920;
   settings.ScreenHeightPixels = 1080;
   QApplication::clipboard()->setText("55");

@@ -23,35 +23,31 @@ TEST_F(JobTest, StartSaveSeqRefusalAndStop) {
   const auto idle = [&](bool focus = true) {
     return Get("cmdStart")->isEnabled() && (Get("cmdStart")->hasFocus() || !focus) && !Get("cmdStop")->isEnabled();
   };
-  // Runs `action` each time the job moves the start sequence on to the next file.
-  const auto on_next_file = [&](std::function<void()> action) {
-    return QObject::connect(Get<QLineEdit>("txtStartSequence"), &QLineEdit::textChanged, std::move(action));
-  };
+  auto* sequence = Get<QLineEdit>("txtStartSequence");  // moved on by the job after each file
 
   // Two text files shown in the box, Save Seq keeping the next sequence.
   PrepareJob(kFileAsc, kSourceWichmannHill, "20", "2");
   Click("chkDisplay");
   Click("chkSaveLastSeq");
   bool running = false;
-  QMetaObject::Connection seen =
-      on_next_file([&] { running = !Get("cmdStart")->isEnabled() && Get("cmdStop")->isEnabled() && bar->isVisible(); });
+  QObject::connect(sequence, &QLineEdit::textChanged,
+                   [&] { running = !Get("cmdStart")->isEnabled() && Get("cmdStop")->isEnabled() && bar->isVisible(); });
   Click("cmdStart");
-  QObject::disconnect(seen);
   EXPECT_TRUE(running);
   EXPECT_EQ(files(), QStringList({"RAND0001.ASC", "RAND0002.ASC"}));
   EXPECT_EQ(display->toPlainText().split('\n', Qt::SkipEmptyParts).size(), 20);
-  EXPECT_EQ(Text("txtStartSequence") + " " + Text("txtFileName"), "0003 RAND0003.ASC");
+  EXPECT_EQ(sequence->text() + " " + Text("txtFileName"), "0003 RAND0003.ASC");
   EXPECT_EQ(bar->value(), bar->maximum());
   EXPECT_TRUE(idle());
 
   // Without Save Seq the sequence goes back to where the job started.
   PrepareJob(kFileCsv, kSourceMersenneTwister, "3", "1");
   Click("chkSaveLastSeq");
-  SetText("txtStartSequence", "5");
+  sequence->setText("5");
   Click("cmdStart");
   EXPECT_EQ(files(), QStringList{"RAND0005.CSV"});
   EXPECT_TRUE(display->toPlainText().isEmpty());
-  EXPECT_EQ(Text("txtStartSequence"), "0005");
+  EXPECT_EQ(sequence->text(), "0005");
   EXPECT_TRUE(idle());
   EXPECT_TRUE(messages.empty());
 
@@ -65,14 +61,14 @@ TEST_F(JobTest, StartSaveSeqRefusalAndStop) {
   // Stop once the first of four files is written: the second one ends the job.
   PrepareJob(kFileBin, kSourceRnd, "1000", "4");
   int advances = 0;
-  on_next_file([&] {
+  QObject::connect(sequence, &QLineEdit::textChanged, [&] {
     if (++advances != 1) return;
     Click("cmdStop");
     EXPECT_FALSE(Get("cmdStop")->isEnabled());  // at once
   });
   Click("cmdStart");
   EXPECT_EQ(files(), QStringList({"RAND0001.BIN", "RAND0002.BIN"}));
-  EXPECT_EQ(Text("txtStartSequence"), "0002");  // after the last whole file
+  EXPECT_EQ(sequence->text(), "0002");  // after the last whole file
   EXPECT_TRUE(idle());
 }
 

@@ -5,14 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include <QPushButton>
-#include <QSettings>
 #include <QTest>
+#include <QtWidgets>
 
 #include "app/main_window.h"
 #include "app/start_up.h"
 #include "job/temp_folder.h"
-#include "settings/defaults.h"
 #include "settings/defaults_file.h"
 
 namespace quibran::test {

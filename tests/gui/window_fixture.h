@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// A main window on the offscreen platform whose messages are recorded
-// instead of shown.
+// A main window on the offscreen platform, its messages recorded, not shown.
 
 #include <gtest/gtest.h>
 
@@ -21,8 +20,7 @@ inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << tex
 
 namespace quibran::test {
 
-// Whether the messages are, one by one, those holding `parts` (an error
-// number or a few words of the text).
+// Whether the messages, one by one, hold `parts` (an error number or a few words).
 inline ::testing::AssertionResult Holds(const QStringList& messages, const QStringList& parts) {
   bool same = messages.size() == parts.size();
   for (qsizetype i = 0; same && i < parts.size(); ++i) same = messages[i].contains(parts[i]);
@@ -54,16 +52,14 @@ class WindowTest : public ::testing::Test {
     if (auto* combo = qobject_cast<QComboBox*>(Get(field))) return combo->setEditText(text);
     Get<QLineEdit>(field)->setText(text);
   }
-  // Clicks a button where its indicator is: option buttons and check boxes
-  // take clicks on their indicator and caption only.
+  // Clicks a button where an option button's or a check box's indicator is.
   void Click(QWidget* button) {
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(std::min(8, button->width() / 2), button->height() / 2));
   }
   void Click(const char* name) { Click(Get(name)); }
   void ChooseFileType(int index) { Click(Get(QString("optFileType%1").arg(index))); }
   void ChooseDevice(int index) { Get<QComboBox>("cmbDevice")->setCurrentIndex(index); }
-  // Focuses the field and types over its text key by key; leaving moves the
-  // focus on to the read-only file name box.
+  // Types over the field's text key by key; leaving moves on to the file name box.
   void Type(const QString& field, const QString& text, bool leave = false) {
     QWidget* widget = Get(field);
     widget->setFocus();
