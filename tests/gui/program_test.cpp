@@ -18,8 +18,8 @@ namespace {
 using namespace std::chrono_literals;
 
 // SIGTERM and SIGHUP during the splash window's pause or with the main window
-// open: exit status 0, the defaults file written as Exit writes it and the
-// window's position stored. The runs go side by side.
+// open, side by side: exit status 0, the defaults file written as Exit
+// writes it and the window's position stored.
 TEST(Program, SignalsFromOutsideLeaveAsExitDoes) {
   struct Run {
     int signal;
@@ -39,8 +39,7 @@ TEST(Program, SignalsFromOutsideLeaveAsExitDoes) {
     ::kill(run.pid, run.signal);
   }
   for (Run& run : runs) {
-    const ProgramResult result = run.program.Wait(run.pid);
-    EXPECT_EQ(result.status, 0) << ::strsignal(run.signal) << result.err;
+    EXPECT_EQ(run.program.Wait(run.pid).status, 0) << ::strsignal(run.signal);
     EXPECT_EQ(ReadFile(DefaultsFilePath(run.config.dir())), FormatDefaults(saved)) << ::strsignal(run.signal);
     EXPECT_NE(ReadFile(run.config / "Ostrel Works/Quibran.conf").find("MainWidth="), std::string::npos);
   }
