@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The bitmap window: drawn column by column, then saved or discarded; and
-// bitmap jobs started from the main window.
+// The bitmap window: drawn column by column, then saved or discarded; and bitmap jobs started from the main window.
 
 #include <filesystem>
 
@@ -16,8 +15,7 @@ namespace {
 
 class BitmapWindowTest : public WindowTest {
  protected:
-  // A window owned by the main window, drawing 120 x 100 pixels from
-  // `source` (its device made by `device`), at_column(x) run after each column.
+  // A window owned by the main window drawing 120 x 100 pixels, at_column(x) run after each column.
   void Open(int source, const QString& name, DeviceFactory device, const std::function<void(int)>& at_column = {}) {
     BitmapRequest request{static_cast<int16_t>(source), 120, 100, false, 5, folder.filePath(name).toStdString()};
     if (device) request.device_factory = std::move(device);
@@ -48,9 +46,8 @@ class BitmapWindowTest : public WindowTest {
   std::optional<BitmapWindow> bmp;
 };
 
-// The close box, like Stop, ends the drawing after its column; the window
-// then waits on top and modal until Save && Close writes the picture,
-// undrawn columns included. A save that fails is told, the window left open.
+// The close box, like Stop, ends the drawing after its column; the window then waits, on top and modal, until
+// "Save && Close" writes the picture, undrawn columns included. A save that fails is told, the window left open.
 TEST_F(BitmapWindowTest, StopsAfterTheColumnThenWaitsOnTopAndModalAndSaves) {
   QString during;
   Open(kSourceMersenneTwister, "sub/A.BMP", nullptr, [&](int x) {
@@ -78,8 +75,7 @@ TEST_F(BitmapWindowTest, StopsAfterTheColumnThenWaitsOnTopAndModalAndSaves) {
   EXPECT_EQ(settings.FileType, kFileAsc);
 }
 
-// The hardware source failing with an input/output error closes the window
-// (the job then ends through its failure path, which reports it).
+// The hardware source failing with an input/output error closes the window; the job's failure path reports it.
 TEST_F(BitmapWindowTest, DeviceFailureClosesTheWindow) {
   DeviceScript io;
   io.fail_at = 1 + 2 * 100 + 5;  // five pixels into column 2
@@ -88,8 +84,8 @@ TEST_F(BitmapWindowTest, DeviceFailureClosesTheWindow) {
   EXPECT_TRUE(messages.empty() && !bmp->isVisible() && BlankFrom(3) && !BlankFrom(2));
 }
 
-// The main window's Stop ends the drawing and Close discards it; closing the
-// main window closes the bitmap window, ends the job and saves the settings.
+// The main window's Stop ends the drawing and Close discards it; closing the main window closes the bitmap
+// window, ends the job and saves the settings.
 TEST_F(BitmapWindowTest, BitmapJobsFromTheMainWindow) {
   PrepareJob(kFileBmp, kSourceMersenneTwister, "100", "1");
   const auto click_later = [](QPushButton* button) { QTimer::singleShot(0, button, &QPushButton::click); };

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The menus' dialogs (the media presets, the about box, the help window) and
-// the message box that every message goes through.
+// The menus' dialogs (the media presets, the about box, the help window) and the message box of every message.
 
 #include <set>
 
@@ -32,9 +31,8 @@ class DialogTest : public WindowTest {
   }
 };
 
-// The dialog comes at its own size, centred on the screen, its title in a
-// sans-serif font. Each preset, from another layout, fills the window
-// through its controls.
+// The dialog comes at its own size, centred on the screen, its title in a sans-serif font. Each preset, from another
+// layout, fills the window through its controls.
 TEST_F(DialogTest, PresetsFillTheWindow) {
   ChooseDevice(kSourceMersenneTwister);
   ChooseFileType(kFileCsv);
@@ -71,8 +69,7 @@ TEST_F(DialogTest, PresetsFillTheWindow) {
   EXPECT_TRUE(messages.empty());
 }
 
-// OK closes the about box; System Info starts a tool found on PATH (a
-// stand-in here) or, with none, says so.
+// OK closes the about box; System Info starts a tool found on PATH (a stand-in here) or, with none, says so.
 TEST_F(DialogTest, AboutBoxStartsSystemInfoAndOKClosesIt) {
   WithModal("mnuHelpAbout", [&](QDialog& dialog) {
     EXPECT_EQ(QAccessible::queryAccessibleInterface(dialog.findChild<QLabel*>("Picture1"))->text(QAccessible::Name),
@@ -102,16 +99,13 @@ TEST_F(DialogTest, AboutBoxStartsSystemInfoAndOKClosesIt) {
   }
 }
 
-// F1 opens the help on its contents; the crawl from there reaches every
-// page, and every page that a link names exists.
+// F1 opens the help on its contents; the crawl from there reaches every page, and every page that a link names exists.
 TEST_F(DialogTest, HelpOpensOnItsContentsAndEveryLinkLeadsToAPageThatExists) {
   QTest::keyClick(&window, Qt::Key_F1);
   auto* help = window.findChild<HelpWindow*>("frmHelp");
-  ASSERT_NE(help, nullptr);
+  ASSERT_TRUE(help && help->isVisible() && !help->isModal());
   auto* browser = help->findChild<QTextBrowser*>("txtHelp");
-  EXPECT_TRUE(help->isVisible() && !help->isModal());
   EXPECT_EQ(help->windowTitle() + " " + browser->source().toString(), "Quibran Help - Contents qrc:/help/index.html");
-
   std::set<QString> visited;
   std::vector<QUrl> pending = {HelpWindow::kContentsPage};
   while (!pending.empty()) {
@@ -136,8 +130,8 @@ TEST_F(DialogTest, HelpOpensOnItsContentsAndEveryLinkLeadsToAPageThatExists) {
   EXPECT_EQ(visited, pages);
 }
 
-// A real box: its title and icon, OK only, and a long file name wrapped
-// after its separators and within the name rather than running off.
+// A real box: its title and icon, OK only, and a long file name wrapped after its separators and within the
+// name rather than running off.
 TEST(MessageBox, ShowsTitleTextIconAndOnlyOk) {
   const QString name = "Bad file name or number\n/tmp/" + QString(300, 'A') + "0001.BIN";
   const struct {
@@ -150,13 +144,10 @@ TEST(MessageBox, ShowsTitleTextIconAndOnlyOk) {
     bool seen = false;
     QTimer::singleShot(0, [&] {
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      ASSERT_NE(box, nullptr);
-      seen = true;
-      EXPECT_EQ(box->windowTitle(), row.title);
-      EXPECT_EQ(box->text().remove(QChar(0x200B)), row.text);  // but for the places to break
-      EXPECT_EQ(box->text().contains(QString("/") + QChar(0x200B)), row.text.contains('/'));
-      EXPECT_EQ(box->icon(), row.box_icon);
-      EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
+      ASSERT_TRUE(seen = box != nullptr);
+      EXPECT_EQ(box->windowTitle() + ": " + QString(box->text()).remove(QChar(0x200B)), row.title + ": " + row.text);
+      EXPECT_EQ(box->text().contains(QString("/") + QChar(0x200B)), row.text.contains('/'));  // a place to break
+      EXPECT_TRUE(box->icon() == row.box_icon && box->standardButtons() == QMessageBox::Ok);
       for (const QLabel* label : box->findChildren<QLabel*>())  // none runs off
         EXPECT_LE(label->isVisible() ? label->minimumSizeHint().width() : 0, label->width()) << qPrintable(row.title);
       box->button(QMessageBox::Ok)->click();

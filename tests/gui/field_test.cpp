@@ -1,15 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What the widgets add to the field checks (whose rules the settings tests
-// cover): which keys reach a field, which checks run on each keystroke, on a
-// paste and on leaving, and that their corrections and messages land.
+// What the widgets add to the field checks (whose rules the settings tests cover): which keys reach a field, which
+// checks run on each keystroke, on a paste and on leaving, and that their results land.
 
 #include "window_fixture.h"
 
 namespace quibran::test {
 namespace {
 
-// Keys typed over the field's text, or text put there from code as a paste
-// through the context menu does.
+// Keys typed over the field's text, or text put there from code as a paste through the context menu does.
 enum Mode { kKeys, kPaste };
 
 struct Row {
@@ -49,6 +47,10 @@ const Row kRows[] = {
     {kFileBin, kDir, kPaste, "/tmp/\"q\"", false, "/tmp/q", "/tmp/q", {"in a folder name"}},
 };
 
+void PrintTo(const Row& row, std::ostream* out) {
+  *out << row.field.toStdString() << " [" << row.input.toStdString() << (row.leave ? "] left" : "]");
+}
+
 class FieldTest : public WindowTest, public ::testing::WithParamInterface<Row> {
  protected:
   void Keys(const QString& name, const QString& keys) {
@@ -69,8 +71,8 @@ class FieldTest : public WindowTest, public ::testing::WithParamInterface<Row> {
       }
     }
   }
-  // The setting a field feeds, as text; with the file name preview for the
-  // fields that make it, and the text the files field's leave check stores.
+  // The setting a field feeds, as text; with the file name preview for the fields that make it, and the text the files
+  // field's leave check stores.
   QString Setting(const QString& field) {
     const QString preview = " " + Text("txtFileName");
     if (field == kQty) return QString::number(settings.NumOfNums);
@@ -84,7 +86,6 @@ class FieldTest : public WindowTest, public ::testing::WithParamInterface<Row> {
 
 TEST_P(FieldTest, ChecksAsTheUserMeetsThem) {
   const Row& row = GetParam();
-  SCOPED_TRACE(row.field.toStdString() + " [" + row.input.toStdString() + "]");
   settings.ScreenWidthPixels = 1920;
   settings.ScreenHeightPixels = 1080;
   QApplication::clipboard()->setText("55");

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The window's wiring of a job (the job tests check the files it writes):
-// Start, the buttons and bars while it runs, the display box, the start
-// sequence with and without Save Seq, a refusal and Stop. (Closing the window
-// while a job runs: bitmap_window_test.cpp.)
+// The window's wiring of a job (whose files the job tests check): Start, the buttons and bars, the display
+// box, Save Seq, a refusal and Stop.
 
 #include "window_fixture.h"
 

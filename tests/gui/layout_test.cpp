@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Every window's fit: from 8 to 14 points (and at twice the scale, see
-// CMakeLists.txt) each caption shows whole and no two controls overlap. The
-// main window's layout by file type and by source, readable in any palette
-// and named for assistive technology.
+// Every window's fit: from 8 to 14 points (and at twice the scale, see CMakeLists.txt) each caption shows whole and no
+// two controls overlap. The main window's layout by file type and by source, readable in any palette and named for
+// assistive technology.
 
 #include "app/about_dialog.h"
 #include "app/bitmap_window.h"
@@ -24,8 +23,7 @@ QSize CaptionSize(const QWidget& w) {
   return w.inherits("QGroupBox") ? w.minimumSizeHint() : QSize(0, 0);
 }
 
-// Captions cut, and controls outside the window or over one another, among
-// the controls it lays out (a list's parts are the list's; the progress bars
+// Captions cut, and controls outside the window or over one another (a list's parts are the list's; the progress bars
 // keep their place while hidden).
 QStringList Faults(const QWidget& window) {
   std::vector<const QWidget*> controls;
@@ -57,9 +55,8 @@ QStringList FaultsShown(Args&&... args) {
 
 using WindowSizingTest = WindowTest;
 
-// The main window (open since the usual font, for each file type), a bitmap
-// window while drawing and drawn (taller than the screen's free area: the
-// window fits, the picture scrolls), and the dialogs.
+// The main window (open since the usual font, for each file type), a bitmap window while drawing and drawn (taller than
+// the screen's free area: the window fits, the picture scrolls), and the dialogs.
 TEST_F(WindowSizingTest, EveryCaptionShowsWholeAndNothingOverlapsFrom8To14Points) {
   bool stop = false;
   const int room = window.screen()->availableGeometry().height();
@@ -94,11 +91,9 @@ class LayoutTest : public WindowTest {
     for (int n = 0; n < kNumTypeCount; ++n) bits |= unsigned{(NumType(n)->*state)()} << n;
     return bits;
   }
-  // The layout in one line: the quantity list's length, the quantity as shown
-  // and stored, the two captions, the enabled ones of the columns field and
-  // the check boxes, the number types offered and the one selected, the
-  // fields' colours ("plain" for the system's own), the files field and the
-  // file name.
+  // The layout in one line: the quantity list's length, the quantity shown and stored, the captions, the enabled
+  // columns field and check boxes, the number types offered and chosen, the fields' colours ("plain" for the system's
+  // own), the files field and the file name.
   QString Layout() {
     QString line = QString("%1 %2 %3 | %4 %5 |")
                        .arg(Quantity()->count())
@@ -117,9 +112,8 @@ class LayoutTest : public WindowTest {
   }
 };
 
-// Each layout undoes another one (.BMP comes first); in the light palette
-// and in a dark one, whose white text the light colours would hide, each
-// coloured field sets a text colour readable on it.
+// Each layout undoes another one (.BMP comes first); in the light palette and in a dark one, whose white text the light
+// colours would hide, each coloured field sets a text colour readable on it.
 TEST_F(LayoutTest, EachFileTypeLaysOutTheFieldsReadablyInAnyPalette) {
   const QString layouts[] = {
       "16 768 768 | File Size in Bytes: Width in Pixels (X): | | 01 0 | plain plain plain | 3 RAND0001.BIN",
@@ -154,10 +148,9 @@ TEST_F(LayoutTest, EachFileTypeLaysOutTheFieldsReadablyInAnyPalette) {
   EXPECT_TRUE(messages.empty());
 }
 
-// Each source offers the number types it makes (.ASC leaves out Color) and
-// lights its indicator green, described so, where it is fit for one-time
-// pads. Assistive technology finds a name, not a value, on every control
-// that takes the focus or shows something.
+// Each source offers the number types it makes (.ASC leaves out Color) and lights its indicator green, described so,
+// where it is fit for one-time pads. Assistive technology finds a name, not a value, on every control that takes the
+// focus or shows something.
 TEST_F(LayoutTest, EachSourceOffersItsNumberTypesAndEveryControlIsNamed) {
   const QImage red = Get<QLabel>("picQuibranRed")->pixmap().toImage();
   ChooseFileType(kFileAsc);

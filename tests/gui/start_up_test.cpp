@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The program's start, Sub Main: the splash window, then the main window
-// with the settings of the defaults file. (program_test.cpp leaves it.)
+// The program's start, Sub Main: the splash window, then the main window with the settings of the defaults file.
+// (program_test.cpp leaves it.)
 
 #include <filesystem>
 
@@ -14,8 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The splash for the pause with the event loop running, then the main window
-// with the stored settings, the splash gone.
+// The splash for the pause with the event loop running, then the main window with the stored settings, the splash gone.
 TEST(StartUp, SplashThenTheWindowWithTheStoredSettings) {
   fs::remove_all(fs::path(ConfigFolder()) / "Ostrel Works");
   JobSettings stored = BuiltInDefaults();
@@ -41,8 +40,7 @@ TEST(StartUp, SplashThenTheWindowWithTheStoredSettings) {
   for (QWidget* top : QApplication::topLevelWidgets()) EXPECT_NE(top->objectName(), "frmSplash");  // gone
   MainWindow* window = program.window();
   ASSERT_TRUE(window && window->isVisible());
-  // The second ApplyDefaults, after the window is shown, runs the start
-  // field's own handlers once more: the sequence padded.
+  // The second ApplyDefaults, once the window shows, runs the start field's handlers again: the sequence padded.
   EXPECT_EQ(window->findChild<QComboBox*>("cmbNumOfNums")->currentText() + " " +
                 window->findChild<QLineEdit*>("txtStartSequence")->text() + " " +
                 window->findChild<QLineEdit*>("txtFileName")->text(),
