@@ -81,6 +81,7 @@ TEST_F(WindowSizingTest, EveryCaptionShowsWholeAndNothingOverlapsFrom8To14Points
     EXPECT_EQ(faults, QStringList()) << points << " pt";
   }
   QApplication::setFont(usual);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return window.size() == QSize(727, 560); }));  // at the usual font
 }
 
 class LayoutTest : public WindowTest {

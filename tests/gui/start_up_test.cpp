@@ -47,6 +47,10 @@ TEST(StartUp, SplashThenTheWindowWithTheStoredSettings) {
             "300 0007 PAD0007.ASC");
 
   fs::remove_all(fs::path(ConfigFolder()) / "Ostrel Works");
+
+  const auto before = std::chrono::steady_clock::now();  // the shortest pause is waited out too
+  WaitWithEvents(std::chrono::milliseconds(1));
+  EXPECT_GE(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(1));
 }
 
 }  // namespace
