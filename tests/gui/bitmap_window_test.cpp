@@ -1,17 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The bitmap window: drawn column by column, then saved or discarded; and
-// bitmap jobs started from the main window.
+// The bitmap window: drawn column by column, then saved or discarded; and bitmap jobs started from the main window.
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QProcess>
-#include <QTimer>
-#include <functional>
+#include <filesystem>
 
 #include "app/bitmap_window.h"
+#include "app/start_up.h"
 #include "job/bitmap_picture.h"
 #include "scripted_device.h"
+#include "settings/defaults_file.h"
 #include "window_fixture.h"
 
 namespace quibran::test {
@@ -19,25 +15,21 @@ namespace {
 
 class BitmapWindowTest : public WindowTest {
  protected:
-  static constexpr int kW = 120, kH = 100;
-
-  // A window of a twister picture seeded from 5, owned by the main window,
-  // drawn whole unless at_column(x), run after each column, stops it.
-  void Open(bool monochrome, const QString& name, const std::function<void(int)>& at_column = {}) {
-    bmp.reset();
-    sources.SeedSource(kSourceMersenneTwister, 5);
-    drawing.emplace(sources, BitmapRequest{kSourceMersenneTwister, kW, kH, monochrome, 5, Path(name)}, stop);
+  // A window owned by the main window drawing 120 x 100 pixels, at_column(x) run after each column.
+  void Open(int source, const QString& name, DeviceFactory device, const std::function<void(int)>& at_column = {}) {
+    BitmapRequest request{static_cast<int16_t>(source), 120, 100, false, 5, folder.filePath(name).toStdString()};
+    if (device) request.device_factory = std::move(device);
+    drawing.emplace(sources, request, stop);
     bmp.emplace(*drawing, &window);
     if (at_column) QObject::connect(&*bmp, &BitmapWindow::columnDrawn, at_column);
     bmp->Form_Load();
   }
-  QPushButton* Button(BitmapWindow& w, const char* name) { return w.findChild<QPushButton*>(name); }
-  std::string Path(const QString& name) { return folder.filePath(name).toStdString(); }
+  QPushButton* Button(QWidget& w, const char* name) { return w.findChild<QPushButton*>(name); }
   // Whether columns `first` onwards show the window's background colour only.
-  bool UndrawnFrom(const BitmapWindow& w, int first) {
-    const QImage& image = w.picture().image();
+  bool BlankFrom(int first) {
+    const QImage& image = bmp->picture().image();
     QImage background(image.width() - first, image.height(), QImage::Format_RGB32);
-    background.fill(w.palette().color(QPalette::Window));
+    background.fill(bmp->palette().color(QPalette::Window));
     return image.copy(first, 0, background.width(), background.height()) == background;
   }
   // Runs at_column(window, x) after each column of the bitmap window that the next job opens.
@@ -54,125 +46,49 @@ class BitmapWindowTest : public WindowTest {
   std::optional<BitmapWindow> bmp;
 };
 
-// Topmost and modal come without hiding the window: the same native window,
-// where it was; the main window takes no click until the bitmap window closes.
+// The close box, like Stop, ends the drawing after its column; the window then waits, on top and modal, until
+// "Save && Close" writes the picture, undrawn columns included. A save that fails is told, the window left open.
 TEST_F(BitmapWindowTest, StopsAfterTheColumnThenWaitsOnTopAndModalAndSaves) {
-  QStringList during;
-  WId native = 0;
-  QPoint position;
-  Open(false, "A.BMP", [&](int x) {
+  QString during;
+  Open(kSourceMersenneTwister, "sub/A.BMP", nullptr, [&](int x) {
     if (x != 30) return;
-    native = bmp->winId();
-    position = bmp->pos();
-    during << Captions(*bmp, {"cmdCloseBMP", "cmdSaveBMPandClose"}).join(" | ") << QString::number(bmp->isModal());
+    during = Button(*bmp, "cmdCloseBMP")->text() + " | " + Button(*bmp, "cmdSaveBMPandClose")->text();
     Click(Button(*bmp, "cmdSaveBMPandClose"));  // "Working..." ignores it
-    during << QString::number(bmp->isVisible() && bmp->result() == 0 && !QFileInfo::exists(folder.filePath("A.BMP")));
-    Click(Button(*bmp, "cmdCloseBMP"));  // Stop
+    bmp->close();
   });
-  EXPECT_EQ(during, QStringList({"Stop | Working...", "0", "1"}));
-  EXPECT_TRUE(bmp->isVisible() && bmp->windowTitle().trimmed().isEmpty());
-  EXPECT_EQ(bmp->size(), QSize(kW, kH));
-  EXPECT_EQ(Button(*bmp, "cmdSaveBMPandClose")->geometry(), QRect(8, 8, 89, 25));
-  EXPECT_EQ(Button(*bmp, "cmdCloseBMP")->geometry(), QRect(8, 40, 89, 25));
-  EXPECT_EQ(Captions(*bmp, {"cmdCloseBMP", "cmdSaveBMPandClose"}), QStringList({"Close", "Save && Close"}));
-  EXPECT_EQ(bmp->focusWidget(), Button(*bmp, "cmdSaveBMPandClose"));
+  EXPECT_EQ(during, "Stop | Working...");
+  EXPECT_EQ(Button(*bmp, "cmdSaveBMPandClose")->text(), "Save && Close");
+  EXPECT_TRUE(bmp->isVisible() && BlankFrom(31) && !BlankFrom(30));
+  EXPECT_TRUE(bmp->isActiveWindow() && Button(*bmp, "cmdSaveBMPandClose")->hasFocus());
   EXPECT_TRUE(bmp->windowHandle()->flags() & Qt::WindowStaysOnTopHint);
-  EXPECT_TRUE(bmp->winId() == native && bmp->pos() == position);
   ChooseFileType(kFileAsc);
-  EXPECT_EQ(settings.FileType, kFileBin);
-  EXPECT_FALSE(stop);
-  EXPECT_TRUE(UndrawnFrom(*bmp, 31));
-  EXPECT_FALSE(UndrawnFrom(*bmp, 30));
+  EXPECT_EQ(settings.FileType, kFileBin);  // the main window takes no click
 
   Click(Button(*bmp, "cmdSaveBMPandClose"));
-  EXPECT_FALSE(bmp->isVisible());
-  EXPECT_EQ(bmp->result(), QDialog::Accepted);
-  EXPECT_TRUE(QImage(folder.filePath("A.BMP")) == bmp->picture().image());  // undrawn columns included
+  EXPECT_TRUE(Holds(messages, {"Error Number 76"}));
+  EXPECT_TRUE(bmp->isVisible());
+  ASSERT_TRUE(QDir(folder.path()).mkdir("sub"));
+  Click(Button(*bmp, "cmdSaveBMPandClose"));
+  EXPECT_TRUE(!bmp->isVisible() && bmp->result() == QDialog::Accepted);
+  EXPECT_TRUE(QImage(folder.filePath("sub/A.BMP")) == bmp->picture().image());
   ChooseFileType(kFileAsc);
   EXPECT_EQ(settings.FileType, kFileAsc);
 }
 
-// The close box acts as Stop while drawing and as Close afterwards; a save
-// that fails (its folder has gone) is reported, leaves no file and the
-// window open.
-TEST_F(BitmapWindowTest, CloseBoxStopsThenDiscardsAndAFailedSaveIsReported) {
-  const QString gone = folder.filePath("gone/B.BMP");
-  Open(false, "gone/B.BMP", [&](int x) {
-    if (x == 10) bmp->close();
-  });
-  EXPECT_TRUE(bmp->isVisible() && UndrawnFrom(*bmp, 11));
-  Click(Button(*bmp, "cmdSaveBMPandClose"));
-  EXPECT_EQ(messages, Messages({{"Error Number 76", "Path not found\n" + gone, MessageIcon::Critical}}));
-  EXPECT_TRUE(bmp->isVisible() && !QFileInfo::exists(gone));
-  bmp->close();
-  EXPECT_FALSE(bmp->isVisible());
-  EXPECT_EQ(bmp->result(), QDialog::Rejected);
+// The hardware source failing with an input/output error closes the window; the job's failure path reports it.
+TEST_F(BitmapWindowTest, DeviceFailureClosesTheWindow) {
+  DeviceScript io;
+  io.fail_at = 1 + 2 * 100 + 5;  // five pixels into column 2
+  io.failure = RuntimeError(kErrDeviceIO);
+  EXPECT_THROW(Open(kSourceHardware, "D.BMP", io.Factory()), RuntimeError);
+  EXPECT_TRUE(messages.empty() && !bmp->isVisible() && BlankFrom(3) && !BlankFrom(2));
 }
 
-TEST_F(BitmapWindowTest, SavesTheBytesThatQuibranBatchWritesForTheSameSeed) {
-  for (const bool monochrome : {false, true}) {
-    Open(monochrome, "W.BMP");
-    Click(Button(*bmp, "cmdSaveBMPandClose"));
-    QProcess batch;
-    batch.setWorkingDirectory(folder.path());
-    QStringList args = {"--source", "mt",     "--file-type", "bmp",    "--width", "120",    "--height",
-                        "100",      "--seed", "5",           "--stem", "Q",       "--quiet"};
-    if (monochrome) args << "--monochrome";
-    batch.start(QUIBRAN_BATCH_PATH, args);
-    ASSERT_TRUE(batch.waitForFinished() && batch.exitCode() == 0) << batch.readAllStandardError().toStdString();
-    QFile saved(folder.filePath("W.BMP")), made(folder.filePath("Q0001.BMP"));
-    ASSERT_TRUE(saved.open(QIODevice::ReadOnly) && made.open(QIODevice::ReadOnly));
-    const QByteArray bytes = saved.readAll();
-    EXPECT_EQ(bytes.size(), 54 + kW * 3 * kH) << monochrome;
-    EXPECT_TRUE(bytes == made.readAll()) << monochrome;
-  }
-}
-
-// Source 4: a device failure is reported in the job's form. An input/output
-// failure closes the window (the job then ends through its failure path);
-// any other leaves it open with what was drawn, to be closed.
-TEST_F(BitmapWindowTest, DeviceFailuresInTheWindow) {
-  for (const auto& [fail_at, failure] : {std::pair{1 + 2 * kH + 5, RuntimeError(kErrDeviceIO)},
-                                         {0, RuntimeError(kErrDeviceUnavailable, "Device unavailable: none")}}) {
-    DeviceScript script;
-    script.fail_at = fail_at;
-    script.failure = failure;
-    BitmapRequest request{kSourceHardware, kW, kH, false, std::nullopt, Path("D.BMP")};
-    request.device_factory = script.Factory();
-    drawing.emplace(sources, request, stop);
-    bmp.emplace(*drawing, &window);
-    messages.clear();
-    if (failure.number() == kErrDeviceIO) {
-      EXPECT_THROW(bmp->Form_Load(), RuntimeError);
-      EXPECT_TRUE(messages.empty());
-      EXPECT_FALSE(bmp->isVisible());
-      EXPECT_TRUE(UndrawnFrom(*bmp, 3) && !UndrawnFrom(*bmp, 2));  // five pixels of column 2
-      continue;
-    }
-    bmp->Form_Load();
-    EXPECT_EQ(messages,
-              Messages({{"Error Number 68", "Alea Device:  Device unavailable: none", MessageIcon::Critical}}));
-    EXPECT_EQ(script.calls, std::vector<std::string>{"1 Open"});
-    EXPECT_TRUE(bmp->isVisible() && !Button(*bmp, "cmdSaveBMPandClose")->isEnabled());
-    Click(Button(*bmp, "cmdCloseBMP"));
-    EXPECT_FALSE(bmp->isVisible());
-  }
-}
-
-// Save && Close advances the start sequence (kept with Save Seq); the main
-// window's Stop ends the drawing and Close discards; closing the main window
-// closes the bitmap window and ends the job.
+// The main window's Stop ends the drawing and Close discards it; closing the main window closes the bitmap
+// window, ends the job and saves the settings.
 TEST_F(BitmapWindowTest, BitmapJobsFromTheMainWindow) {
   PrepareJob(kFileBmp, kSourceMersenneTwister, "100", "1");
-  Click("chkSaveLastSeq");
   const auto click_later = [](QPushButton* button) { QTimer::singleShot(0, button, &QPushButton::click); };
-  OnColumns([&](BitmapWindow& w, int x) {
-    if (x == 99) click_later(Button(w, "cmdSaveBMPandClose"));
-  });
-  Click("cmdStart");
-  EXPECT_EQ(QImage(folder.filePath("RAND0001.BMP")).size(), QSize(100, 100));
-  EXPECT_EQ(Text("txtStartSequence"), "0002");
-
   int last_column = -1;
   OnColumns([&](BitmapWindow& w, int x) {
     last_column = x;
@@ -182,14 +98,16 @@ TEST_F(BitmapWindowTest, BitmapJobsFromTheMainWindow) {
   });
   Click("cmdStart");
   EXPECT_EQ(last_column, 5);  // the drawing stopped after the column of the click
+  std::filesystem::remove(DefaultsFilePath(ConfigFolder()));
   OnColumns([&](BitmapWindow&, int x) {
     if (x == 5) window.close();
   });
   Click("cmdStart");
-  EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"RAND0001.BMP"});
-  EXPECT_EQ(Text("txtStartSequence"), "0002");
+  EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList());
+  EXPECT_EQ(Text("txtStartSequence"), "0001");
   EXPECT_TRUE(Get("cmdStart")->isEnabled() && !Get("cmdStop")->isEnabled());
   EXPECT_FALSE(window.isVisible() || window.findChild<BitmapWindow*>());
+  EXPECT_EQ(LoadDefaults(ConfigFolder()).settings.FileType, kFileBmp);  // saved
   EXPECT_TRUE(messages.empty());
 }
 

@@ -5,10 +5,8 @@
 #include <QTemporaryDir>
 
 int main(int argc, char** argv) {
-  // The window tests need no display.
+  // No display needed; the settings go to a configuration folder of the tests' own.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  // The defaults file and the window position go to a configuration folder
-  // of the tests' own, removed at the end.
   QTemporaryDir config;
   qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
   QApplication app(argc, argv);

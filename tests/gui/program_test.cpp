@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The window program as a process: ended from outside it leaves as File >
-// Exit does, and its command line answers without a display.
+// The window program as a process: ended from outside it leaves as File > Exit does, and its command line answers
+// without a display.
 
 #include <gtest/gtest.h>
 
@@ -17,9 +17,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// SIGTERM and SIGHUP during the splash window's pause or with the main window
-// open: exit status 0, the defaults file written as Exit writes it and the
-// window's position stored. The runs go side by side.
+// SIGTERM and SIGHUP during the splash window's pause or with the main window open, side by side: exit status 0, the
+// defaults file written as Exit writes it and the window's position stored.
 TEST(Program, SignalsFromOutsideLeaveAsExitDoes) {
   struct Run {
     int signal;
@@ -39,15 +38,14 @@ TEST(Program, SignalsFromOutsideLeaveAsExitDoes) {
     ::kill(run.pid, run.signal);
   }
   for (Run& run : runs) {
-    const ProgramResult result = run.program.Wait(run.pid);
-    EXPECT_EQ(result.status, 0) << ::strsignal(run.signal) << result.err;
+    EXPECT_EQ(run.program.Wait(run.pid).status, 0) << ::strsignal(run.signal);
     EXPECT_EQ(ReadFile(DefaultsFilePath(run.config.dir())), FormatDefaults(saved)) << ::strsignal(run.signal);
     EXPECT_NE(ReadFile(run.config / "Ostrel Works/Quibran.conf").find("MainWidth="), std::string::npos);
   }
 }
 
-// --version answers; Qt's own options are told from the rest, which is a
-// usage error (2); with nothing else, the missing display is (1).
+// --version answers; Qt's own options are told from the rest, which is a usage error (2); with nothing else, the
+// missing display is (1).
 TEST(Program, CommandLineWithoutADisplay) {
   const std::pair<std::vector<std::string>, int> cases[] = {
       {{"--version"}, 0}, {{"--bogus"}, 2}, {{"-style", "Fusion", "RAND"}, 2}, {{"-style", "Fusion"}, 1}};

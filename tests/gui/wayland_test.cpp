@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Under a Wayland compositor (wayland_smoke.sh runs this under a headless
-// weston) the main window appears, and Exit writes the defaults file and
-// stores the window's size, not its position, which Wayland keeps to itself.
+// Under a headless weston (wayland_smoke.sh) the window appears, and Exit writes the defaults file and stores the
+// window's size, not its position, which Wayland keeps to itself.
 
 #include <gtest/gtest.h>
 
-#include <QPushButton>
-#include <QSettings>
 #include <QTest>
+#include <QtWidgets>
 
 #include "app/main_window.h"
 #include "app/start_up.h"

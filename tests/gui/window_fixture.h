@@ -1,24 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// A main window on the offscreen platform whose messages are recorded
-// instead of shown.
+// A main window on the offscreen platform, its messages recorded, not shown.
 
 #include <gtest/gtest.h>
 
-#include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTest>
-#include <optional>
-#include <ostream>
-#include <vector>
+#include <QtWidgets>
+#include <functional>
 
 #include "app/main_window.h"
 #include "app/message_box.h"
@@ -29,35 +17,14 @@
 
 // GoogleTest prints Qt strings as text in its failure messages.
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
-inline void PrintTo(const QStringList& list, std::ostream* out) { *out << '{' << list.join(", ").toStdString() << '}'; }
 
 namespace quibran::test {
 
-struct Message {
-  QString title;
-  QString text;
-  MessageIcon icon;
-  bool operator==(const Message&) const = default;
-};
-using Messages = std::vector<Message>;
-
-inline std::ostream& operator<<(std::ostream& out, const Message& m) {
-  return out << '[' << m.title.toStdString() << "] " << m.text.toStdString() << " (icon " << static_cast<int>(m.icon)
-             << ')';
-}
-
-// A message titled with the application title.
-inline Message AppMessage(const QString& text, MessageIcon icon) { return {"Quibran", text, icon}; }
-
-// The caption of each named child of `parent`: a frame's title, else its text.
-inline QStringList Captions(const QObject& parent, const QStringList& names) {
-  QStringList captions;
-  for (const QString& name : names) {
-    const QObject* child = parent.findChild<QObject*>(name);
-    captions << (child ? child->property(child->property("title").isValid() ? "title" : "text").toString()
-                       : "missing " + name);
-  }
-  return captions;
+// Whether the messages, one by one, hold `parts` (an error number or a few words).
+inline ::testing::AssertionResult Holds(const QStringList& messages, const QStringList& parts) {
+  bool same = messages.size() == parts.size();
+  for (qsizetype i = 0; same && i < parts.size(); ++i) same = messages[i].contains(parts[i]);
+  return same ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << messages.join(" | ").toStdString();
 }
 
 class WindowTest : public ::testing::Test {
@@ -74,10 +41,8 @@ class WindowTest : public ::testing::Test {
     EXPECT_NE(widget, nullptr) << qPrintable(name);
     return widget;
   }
-  QLineEdit* Edit(const char* name) { return Get<QLineEdit>(name); }
   QComboBox* Quantity() { return Get<QComboBox>("cmbNumOfNums"); }
   QRadioButton* NumType(int index) { return Get<QRadioButton>(QString("optNumType%1").arg(index)); }
-  void Trigger(const char* action) { Get<QAction>(action)->trigger(); }
   // The text of a line edit or of the quantity list, and setting it from code.
   QString Text(const QString& field) {
     auto* combo = qobject_cast<QComboBox*>(Get(field));
@@ -87,48 +52,35 @@ class WindowTest : public ::testing::Test {
     if (auto* combo = qobject_cast<QComboBox*>(Get(field))) return combo->setEditText(text);
     Get<QLineEdit>(field)->setText(text);
   }
-
-  // Clicks a button where its indicator is: option buttons and check boxes
-  // take clicks on their indicator and caption only.
+  // Clicks a button where an option button's or a check box's indicator is.
   void Click(QWidget* button) {
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(std::min(8, button->width() / 2), button->height() / 2));
   }
   void Click(const char* name) { Click(Get(name)); }
   void ChooseFileType(int index) { Click(Get(QString("optFileType%1").arg(index))); }
   void ChooseDevice(int index) { Get<QComboBox>("cmbDevice")->setCurrentIndex(index); }
-
-  // Focuses the field, selects its text and types over it key by key.
-  void Type(QWidget* field, const QString& text) {
-    field->setFocus();
-    if (auto* combo = qobject_cast<QComboBox*>(field)) combo->lineEdit()->selectAll();
-    if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->selectAll();
-    QTest::keyClicks(field, text);
-  }
-  // Moves the focus from the field to the read-only file name box.
-  void Leave(QWidget* field) {
-    field->setFocus();
-    Edit("txtFileName")->setFocus();
-  }
-  void TypeAndLeave(QWidget* field, const QString& text) {
-    Type(field, text);
-    Leave(field);
+  // Types over the field's text key by key; leaving moves on to the file name box.
+  void Type(const QString& field, const QString& text, bool leave = false) {
+    QWidget* widget = Get(field);
+    widget->setFocus();
+    if (auto* combo = qobject_cast<QComboBox*>(widget)) combo->lineEdit()->selectAll();
+    if (auto* edit = qobject_cast<QLineEdit*>(widget)) edit->selectAll();
+    QTest::keyClicks(widget, text);
+    if (leave) Get("txtFileName")->setFocus();
   }
   // A job of `files` files into `folder`, stem RAND, from sequence 0001.
   void PrepareJob(int file_type, int source, const QString& quantity, const QString& files) {
-    ASSERT_TRUE(folder.isValid());
     ChooseDevice(source);
     ChooseFileType(file_type);
     Quantity()->setEditText(quantity);
-    TypeAndLeave(Edit("txtNumOfFiles"), files);
-    TypeAndLeave(Edit("txtDestDir"), folder.path());
-    TypeAndLeave(Edit("txtStartSequence"), "1");
+    Type("txtNumOfFiles", files, true);
+    Type("txtDestDir", folder.path(), true);
+    Type("txtStartSequence", "1", true);
   }
 
-  Messages messages;
-  std::optional<MessageInterceptor> interceptor{std::in_place,
-                                                [this](const QString& title, const QString& text, MessageIcon icon) {
-                                                  messages.push_back({title, text, icon});
-                                                }};
+  QStringList messages;  // "title: text"
+  MessageInterceptor interceptor{
+      [this](const QString& title, const QString& text, MessageIcon) { messages << title + ": " + text; }};
   QTemporaryDir folder;
   FixedClock clock{45000, 43200.5f};
   RandomSources sources{clock};
