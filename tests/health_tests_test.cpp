@@ -23,12 +23,6 @@ std::string Stream(std::size_t size, std::size_t at = 0, int count = 0, std::siz
   return bytes;
 }
 
-std::string Repeated(const std::string& pattern) {
-  std::string bytes;
-  while (bytes.size() < 2048) bytes += pattern;
-  return bytes;
-}
-
 // However the stream is split into blocks, the same bytes pass: all before
 // the bytes held back, at the end or at a failure.
 TEST(HealthTestsTest, EachTestFailsAtItsCutoffAndPassesTheSameBytesInAnyBlocks) {
@@ -51,9 +45,7 @@ TEST(HealthTestsTest, EachTestFailsAtItsCutoffAndPassesTheSameBytesInAnyBlocks) 
       {"a window's first byte 25 times", Stream(1034, 512, 25, 19), "", 1024},
       {"a window's first byte 26 times", Stream(1034, 512, 26, 19), proportion("0x00", 476), 512},
       {"26 zeros from a window's second byte", Stream(1034, 513, 26, 19), "", 1024},
-      {"26 zeros over two windows", Stream(1034, 0, 26, 21), "", 1024},
-      {"a pattern of 4 bytes", Repeated("\x11\x22\x33\x44"), proportion("0x11", 101), 0},
-      {"a pattern of 8 bytes", Repeated("\x11\x22\x33\x44\x55\x66\x77\x88"), proportion("0x11", 201), 0},
+      {"a zero every fourth byte", Stream(2048, 0, 512, 4), proportion("0x00", 101), 0},
   };
   for (const auto& c : cases) {
     for (const std::size_t piece : {c.bytes.size(), std::size_t{1}, std::size_t{37}, std::size_t{512}}) {

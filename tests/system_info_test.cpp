@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -18,48 +19,54 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Entry {
-  std::string path;  // below the temporary folder; a trailing '/' makes a folder
-  bool executable;
-};
-
-TEST(SystemInfo, FindsTheFirstProgramOfTheList) {
+// Each case lays out files below a temporary folder (a trailing '/' makes a
+// folder, a leading '-' a file that is not executable), sets PATH ("@" the
+// temporary folder; none unsets it) and runs the search from the folder `cwd`.
+TEST(SystemInfo, FindsTheFirstProgramOfTheListOnPath) {
   struct Case {
     const char* name;
-    std::vector<Entry> entries;
-    std::string path_list;  // "@" stands for the temporary folder
-    std::string found;      // below the temporary folder; "" for nothing
-    std::string cwd{};      // the current folder during the search, below the temporary folder
+    std::vector<std::string> entries;
+    std::optional<std::string> path;
+    std::string found;  // "" for nothing
+    std::string cwd{};
   };
   const Case cases[] = {
-      {"empty PATH", {{"a/hardinfo", true}}, "", ""},
-      {"one folder", {{"a/hardinfo", true}}, "@a", "a/hardinfo"},
-      {"list order before PATH order", {{"a/kinfocenter", true}, {"b/hardinfo2", true}}, "@a:@b", "b/hardinfo2"},
-      {"earlier folder for the same name", {{"a/hardinfo", true}, {"b/hardinfo", true}}, "@b/:@a", "b/hardinfo"},
+      {"no PATH", {"a/hardinfo"}, std::nullopt, ""},
+      {"list order before PATH order", {"a/kinfocenter", "b/hardinfo2"}, "@a:@b", "b/hardinfo2"},
+      {"earlier folder for the same name", {"a/hardinfo", "b/hardinfo"}, "@b/:@a", "b/hardinfo"},
       {"not executable or a folder is passed over",
-       {{"a/hardinfo2", false}, {"a/hardinfo/", false}, {"a/kinfocenter", true}},
+       {"-a/hardinfo2", "a/hardinfo/", "a/kinfocenter"},
        "@a",
        "a/kinfocenter"},
-      {"an empty entry is not the cwd", {{"a/hardinfo", true}, {"c/hardinfo2", true}}, "::@a:", "a/hardinfo", "c"},
-      {"none of the names", {{"a/sysinfo", true}}, "@a", ""},
+      {"an empty entry is not the cwd", {"a/hardinfo", "c/hardinfo2"}, "::@a:", "a/hardinfo", "c"},
+      {"none of the names", {"a/sysinfo"}, "@a", ""},
   };
+  const std::string saved_path = std::getenv("PATH") ? std::getenv("PATH") : "";
+  const fs::path saved_cwd = fs::current_path();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const test::TempFolder folder;
-    for (const Entry& entry : c.entries) {
-      const fs::path path = folder / entry.path;
-      fs::create_directories(entry.path.ends_with('/') ? path : path.parent_path());
-      if (entry.path.ends_with('/')) continue;
+    for (std::string entry : c.entries) {
+      const bool executable = !entry.starts_with('-');
+      if (!executable) entry.erase(0, 1);
+      const fs::path path = folder / entry;
+      fs::create_directories(entry.ends_with('/') ? path : path.parent_path());
+      if (entry.ends_with('/')) continue;
       std::ofstream(path) << "#!/bin/sh\n";
-      fs::permissions(path, entry.executable ? fs::perms::owner_all : fs::perms::owner_read | fs::perms::owner_write);
+      fs::permissions(path, executable ? fs::perms::owner_all : fs::perms::owner_read);
     }
-    std::string path_list = c.path_list;
-    for (size_t at; (at = path_list.find('@')) != std::string::npos;) path_list.replace(at, 1, folder / "");
-    const fs::path previous = fs::current_path();
+    if (c.path) {
+      std::string path_list = *c.path;
+      for (size_t at; (at = path_list.find('@')) != std::string::npos;) path_list.replace(at, 1, folder / "");
+      ::setenv("PATH", path_list.c_str(), 1);
+    } else {
+      ::unsetenv("PATH");
+    }
     fs::current_path(folder / c.cwd);
-    const std::optional<std::string> found = FindOnPath(path_list);
-    fs::current_path(previous);
-    EXPECT_EQ(found, c.found.empty() ? std::optional<std::string>() : folder / c.found);
+    const std::optional<std::string> found = FindSystemInfoTool();
+    fs::current_path(saved_cwd);
+    ::setenv("PATH", saved_path.c_str(), 1);
+    EXPECT_EQ(found, c.found.empty() ? std::nullopt : std::optional(folder / c.found));
   }
 }
 
