@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The statistics, the FIPS 140-2 counts and the verdicts, headless.
+// quibran-check: its figures against ent's, rngtest's and sha256sum's on
+// the same files, its answers to bad input, and the pieces behind them.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -8,7 +9,9 @@
 #include <cstdio>
 #include <ctime>
 #include <fstream>
+#include <map>
 #include <optional>
+#include <regex>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -20,116 +23,112 @@
 #include "fixed_clock.h"
 #include "job/temp_folder.h"
 #include "platform/input_file.h"
+#include "platform/kernel_random.h"
+#include "program_run.h"
 #include "random/random_sources.h"
 
 namespace quibran {
 namespace {
 
-std::vector<uint8_t> TwisterBytes(std::size_t count, int32_t seed) {
+std::string Twister(std::size_t size, int32_t seed) {
   const test::FixedClock clock(46000, 0.0f);
   RandomSources sources(clock);
   sources.SeedSource(kSourceMersenneTwister, seed);
-  std::vector<uint8_t> bytes(count);
-  sources.DrawBytes(kSourceMersenneTwister, bytes.data(), count);
+  std::string bytes(size, '\0');
+  sources.DrawBytes(kSourceMersenneTwister, reinterpret_cast<uint8_t*>(bytes.data()), size);
   return bytes;
 }
+const uint8_t* Data(const std::string& bytes) { return reinterpret_cast<const uint8_t*>(bytes.data()); }
 
-constexpr std::size_t kBlock3 = 4 + 3 * 2500;  // where block 3 starts
-
-// Sets `count` bits of block 3 from bit `first` on (most significant first) to `bit`.
-void SetBits(std::vector<uint8_t>& bytes, std::size_t first, int count, int bit) {
-  for (std::size_t i = first; i < first + static_cast<std::size_t>(count); ++i) {
-    uint8_t& byte = bytes[kBlock3 + i / 8];
-    const auto mask = static_cast<uint8_t>(0x80 >> (i % 8));
-    byte = static_cast<uint8_t>(bit ? byte | mask : byte & ~mask);
+// The output of a shell command.
+std::string Shell(const std::string& command) {
+  std::string out;
+  if (FILE* pipe = ::popen(command.c_str(), "r")) {
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+    ::pclose(pipe);
   }
+  return out;
 }
 
 // Pieces of any size give the figures of the whole.
 TEST(Checks, PiecesOfAnySizeGiveTheFiguresOfTheWhole) {
-  const std::vector<uint8_t> bytes = TwisterBytes(60013, 9);
+  const std::string bytes = Twister(60013, 9);
   ByteStatistics whole_stats, piece_stats;
   FipsTests whole_fips, piece_fips;
-  whole_stats.Add(bytes.data(), bytes.size());
-  whole_fips.Add(bytes.data(), bytes.size());
+  whole_stats.Add(Data(bytes), bytes.size());
+  whole_fips.Add(Data(bytes), bytes.size());
   for (std::size_t at = 0, size = 1; at < bytes.size(); at += size, size = size * 3 % 4099 + 1) {
     size = std::min(size, bytes.size() - at);
-    piece_stats.Add(bytes.data() + at, size);
-    piece_fips.Add(bytes.data() + at, size);
+    piece_stats.Add(Data(bytes) + at, size);
+    piece_fips.Add(Data(bytes) + at, size);
   }
   const ByteFigures a = whole_stats.Figures(), b = piece_stats.Figures();
   EXPECT_EQ(std::tie(a.entropy, a.chi_square, a.mean, a.monte_carlo_pi, a.serial_correlation),
             std::tie(b.entropy, b.chi_square, b.mean, b.monte_carlo_pi, b.serial_correlation));
-  const FipsFigures& x = whole_fips.figures();
-  const FipsFigures& y = piece_fips.figures();
-  EXPECT_EQ(x.blocks, (bytes.size() - 4) / 2500);
-  EXPECT_EQ(std::vector<uint64_t>({x.blocks, x.failures, x.monobit, x.poker, x.runs, x.long_run, x.continuous_run}),
-            std::vector<uint64_t>({y.blocks, y.failures, y.monobit, y.poker, y.runs, y.long_run, y.continuous_run}));
+  const FipsFigures &x = whole_fips.figures(), &y = piece_fips.figures();
+  EXPECT_EQ(x.blocks, 24u);
+  EXPECT_EQ(std::tie(x.failures, x.monobit, x.poker, x.runs, x.long_run, x.continuous_run),
+            std::tie(y.failures, y.monobit, y.poker, y.runs, y.long_run, y.continuous_run));
 }
 
 // A failure planted in block 3 of ten blocks that pass is counted there, by
-// its test, and nowhere else.
-TEST(FipsTests, APlantedFailureIsCountedInItsBlockByItsTest) {
-  struct Case {
+// its test, and nowhere else: runs at the long run's cutoff, a word equal to
+// the block before's last, a block of zeros.
+TEST(FipsTests, APlantedFailureIsCountedByItsTest) {
+  constexpr std::size_t kBlock3 = 4 + 3 * 2500;
+  const auto set_bits = [](std::string& bytes, std::size_t first, std::size_t count, int bit) {
+    for (std::size_t i = first; i < first + count; ++i) {
+      const auto mask = static_cast<char>(0x80 >> (i % 8));
+      char& byte = bytes[kBlock3 + i / 8];
+      byte = static_cast<char>(bit ? byte | mask : byte & ~mask);
+    }
+  };
+  const struct {
     const char* name;
-    std::vector<std::tuple<std::size_t, int, int>> bits;           // SetBits' arguments
-    std::vector<std::pair<std::ptrdiff_t, std::ptrdiff_t>> words;  // 4 bytes copied from, to (from block 3's start)
+    std::vector<std::tuple<std::size_t, std::size_t, int>> bits;  // from bit, how many, to
+    bool copy_word;                                               // the block before's last word to the block's first
     unsigned failed;
+  } cases[] = {
+      {"nothing", {}, false, 0},
+      {"26 ones", {{803, 1, 0}, {804, 26, 1}, {830, 1, 0}}, false, kFipsLongRun},
+      {"25 ones", {{803, 1, 0}, {804, 25, 1}, {829, 1, 0}}, false, 0},
+      {"26 zeros at the end", {{19973, 1, 1}, {19974, 26, 0}}, false, kFipsLongRun},
+      {"the block before's last word", {}, true, kFipsContinuousRun},
+      {"all zeros", {{0, 20000, 0}}, false, kFipsMonobit | kFipsPoker | kFipsRuns | kFipsLongRun | kFipsContinuousRun},
   };
-  const Case cases[] = {
-      {"nothing", {}, {}, 0},
-      {"26 ones", {{803, 1, 0}, {804, 26, 1}, {830, 1, 0}}, {}, kFipsLongRun},
-      {"25 ones", {{803, 1, 0}, {804, 25, 1}, {829, 1, 0}}, {}, 0},
-      {"26 zeros at the end", {{19973, 1, 1}, {19974, 26, 0}}, {}, kFipsLongRun},
-      {"a word repeated", {}, {{40, 44}}, kFipsContinuousRun},
-      {"the block before's last word", {}, {{-4, 0}}, kFipsContinuousRun},
-      {"all zeros", {{0, 20000, 0}}, {}, kFipsMonobit | kFipsPoker | kFipsRuns | kFipsLongRun | kFipsContinuousRun},
-  };
-  for (const Case& c : cases) {
-    std::vector<uint8_t> bytes = TwisterBytes(4 + 10 * 2500 + 1000, 12);
-    for (const auto& [first, count, bit] : c.bits) SetBits(bytes, first, count, bit);
-    const auto block3 = bytes.begin() + static_cast<std::ptrdiff_t>(kBlock3);
-    for (const auto& [from, to] : c.words) std::copy_n(block3 + from, 4, block3 + to);
+  for (const auto& c : cases) {
+    std::string bytes = Twister(4 + 10 * 2500 + 1000, 12);
+    for (const auto& [first, count, bit] : c.bits) set_bits(bytes, first, count, bit);
+    if (c.copy_word) bytes.replace(kBlock3, 4, bytes, kBlock3 - 4, 4);
     FipsTests fips;
-    fips.Add(bytes.data(), bytes.size());
+    fips.Add(Data(bytes), bytes.size());
     const FipsFigures& f = fips.figures();
-    EXPECT_EQ(f.blocks, 10u) << c.name;
-    EXPECT_EQ(f.failures, c.failed ? 1u : 0u) << c.name;
-    const std::vector<uint64_t> by_test = {f.monobit, f.poker, f.runs, f.long_run, f.continuous_run};
+    EXPECT_EQ(std::tie(f.blocks, f.failures), std::tuple(10u, c.failed ? 1u : 0u)) << c.name;
+    const uint64_t by_test[] = {f.monobit, f.poker, f.runs, f.long_run, f.continuous_run};
     for (std::size_t t = 0; t < 5; ++t) EXPECT_EQ(by_test[t], (c.failed >> t) & 1) << c.name << " test " << t;
   }
 }
 
-FileReport Report(uint64_t size, uint64_t blocks, uint64_t failures, double exceeded) {
-  FileReport r;
-  r.size = size;
-  r.fips.blocks = blocks;
-  r.fips.failures = failures;
-  r.bytes.chi_square_exceeded = exceeded;
-  return r;
-}
-
-TEST(Verdict, ReadsAtAGlance) {
-  struct Case {
-    FileReport report;
-    std::string verdict;
+TEST(Verdict, JudgesBothTestsAtTheirThresholds) {
+  const auto report = [](uint64_t blocks, uint64_t failures, double exceeded) {
+    FileReport r;
+    r.size = blocks * 2500 + 4;
+    r.fips.blocks = blocks;
+    r.fips.failures = failures;
+    r.bytes.chi_square_exceeded = exceeded;
+    return r;
   };
-  for (const Case& c : std::vector<Case>{
-           {Report(0, 0, 0, 1), "empty: nothing to check"},
-           {Report(2503, 0, 0, 0.5), "too short to judge: 2503 bytes, fewer than the 2504 of one FIPS 140-2 block"},
-           {Report(10000004, 4000, 3, 0.412),
-            "looks random: FIPS failures 3 of 4000 blocks (expected about 3.2), chi-square 41.20 %"},
-           {Report(10000004, 4000, 3, 0.995),
-            "suspect: FIPS failures 3 of 4000 blocks (expected about 3.2), chi-square 99.50 %"},
-           {Report(10000004, 4000, 10, 0.5),
-            "suspect: FIPS failures 10 of 4000 blocks (expected about 3.2), chi-square 50.00 %"},
-           {Report(10000004, 4000, 20, 0.5),
-            "not random: FIPS failures 20 of 4000 blocks (expected about 3.2), chi-square 50.00 %"},
-           {Report(1000000004, 400000, 323, 0.00001),
-            "not random: FIPS failures 323 of 400000 blocks (expected about 323), chi-square less than 0.01 %"},
-       }) {
-    EXPECT_EQ(Verdict(c.report), c.verdict);
-  }
+  using enum Judgement;
+  EXPECT_EQ(Judge(report(4000, 3, 0.412)), LooksRandom);
+  EXPECT_EQ(Judge(report(4000, 3, 0.995)), Suspect);
+  EXPECT_EQ(Judge(report(4000, 0, 0.5)), LooksRandom);
+  EXPECT_EQ(Judge(report(4000, 10, 0.5)), Suspect);
+  EXPECT_EQ(Judge(report(4000, 20, 0.5)), NotRandom);
+  EXPECT_EQ(Verdict(report(4000, 3, 0.412)),
+            "looks random: FIPS failures 3 of 4000 blocks (expected about 3.2), chi-square 41.20 %");
+  EXPECT_EQ(Verdict(report(400000, 323, 0.00001)),
+            "not random: FIPS failures 323 of 400000 blocks (expected about 323), chi-square less than 0.01 %");
 }
 
 // Names keep their exact bytes: what is not UTF-8 becomes \xHH, and a
@@ -141,11 +140,7 @@ TEST(Names, EscapesKeepEveryByteAndControlsOffTheTerminal) {
             "Gr\xC3\xBC\xC3\x9F \xE2\x82\xAC \xF0\x9F\x8E\xB2"},
            {"\xFF\xFE\\xFF \xC3", R"("\\xFF\\xFE\\\\xFF \\xC3")", R"(\xFF\xFE\\xFF \xC3)"},  // the last cut short
            {"\xE0\x80\xAF\xED\xA0\x80", R"("\\xE0\\x80\\xAF\\xED\\xA0\\x80")", R"(\xE0\x80\xAF\xED\xA0\x80)"},
-           {"\x7F\xC2\x9B"
-            "1m",
-            "\"\x7F\xC2\x9B"
-            "1m\"",
-            R"(\x7F\xC2\x9B1m)"},  // DEL, C1 CSI
+           {"\x7F\xC2\x9B[", "\"\x7F\xC2\x9B[\"", R"(\x7F\xC2\x9B[)"},  // DEL, C1 CSI
        }) {
     EXPECT_EQ(JsonString(name), json) << name;
     EXPECT_EQ(EscapedName(name, true), text) << name;
@@ -179,33 +174,200 @@ TEST(InputFile, SeesARegularFileChangeAfterItWasOpened) {
 // sha256sum of the same bytes as one file.
 TEST(Sha256, DigestOfPiecesMatchesSha256sumOfTheWhole) {
   test::TempFolder folder;
-  const std::vector<uint8_t> big = TwisterBytes((1 << 20) + 4099, 17);
-  const struct {
-    std::size_t size;
-    std::vector<std::size_t> cuts;  // where the input is split between Add calls
-  } cases[] = {{1, {}},
-               {63, {1}},
-               {64, {63}},
-               {65, {64}},
-               {1000, {1, 64, 65, 129, 999}},
-               {big.size(), {0, 3, 64 * 1021 + 5, 500000, 1048575, big.size()}}};
-  for (const auto& c : cases) {
-    const std::vector<uint8_t> bytes(big.begin(), big.begin() + static_cast<std::ptrdiff_t>(c.size));
+  const std::string big = Twister((1 << 20) + 4099, 17);
+  const std::pair<std::size_t, std::vector<std::size_t>> cases[] = {
+      // size, where Add calls split it
+      {1, {}},
+      {65, {1, 64}},
+      {1000, {63, 65, 129, 999}},
+      {big.size(), {0, 3, 64 * 1021 + 5, 500000, big.size()}}};
+  for (const auto& [size, cuts] : cases) {
+    const std::string bytes = big.substr(0, size);
     Sha256 sha;
     std::size_t from = 0;
-    for (std::size_t cut : c.cuts) {
-      sha.Add(bytes.data() + from, cut - from);
+    for (const std::size_t cut : cuts) {
+      sha.Add(Data(bytes) + from, cut - from);
       from = cut;
     }
-    sha.Add(bytes.data() + from, bytes.size() - from);
-    std::ofstream(folder / "f", std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    std::string sum(64, ' ');
-    FILE* pipe = ::popen(("sha256sum " + (folder / "f")).c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    sum.resize(std::fread(sum.data(), 1, sum.size(), pipe));
-    ::pclose(pipe);
-    EXPECT_EQ(sha.HexDigest(), sum) << c.size << " bytes";
+    sha.Add(Data(bytes) + from, bytes.size() - from);
+    std::ofstream(folder / "f", std::ios::binary) << bytes;
+    EXPECT_EQ(sha.HexDigest(), Shell("sha256sum " + (folder / "f")).substr(0, 64)) << size << " bytes";
+  }
+}
+
+using Figures = std::map<std::string, std::string>;
+
+class CheckToolTest : public ::testing::Test {
+ protected:
+  test::ProgramResult Check(const std::vector<std::string>& args) { return run_.Run(folder_.dir(), args); }
+  std::string Write(const std::string& name, const std::string& bytes) {
+    std::ofstream(folder_ / name, std::ios::binary) << bytes;
+    return folder_ / name;
+  }
+  // "key": value pairs of one JSON object, the values as printed.
+  static Figures JsonFigures(const std::string& json) {
+    Figures figures;
+    const std::regex pair("\"(\\w+)\": (\"[^\"]*\"|[^,}]+)");
+    for (std::sregex_iterator i(json.begin(), json.end(), pair), end; i != end; ++i) figures[(*i)[1]] = (*i)[2];
+    return figures;
+  }
+  // The figures ent and rngtest print for a file, under quibran-check's keys.
+  static Figures ReferenceFigures(const std::string& path) {
+    Figures figures;
+    const std::string ent = Shell("ent '" + path + "'");
+    const auto find = [&](const std::string& text, const char* pattern, const char* key) {
+      std::smatch m;
+      if (std::regex_search(text, m, std::regex(pattern))) figures[key] = m[1];
+    };
+    find(ent, "Entropy = (\\S+) bits", "entropy");
+    find(ent, "by (\\d+) percent", "compression_percent");
+    find(ent, "samples is (\\S+), and", "chi_square");
+    find(ent, "exceed this value ([\\d.]+) percent", "chi_square_percent");
+    find(ent, "data bytes is (\\S+) \\(", "mean");
+    find(ent, "Pi is ([\\d.]+) \\(error ([\\d.]+)", "monte_carlo_pi");
+    find(ent, "\\(error ([\\d.]+) percent", "monte_carlo_error_percent");
+    find(ent, "coefficient is (-?[\\d.]+)", "serial_correlation");
+    if (ent.find("coefficient is undefined") != std::string::npos) figures["serial_correlation"] = "null";
+    if (ent.find("exceed this value less than 0.01") != std::string::npos) figures["chi_square_percent"] = "0.00";
+    if (ent.find("exceed this value more than") != std::string::npos) figures["chi_square_percent"] = "100.00";
+    const std::string fips = Shell("rngtest < '" + path + "' 2>&1");
+    find(fips, "successes: (\\d+)", "fips_successes");
+    find(fips, "failures: (\\d+)", "fips_failures");
+    find(fips, "Monobit: (\\d+)", "fips_monobit");
+    find(fips, "Poker: (\\d+)", "fips_poker");
+    find(fips, "Runs: (\\d+)", "fips_runs");
+    find(fips, "Long run: (\\d+)", "fips_long_run");
+    find(fips, "Continuous run: (\\d+)", "fips_continuous_run");
+    return figures;
+  }
+
+  test::TempFolder folder_;
+  test::ProgramRun run_{QUIBRAN_CHECK_PATH};
+};
+
+// Every figure that ent and rngtest print, with their digits: on zeros, a
+// repeated pattern, bytes from the twister and from the kernel, twister
+// bytes with every 17th zeroed (whose blocks meet rngtest's quirks) and a
+// file shorter than one FIPS block.
+TEST_F(CheckToolTest, FiguresAgreeWithEntAndRngtest) {
+  if (Shell("command -v ent && command -v rngtest").empty()) GTEST_SKIP() << "ent or rngtest is not installed";
+  const std::string twister = Twister(3000000, 2024);
+  std::string kernel(1000000, '\0'), sparse = twister.substr(1000000);
+  for (std::size_t i = 0; i < sparse.size(); i += 17) sparse[i] = 0;
+  FillFromKernel(kernel.data(), kernel.size());
+  std::string pattern;
+  while (pattern.size() < 250000) pattern += "Quibran!";
+  const std::vector<std::pair<std::string, std::string>> files = {{"zeros", std::string(100000, '\0')},
+                                                                  {"pattern", pattern},
+                                                                  {"twister", twister.substr(0, 1000000)},
+                                                                  {"kernel", kernel},
+                                                                  {"sparse", sparse},
+                                                                  {"short", twister.substr(0, 2000)}};
+  for (const auto& [name, bytes] : files) {
+    const std::string path = Write(name, bytes);
+    const test::ProgramResult result = Check({"--json", path});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const Figures ours = JsonFigures(result.out);
+    const Figures theirs = ReferenceFigures(path);
+    EXPECT_EQ(theirs.size(), 15u) << name;
+    for (const auto& [key, value] : theirs) EXPECT_EQ(ours.at(key), value) << name << " " << key;
+  }
+}
+
+// Bad files are named on standard error with the reason; the others are
+// still checked, in order, and the exit status is 1.
+TEST_F(CheckToolTest, BadFilesAreReportedAndTheOthersStillChecked) {
+  const std::string spaced = Write(
+      "pad mit L\xC3\xBC"
+      "cke.bin",
+      std::string(2000, 'x'));
+  const std::string empty = Write("empty", "");
+  const std::string missing = folder_ / "missing";
+  test::ProgramResult result = Check({missing, empty, folder_.dir(), spaced});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, "quibran-check: " + missing + ": cannot open: No such file or directory\nquibran-check: " +
+                            folder_.dir() + ": cannot read: Is a directory\n");
+  ASSERT_NE(result.out.find(empty + "\n"), std::string::npos);
+  EXPECT_LT(result.out.find(empty + "\n"), result.out.find(spaced + "\n"));
+  EXPECT_NE(result.out.find("entropy               n/a\n"), std::string::npos);
+  EXPECT_EQ(result.out.find("nan"), std::string::npos);
+
+  // A writer's temporary file is never a pad, whatever its bytes.
+  const std::string partial = Write(".PAD0001.BIN.x7Qk2M.partial", std::string(3000, 'x'));
+  const std::string unfinished = ": unfinished: a partial file that was never completed\n";
+  result = Check({"--quiet", empty, spaced, partial});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, empty + ": empty: nothing to check\n" + spaced +
+                            ": too short to judge: 2000 bytes, fewer than the 2504 of one FIPS 140-2 block\n" +
+                            partial + unfinished);
+  // A report that cannot be written is no success either.
+  result = run_.Run(folder_.dir(), {"--quiet", empty}, {.out = "/dev/full"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, "quibran-check: cannot write the report to standard output: No space left on device\n");
+
+  // JSON: every key, null for what has no meaning, an object for a file that cannot be read.
+  result = Check({"--json", empty, missing});
+  EXPECT_EQ(result.status, 1);
+  const std::size_t line = result.out.find('\n');
+  EXPECT_EQ(result.out.substr(0, line),
+            "{\"file\": \"" + empty +
+                "\", \"size\": 0, \"sha256\": \"e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855\", "
+                "\"entropy\": null, \"compression_percent\": null, \"chi_square\": null, \"chi_square_percent\": null, "
+                "\"mean\": null, \"monte_carlo_pi\": null, \"monte_carlo_error_percent\": null, "
+                "\"serial_correlation\": null, \"fips_blocks\": 0, \"fips_successes\": 0, \"fips_failures\": 0, "
+                "\"fips_monobit\": 0, \"fips_poker\": 0, \"fips_runs\": 0, \"fips_long_run\": 0, "
+                "\"fips_continuous_run\": 0, \"verdict\": \"empty: nothing to check\"}");
+  EXPECT_EQ(result.out.substr(line + 1),
+            "{\"file\": \"" + missing + "\", \"error\": \"cannot open: No such file or directory\"}\n");
+  EXPECT_EQ(JsonFigures(Check({"--json", partial}).out).at("verdict"),
+            "\"" + unfinished.substr(2, unfinished.size() - 3) + "\"");
+}
+
+// Usage errors end with status 2 and one line on standard error; "--" ends
+// the options.
+TEST_F(CheckToolTest, UsageErrorsAndTheEndOfOptions) {
+  for (const auto& [args, err] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{}, "no file given (see --help)"},
+           {{"--colour", "x"}, "unknown option '--colour' (see --help)"},
+           {{"--json", "--quiet", "x"}, "--json and --quiet exclude each other"}}) {
+    const test::ProgramResult result = Check(args);
+    EXPECT_EQ(std::tie(result.status, result.out, result.err), std::tuple(2, "", "quibran-check: " + err + "\n"));
+  }
+  Write("-dash", std::string(10, 'a'));
+  EXPECT_EQ(Check({"--quiet", "--", "-dash"}).status, 0);
+}
+
+// Standard input as "-" (a pipe, or a file read from partway); files that
+// /proc and /sys make as they are read; names that are not UTF-8 or hold
+// controls; --strict's status 3 unless a file is unreadable.
+TEST_F(CheckToolTest, StandardInputKernelFilesNamesAndStrict) {
+  Write("twister", Twister(100000, 2024));
+  Write("zeros", std::string(100000, '\0'));
+  const auto size = [](const char* path) { return std::to_string(test::ReadFile(path).size()); };
+  for (const auto& [line, status, out_start] : std::vector<std::tuple<std::string, int, std::string>>{
+           {"head -c 100000 /dev/zero | check --quiet --strict -", 3, "-: not random: FIPS failures 39 of 39"},
+           {"check --strict --json - <twister", 0, "{\"file\": \"-\", \"size\": 100000,"},
+           {"{ dd bs=10 count=1 status=none of=/dev/null; check --json -; } <twister", 0,
+            "{\"file\": \"-\", \"size\": 99990,"},
+           {"check --quiet --strict twister zeros", 3, "twister: looks random"},
+           {"check --quiet --strict zeros missing", 1, "zeros: not random"},
+           {"check --json /proc/version", 0, "{\"file\": \"/proc/version\", \"size\": " + size("/proc/version")},
+           {"check --quiet /sys/devices/system/cpu/online", 0,
+            "/sys/devices/system/cpu/online: too short to judge: " + size("/sys/devices/system/cpu/online") + " bytes"},
+           {R"(: >$'\xff\xfe' >$'\xfe\xff' >'a\b'; check --json $'\xff\xfe' $'\xfe\xff' 'a\b' | cut -d, -f1)", 0,
+            R"({"file": "\\xFF\\xFE")"
+            "\n"
+            R"({"file": "\\xFE\\xFF")"
+            "\n"
+            R"({"file": "a\\\\b")"
+            "\n"},
+           {R"(: >$'a\n\e[1m'; check $'a\n\e[1m')", 0, "a\\x0A\\x1B[1m\n  size"},
+       }) {
+    const test::ProgramResult result =
+        test::ProgramRun("/bin/bash")
+            .Run(folder_.dir(), {"-c", "check() { '" QUIBRAN_CHECK_PATH "' \"$@\"; }; " + line});
+    EXPECT_EQ(result.status, status) << line << "\n" << result.err;
+    EXPECT_EQ(result.out.substr(0, out_start.size()), out_start) << line;
   }
 }
 
