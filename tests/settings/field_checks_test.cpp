@@ -18,45 +18,39 @@
 namespace quibran {
 namespace {
 
+// A message as " [text]icon" (0 none, 1 information, 2 exclamation).
+std::string Shown(const std::vector<FieldMessage>& messages) {
+  std::string text;
+  for (const FieldMessage& m : messages)
+    text.append(" [").append(m.text).append("]").append(std::to_string(int(m.icon)));
+  return text;
+}
+
 enum class Check { Quantity, ColumnsChange, ColumnsLeave, FilesLeave, SequenceChange, FileName, FolderName, DestDir };
 
 // What a check gave, as text: the field's text, "=value" where the check
-// gives a number of its own (the quantity, the columns, the files; the
-// columns while they change; a start sequence field rewritten), then each
-// message as " [text]icon".
-std::string Shown(const FieldMessage& m) { return "[" + m.text + "]" + std::to_string(static_cast<int>(m.icon)); }
-
+// gives a number of its own (or the field is rewritten), then the messages.
 std::string Apply(Check check, const std::string& input, int16_t file_type) {
-  const auto with = [](std::string text, const std::vector<FieldMessage>& messages) {
-    for (const FieldMessage& m : messages) text.append(" ").append(Shown(m));
-    return text;
-  };
   switch (check) {
     case Check::Quantity: {
       const QuantityOutcome out = QuantityCheck(input, file_type, 1920, 1080);
-      // Only binary and text files get the field rewritten, to the number.
-      EXPECT_EQ(out.field_text,
-                file_type == kFileBin || file_type == kFileAsc ? std::optional(out.NumOfNumsText) : std::nullopt);
-      return with(out.NumOfNumsText + "=" + std::to_string(out.NumOfNums), out.messages);
+      return out.NumOfNumsText + "=" + std::to_string(out.NumOfNums) + Shown(out.messages);
     }
-    case Check::ColumnsChange: {
-      const std::optional<int16_t> columns = ColumnsOnChange(input);
-      return columns ? std::string("=").append(std::to_string(*columns)) : "";
-    }
+    case Check::ColumnsChange: return std::to_string(ColumnsOnChange(input).value_or(-1));
     case Check::ColumnsLeave:
     case Check::FilesLeave: {
       const FieldOutcome out =
           check == Check::ColumnsLeave ? ColumnsOnLeave(input, file_type, 1920) : NumOfFilesOnLeave(input, file_type);
-      return with(out.text + "=" + std::to_string(out.value), out.messages);
+      return out.text + "=" + std::to_string(out.value) + Shown(out.messages);
     }
     case Check::SequenceChange: {
       const SequenceOutcome out = StartSequenceOnChange(input);
-      return out.StartSequence + (out.field_text ? "=" + *out.field_text : "");
+      return out.StartSequence + "=" + out.field_text.value_or("");
     }
     case Check::FileName:
     case Check::FolderName: {
       const QuoteOutcome out = RefuseDoubleQuote(input, check == Check::FileName ? NameKind::File : NameKind::Folder);
-      return with(out.text, out.message ? std::vector{*out.message} : std::vector<FieldMessage>{});
+      return out.text + Shown(out.message ? std::vector{*out.message} : std::vector<FieldMessage>{});
     }
     case Check::DestDir: return NormalizeDestDir(input);
   }
@@ -64,14 +58,11 @@ std::string Apply(Check check, const std::string& input, int16_t file_type) {
 }
 
 TEST(FieldChecks, EveryPath) {
-  struct Case {
-    Check check;
-    int16_t file_type;
-    std::string input;
-    std::string outcome;  // as Apply gives it; icons: 0 none, 1 information, 2 exclamation
+  const auto quote = [](const std::string& what) {
+    return " [The double quotation mark (\") cannot be used in a " + what + "; it has been removed.]2";
   };
   using enum Check;
-  const std::vector<Case> cases = {
+  const std::tuple<Check, int16_t, std::string, std::string> cases[] = {
       {Quantity, kFileBin, "4294967295", "2147483646=2147483646 [Maximum number is 2147483646 (2 GB - 2)]1"},
       {Quantity, kFileBin, "2147483646 (2 GB - 2)", "2147483646=2147483646"},
       {Quantity, kFileBin, "abc", "1=1"},
@@ -81,8 +72,8 @@ TEST(FieldChecks, EveryPath) {
       {Quantity, kFileBmp, "12345", "1080=1080 [Maximum bitmap size is screen size (1920 x 1080)]0"},  // 1234 first
       {Quantity, kFileCsv, "65537", "65536=65536 [Maximum CSV rows is 65536]0"},
       {Quantity, kFileCsv, "000001", "65536=65536 [Maximum CSV rows is 65536]0"},  // six characters
-      {ColumnsChange, kFileCsv, "12345", "=1234"},
-      {ColumnsChange, kFileCsv, "x1", ""},
+      {ColumnsChange, kFileCsv, "12345", "1234"},
+      {ColumnsChange, kFileCsv, "x1", "-1"},  // none
       {ColumnsLeave, kFileCsv, "", "2=2"},
       {ColumnsLeave, kFileCsv, "1", "2=2 [Minimum columns is 2]0"},
       {ColumnsLeave, kFileCsv, "1000", "256=256 [Maximum columns is 256]0"},  // once, for the four characters
@@ -92,26 +83,20 @@ TEST(FieldChecks, EveryPath) {
       {ColumnsLeave, kFileBmp, "99999", "1920=1920 [Maximum width in pixels is 1920]0"},
       {FilesLeave, kFileBin, "x", "1=1"},
       {FilesLeave, kFileBmp, "12345", "1=1 [Maximum files is 9999]0 [Only one bitmap can be generated at a time.]0"},
-      {SequenceChange, kFileBin, "7-4", "0007"},
+      {SequenceChange, kFileBin, "7-4", "0007="},
       {SequenceChange, kFileBin, "12345", "9999=9999"},
-      {FileName, kFileBin, " R\"A \"",
-       " RA  [The double quotation mark (\") cannot be used in a file name; it has "
-       "been removed.]2"},  // not trimmed
-      {FolderName, kFileBin, "/tmp/\"x\"",
-       "/tmp/x [The double quotation mark (\") cannot be used in a folder name; "
-       "it has been removed.]2"},
+      {FileName, kFileBin, " R\"A \"", " RA " + quote("file name")},  // not trimmed
+      {FolderName, kFileBin, "/tmp/\"x\"", "/tmp/x" + quote("folder name")},
       {DestDir, kFileBin, "  //tmp//out///x  ", "/tmp/out/x/"},
       {DestDir, kFileBin, "   ", "/home/ada/"},
       {DestDir, kFileBin, "~", "/home/ada/"},
       {DestDir, kFileBin, " ~/x ", "/home/ada/x/"},
       {DestDir, kFileBin, "~x//y", "/home/ada/~x/y/"},  // relative
   };
-  const char* home = std::getenv("HOME");
-  const std::string saved_home = home ? home : "";
+  const std::string saved_home = std::getenv("HOME") ? std::getenv("HOME") : "";
   ::setenv("HOME", "/home/ada", 1);
-  for (const Case& c : cases) {
-    EXPECT_EQ(Apply(c.check, c.input, c.file_type), c.outcome)
-        << "check " << static_cast<int>(c.check) << ", file type " << c.file_type << ", input [" << c.input << ']';
+  for (const auto& [check, file_type, input, outcome] : cases) {
+    EXPECT_EQ(Apply(check, input, file_type), outcome) << int(check) << ", file type " << file_type << ": " << input;
   }
   // The home folder keeps one trailing separator; without one, the root.
   ::setenv("HOME", "/home/ada/", 1);
@@ -124,57 +109,58 @@ TEST(FieldChecks, EveryPath) {
 // Backspace and the digits pass; '/' and ':' border the digits, 13 is Enter,
 // 22 and 3 are Ctrl+V and Ctrl+C.
 TEST(DigitKeyFilter, PassesDigitsAndBackspaceOnly) {
-  for (int16_t key : std::initializer_list<int16_t>{8, '0', '9'}) EXPECT_EQ(DigitKeyFilter(key), key);
-  for (int16_t key : std::initializer_list<int16_t>{'/', ':', 'a', 13, 22, 3, 0, -1, 1632})
+  for (const int16_t key : std::initializer_list<int16_t>{8, '0', '9'}) EXPECT_EQ(DigitKeyFilter(key), key);
+  for (const int16_t key : std::initializer_list<int16_t>{'/', ':', 'a', 13, 22, 3, 0, -1, 1632}) {
     EXPECT_EQ(DigitKeyFilter(key), 0) << key;
+  }
   EXPECT_GT(DigitsValue(std::string(40, '9')), int64_t{1} << 40);  // saturates instead of overflowing
 }
 
-// The steps as text: "[text]icon" for a message, "field=text" for a
-// correction (fields 0 NumOfNums, 1 CSVcolumnsX, 2 NumOfFiles); then "focus"
-// when the quantity takes the focus, and the request's quantity or "refused".
+// The steps as text: messages, "field=text" for a correction (fields 0
+// NumOfNums, 1 CSVcolumnsX, 2 NumOfFiles); then " focus" when the quantity
+// takes the focus, and the request's quantity and files or " refused".
 std::string Describe(const JobChecks& checks) {
   std::string text;
   for (const JobCheckStep& step : checks.steps) {
-    if (const auto* message = std::get_if<FieldMessage>(&step)) {
-      text += Shown(*message) + " ";
-    } else {
-      const auto& correction = std::get<FieldCorrection>(step);
-      text += std::to_string(static_cast<int>(correction.field)) + "=" + correction.text + " ";
+    if (const auto* message = std::get_if<FieldMessage>(&step)) text += Shown({*message});
+    if (const auto* correction = std::get_if<FieldCorrection>(&step)) {
+      text.append(" ").append(std::to_string(int(correction->field))).append("=").append(correction->text);
     }
   }
-  return text + (checks.focus_quantity ? "focus " : "") +
-         (checks.request ? std::to_string(checks.request->NumOfNums) : "refused");
+  if (checks.focus_quantity) text += " focus";
+  if (!checks.request) return text + " refused";
+  return text.append(" ")
+      .append(std::to_string(checks.request->NumOfNums))
+      .append(" x")
+      .append(std::to_string(checks.request->NumOfFiles));
 }
 
 TEST(ValidateJob, StepsInOrderAndWhetherTheJobRuns) {
-  struct Case {
-    int16_t file_type;
-    int32_t num_of_nums;  // as the quantity field's handlers left it
-    int16_t files;
-    std::string quantity, columns, files_text;  // the fields' texts
-    std::string steps;
-  };
-  const Case cases[] = {
-      {kFileBin, 0, 1, "0", "2", "1", "[You must enter how many numbers you want generated]2 0= focus refused"},
-      {kFileAsc, 768, 0, "00768", "2", "0", "0=768 2=1 768"},
-      {kFileBin, 2147483646, 1, "4294967295", "2", "1",
-       "[Maximum number is 2147483646 (2 GB - 2)]1 0=2147483646 2147483646"},
+  // File type, NumOfNums as the quantity field's handlers left it, NumOfFiles, the fields' texts, the steps.
+  const std::tuple<int16_t, int32_t, int16_t, JobFieldTexts, std::string> cases[] = {
+      {kFileBin, 0, 1, {"0", "2", "1", ""}, " [You must enter how many numbers you want generated]2 0= focus refused"},
+      {kFileAsc, 768, 0, {"00768", "2", "0", ""}, " 0=768 2=1 768 x1"},
+      {kFileBin,
+       2147483646,
+       1,
+       {"4294967295", "2", "1", ""},
+       " [Maximum number is 2147483646 (2 GB - 2)]1 0=2147483646 2147483646 x1"},
       // The field keeps the rows typed; the check tells again at each start.
-      {kFileCsv, 65536, 1, "100000", "2", "1", "[Maximum CSV rows is 65536]0 65536"},
-      {kFileBmp, 100, 2, "100", "100", "2", "[Only one bitmap can be generated at a time.]1 2=1 refused"},
-      {kFileBmp, 100, 1, "100", "50", "1", "[Minimum X pixels is (screen width) 100]1 1=100 refused"},
-      {kFileBmp, 100, 1, "99", "100", "1",
-       "[Minimum bitmap size is 100 x 100]1 [Minimum Y pixels is (screen height) 100]1 0=100 refused"},
-      {kFileBmp, 768, 0, "768", "1024", "0", "2=1 768"},
+      {kFileCsv, 65536, 1, {"100000", "2", "1", ""}, " [Maximum CSV rows is 65536]0 65536 x1"},
+      {kFileBmp, 100, 2, {"100", "100", "2", ""}, " [Only one bitmap can be generated at a time.]1 2=1 refused"},
+      {kFileBmp, 100, 1, {"100", "50", "1", ""}, " [Minimum X pixels is (screen width) 100]1 1=100 refused"},
+      {kFileBmp,
+       100,
+       1,
+       {"99", "100", "1", ""},
+       " [Minimum bitmap size is 100 x 100]1 [Minimum Y pixels is (screen height) 100]1 0=100 refused"},
+      {kFileBmp, 768, 0, {"768", "1024", "0", ""}, " 2=1 768 x1"},
   };
-  for (const Case& c : cases) {
-    JobSettings settings = BuiltInDefaults();
-    std::tie(settings.ScreenWidthPixels, settings.ScreenHeightPixels, settings.FileType, settings.NumOfNums,
-             settings.NumOfFiles) = std::make_tuple(1920, 1080, c.file_type, c.num_of_nums, c.files);
-    const JobChecks checks = ValidateJob(settings, {c.quantity, c.columns, c.files_text, "0001"});
-    EXPECT_EQ(Describe(checks), c.steps) << c.quantity;
-    EXPECT_EQ(checks.request ? checks.request->NumOfFiles : 1, 1) << c.quantity;
+  for (const auto& [file_type, num_of_nums, files, fields, steps] : cases) {
+    JobSettings s = BuiltInDefaults();
+    std::tie(s.ScreenWidthPixels, s.ScreenHeightPixels, s.FileType, s.NumOfNums, s.NumOfFiles) =
+        std::make_tuple(1920, 1080, file_type, num_of_nums, files);
+    EXPECT_EQ(Describe(ValidateJob(s, fields)), steps) << fields.NumOfNums;
   }
 }
 
