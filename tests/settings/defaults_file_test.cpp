@@ -51,12 +51,12 @@ std::string Text(const JobSettings& s) {
 TEST(DefaultsFile, LoadReactsToEveryKindOfFile) {
   const std::string file = File(), stored = R"(1 5 2 3 "300" 9 1 "/data/pads/" "PAD" "7" 1 0 = 300)";
   const std::string built_in = Text(BuiltInDefaults());
-  const std::pair<std::string, std::string> quantities[] = {// quantity texts of their own
-                                                            {"1073741824 (1 GB)", "1073741824"},
-                                                            {"2147483646 (2 GB - 2)", "2147483646"},
-                                                            {"2147483647", "2147483646"},
-                                                            {"2147483648", "2147483646"}};
-  for (const auto& [text, number] : quantities) {
+  // Quantity texts of their own.
+  for (const auto& [text, number] :
+       std::initializer_list<std::pair<std::string, std::string>>{{"1073741824 (1 GB)", "1073741824"},
+                                                                  {"2147483646 (2 GB - 2)", "2147483646"},
+                                                                  {"2147483647", "2147483646"},
+                                                                  {"2147483648", "2147483646"}}) {
     EXPECT_EQ(Text(ParseDefaults(File({{5, text}})).settings),
               R"(1 5 2 3 ")" + text + R"(" 9 1 "/data/pads/" "PAD" "7" 1 0 = )" + number);
   }

@@ -98,22 +98,7 @@ TEST(FieldChecks, EveryPath) {
   for (const auto& [check, file_type, input, outcome] : cases) {
     EXPECT_EQ(Apply(check, input, file_type), outcome) << int(check) << ", file type " << file_type << ": " << input;
   }
-  // The home folder keeps one trailing separator; without one, the root.
-  ::setenv("HOME", "/home/ada/", 1);
-  EXPECT_EQ(NormalizeDestDir(""), "/home/ada/");
-  ::unsetenv("HOME");
-  EXPECT_EQ(NormalizeDestDir("x"), "/x/");
   ::setenv("HOME", saved_home.c_str(), 1);
-}
-
-// Backspace and the digits pass; '/' and ':' border the digits, 13 is Enter,
-// 22 and 3 are Ctrl+V and Ctrl+C.
-TEST(DigitKeyFilter, PassesDigitsAndBackspaceOnly) {
-  for (const int16_t key : std::initializer_list<int16_t>{8, '0', '9'}) EXPECT_EQ(DigitKeyFilter(key), key);
-  for (const int16_t key : std::initializer_list<int16_t>{'/', ':', 'a', 13, 22, 3, 0, -1, 1632}) {
-    EXPECT_EQ(DigitKeyFilter(key), 0) << key;
-  }
-  EXPECT_GT(DigitsValue(std::string(40, '9')), int64_t{1} << 40);  // saturates instead of overflowing
 }
 
 // The steps as text: messages, "field=text" for a correction (fields 0
@@ -162,21 +147,6 @@ TEST(ValidateJob, StepsInOrderAndWhetherTheJobRuns) {
         std::make_tuple(1920, 1080, file_type, num_of_nums, files);
     EXPECT_EQ(Describe(ValidateJob(s, fields)), steps) << fields.NumOfNums;
   }
-}
-
-// The request takes the settings as the checks leave them, and the start
-// sequence from its field's digits.
-TEST(ValidateJob, TheRequestCarriesTheCheckedSettings) {
-  JobSettings s = BuiltInDefaults();
-  std::tie(s.DeviceIndex, s.FileType, s.NumType, s.NumOfNums, s.NumOfFiles, s.DisplayOn, s.MonochromeOn) =
-      std::make_tuple(kSourceWichmannHill, kFileAsc, kNumDouble, 5, 3, 1, 0);
-  const std::optional<JobRequest> r = ValidateJob(s, {"12", "2", "3", "0042"}).request;
-  ASSERT_TRUE(r);
-  EXPECT_EQ(
-      std::tie(r->DeviceIndex, r->FileType, r->NumType, r->NumOfNums, r->NumOfFiles, r->DestDir, r->BaseFilename,
-               r->StartSequence, r->DisplayOn, r->MonochromeOn),
-      std::make_tuple(kSourceWichmannHill, kFileAsc, kNumDouble, 12, 3, s.DestDir, s.BaseFilename, 42, true, false));
-  EXPECT_FALSE(r->seed);
 }
 
 }  // namespace
