@@ -115,9 +115,8 @@ TEST(DefaultsFile, BuiltInDefaultsAreTheseTwelveLines) {
   EXPECT_EQ(FormatDefaults(s), "0\r\n0\r\n1\r\n1\r\n\"1024\"\r\n2\r\n0\r\n\"C:\\\"\r\n\"RAND\"\r\n\"1\"\r\n0\r\n0\r\n");
 }
 
-// The first save creates the folders without a word, the configuration
-// folder too (a new user may have none); later ones replace the file. A
-// file where a folder belongs is told.
+// The first save creates the folders, the configuration folder too (a new
+// user may have none); later ones replace the file; a file in the way is told.
 TEST(DefaultsFile, SaveCreatesTheFoldersAndReplacesTheFile) {
   TempFolder temp;
   const std::string config = temp / "config", path = DefaultsFilePath(config);
@@ -132,32 +131,28 @@ TEST(DefaultsFile, SaveCreatesTheFoldersAndReplacesTheFile) {
             Message({"Error Number 75", "Error message:  Can't create directory - Path/File access error"}));
 }
 
-// Saves in a child process that `restrict` has restricted, and expects
-// `message`.
-void ExpectSaveInAChild(const TempFolder& config, void (*restrict)(), const Message& message) {
-  const auto save = [&] {
-    restrict();
-    std::_Exit(SaveDefaults(config.dir(), ParseDefaults(File()).settings) == message ? 0 : 1);
-  };
-  EXPECT_EXIT(save(), ::testing::ExitedWithCode(0), "");
-}
-
-// A save that runs out of room (a file size limit here) leaves the old file
-// whole and nothing else. So does one that finds the file read-only, though
-// its folder may be written (saved as nobody: root writes any file).
+// A save out of room (a file size limit) leaves the old file whole and nothing
+// else; so does one as nobody (root writes any file) to a read-only file.
 TEST(DefaultsFile, FailedSaveLeavesTheOldFile) {
   TempFolder config;
   ASSERT_EQ(SaveDefaults(config.dir(), BuiltInDefaults()), Message());
   const std::string path = DefaultsFilePath(config.dir()), old_bytes = ReadFile(path);
-  ExpectSaveInAChild(config, [] { test::LimitFileSize(16); },
-                     {{"Error Number 61", "Error message: App Data - Disk full"}});
+  // Saves in a child process restricted by `restrict`, which must get `message`.
+  const auto save_in_child = [&](void (*restrict)(), const DefaultsMessage& message) {
+    restrict();
+    std::_Exit(SaveDefaults(config.dir(), ParseDefaults(File()).settings) == message ? 0 : 1);
+  };
+  EXPECT_EXIT(
+      save_in_child([] { test::LimitFileSize(16); }, {"Error Number 61", "Error message: App Data - Disk full"}),
+      ::testing::ExitedWithCode(0), "");
   EXPECT_EQ(ReadFile(path), old_bytes);
   EXPECT_EQ(FilesIn(config / "Ostrel Works/Quibran"), 1u);
   for (const fs::path folder : {config.dir(), config / "Ostrel Works", config / "Ostrel Works/Quibran"}) {
     fs::permissions(folder, fs::perms::all);
   }
   fs::permissions(path, fs::perms::owner_read | fs::perms::others_read);
-  ExpectSaveInAChild(config, test::BecomeNobody, {{"Error Number 70", "Error message: App Data - Permission denied"}});
+  EXPECT_EXIT(save_in_child(test::BecomeNobody, {"Error Number 70", "Error message: App Data - Permission denied"}),
+              ::testing::ExitedWithCode(0), "");
   EXPECT_EQ(ReadFile(path), old_bytes);
 }
 

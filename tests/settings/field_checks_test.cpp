@@ -26,7 +26,7 @@ std::string Shown(const std::vector<FieldMessage>& messages) {
   return text;
 }
 
-enum class Check { Quantity, ColumnsChange, ColumnsLeave, FilesLeave, SequenceChange, FileName, FolderName, DestDir };
+enum class Check { Quantity, ColumnsLeave, FilesLeave, SequenceChange, FileName, FolderName, DestDir };
 
 // What a check gave, as text: the field's text, "=value" where the check
 // gives a number of its own (or the field is rewritten), then the messages.
@@ -36,7 +36,6 @@ std::string Apply(Check check, const std::string& input, int16_t file_type) {
       const QuantityOutcome out = QuantityCheck(input, file_type, 1920, 1080);
       return out.NumOfNumsText + "=" + std::to_string(out.NumOfNums) + Shown(out.messages);
     }
-    case Check::ColumnsChange: return std::to_string(ColumnsOnChange(input).value_or(-1));
     case Check::ColumnsLeave:
     case Check::FilesLeave: {
       const FieldOutcome out =
@@ -72,8 +71,6 @@ TEST(FieldChecks, EveryPath) {
       {Quantity, kFileBmp, "12345", "1080=1080 [Maximum bitmap size is screen size (1920 x 1080)]0"},  // 1234 first
       {Quantity, kFileCsv, "65537", "65536=65536 [Maximum CSV rows is 65536]0"},
       {Quantity, kFileCsv, "000001", "65536=65536 [Maximum CSV rows is 65536]0"},  // six characters
-      {ColumnsChange, kFileCsv, "12345", "1234"},
-      {ColumnsChange, kFileCsv, "x1", "-1"},  // none
       {ColumnsLeave, kFileCsv, "", "2=2"},
       {ColumnsLeave, kFileCsv, "1", "2=2 [Minimum columns is 2]0"},
       {ColumnsLeave, kFileCsv, "1000", "256=256 [Maximum columns is 256]0"},  // once, for the four characters
@@ -101,9 +98,8 @@ TEST(FieldChecks, EveryPath) {
   ::setenv("HOME", saved_home.c_str(), 1);
 }
 
-// The steps as text: messages, "field=text" for a correction (fields 0
-// NumOfNums, 1 CSVcolumnsX, 2 NumOfFiles); then " focus" when the quantity
-// takes the focus, and the request's quantity and files or " refused".
+// The steps: messages, "field=text" corrections (0 NumOfNums, 1 CSVcolumnsX, 2
+// NumOfFiles); " focus" for the quantity; the request's numbers or " refused".
 std::string Describe(const JobChecks& checks) {
   std::string text;
   for (const JobCheckStep& step : checks.steps) {
