@@ -83,7 +83,7 @@ TEST(HealthTests, EachTestFailsAtItsCutoffAndPassesTheSameBytesInAnyBlocks) {
   };
   const std::tuple<std::string, std::string, std::size_t> cases[] = {
       // bytes, failure ("" none), bytes passed
-      {stream(612), "", 512},
+      {stream(600, 520, 6).replace(527, 1, 1, '\0'), "", 512},  // six zeros, another byte, a zero
       {stream(1026, 1020, 6), "", 1020},
       {stream(530, 512, 7), repetition, 512},
       {stream(1100, 1020, 7), repetition, 1020},
