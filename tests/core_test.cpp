@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -208,7 +209,10 @@ TEST(SystemInfo, FindsTheFirstProgramOfTheListOnPath) {
   fs::permissions(folder / "a/hardinfo", fs::perms::owner_read);
   EXPECT_EQ(FindOnPath("::" + folder / "a:" + folder / "b/:" + folder / "c"), folder / "c/hardinfo2");
   EXPECT_EQ(FindOnPath(":" + folder / "a/:" + folder / "b"), folder / "b/hardinfo");
-  EXPECT_EQ(FindOnPath(folder / "a"), folder / "a/kinfocenter");
+  const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";  // and through PATH itself
+  ::setenv("PATH", (folder / "a").c_str(), 1);
+  EXPECT_EQ(FindSystemInfoTool(), folder / "a/kinfocenter");
+  ::setenv("PATH", path.c_str(), 1);
   EXPECT_EQ(FindOnPath(":"), std::nullopt);
 }
 
