@@ -1,222 +1,65 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The statistics, the FIPS 140-2 counts and the verdicts, headless.
+// quibran-check: its figures against ent's, rngtest's and sha256sum's on
+// the same files (read in several pieces), its answers to bad input, and
+// its verdicts and names.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
-#include <cmath>
 #include <cstdio>
-#include <ctime>
 #include <fstream>
-#include <numeric>
-#include <optional>
+#include <map>
+#include <regex>
 #include <string>
 #include <tuple>
 #include <vector>
 
-#include "check/byte_statistics.h"
-#include "check/fips_tests.h"
 #include "check/report.h"
-#include "check/sha256.h"
 #include "fixed_clock.h"
 #include "job/temp_folder.h"
-#include "platform/input_file.h"
+#include "platform/kernel_random.h"
+#include "program_run.h"
 #include "random/random_sources.h"
 
 namespace quibran {
 namespace {
 
-std::vector<uint8_t> TwisterBytes(std::size_t count, int32_t seed) {
+std::string Twister(std::size_t size, int32_t seed) {
   const test::FixedClock clock(46000, 0.0f);
   RandomSources sources(clock);
   sources.SeedSource(kSourceMersenneTwister, seed);
-  std::vector<uint8_t> bytes(count);
-  sources.DrawBytes(kSourceMersenneTwister, bytes.data(), count);
+  std::string bytes(size, '\0');
+  sources.DrawBytes(kSourceMersenneTwister, reinterpret_cast<uint8_t*>(bytes.data()), size);
   return bytes;
 }
 
-constexpr std::size_t kBlock3 = 4 + 3 * 2500;  // where block 3 starts
-
-// Sets `count` bits of block 3 from bit `first` on (most significant first) to `bit`.
-void SetBits(std::vector<uint8_t>& bytes, std::size_t first, int count, int bit) {
-  for (std::size_t i = first; i < first + static_cast<std::size_t>(count); ++i) {
-    uint8_t& byte = bytes[kBlock3 + i / 8];
-    const auto mask = static_cast<uint8_t>(0x80 >> (i % 8));
-    byte = static_cast<uint8_t>(bit ? byte | mask : byte & ~mask);
+std::string Shell(const std::string& command) {
+  std::string out;
+  if (FILE* pipe = ::popen(command.c_str(), "r")) {
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+    ::pclose(pipe);
   }
+  return out;
 }
 
-ByteFigures Statistics(const std::vector<uint8_t>& bytes) {
-  ByteStatistics s;
-  s.Add(bytes.data(), bytes.size());
-  return s.Figures();
-}
-
-// Figures that follow from the bytes alone.
-TEST(ByteStatistics, FiguresOfFilesWhoseAnswersAreKnown) {
-  // "abc": three values once each; the ring 97-98-99-97 correlates -1/2.
-  ByteFigures f = Statistics({'a', 'b', 'c'});
-  EXPECT_DOUBLE_EQ(*f.entropy, std::log2(3.0));
-  EXPECT_EQ(*f.compression_percent, static_cast<int>(100 * (8 - std::log2(3.0)) / 8));
-  EXPECT_DOUBLE_EQ(*f.mean, 98.0);
-  EXPECT_DOUBLE_EQ(*f.serial_correlation, -0.5);
-  EXPECT_FALSE(f.monte_carlo_pi);  // not one six-byte point
-
-  // 6000 zeros: every point at the centre hits; chi-square 255 n; no correlation defined.
-  f = Statistics(std::vector<uint8_t>(6000, 0));
-  EXPECT_EQ(*f.entropy, 0.0);
-  EXPECT_EQ(*f.compression_percent, 100);
-  EXPECT_DOUBLE_EQ(*f.chi_square, 255.0 * 6000);
-  EXPECT_LT(*f.chi_square_exceeded, 1e-100);
-  EXPECT_EQ(*f.monte_carlo_pi, 4.0);
-  EXPECT_FALSE(f.serial_correlation);
-
-  // Every value 24 times: 8 bits a byte, chi-square 0, mean 127.5.
-  std::vector<uint8_t> ramp(256 * 24);
-  for (std::size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<uint8_t>(i);
-  f = Statistics(ramp);
-  EXPECT_DOUBLE_EQ(*f.entropy, 8.0);
-  EXPECT_EQ(*f.chi_square, 0.0);
-  EXPECT_EQ(*f.chi_square_exceeded, 1.0);
-  EXPECT_DOUBLE_EQ(*f.mean, 127.5);
-
-  f = Statistics({});
-  EXPECT_EQ(f.bytes, 0u);
-  EXPECT_FALSE(f.entropy || f.compression_percent || f.chi_square || f.chi_square_exceeded || f.mean ||
-               f.monte_carlo_pi || f.monte_carlo_error_percent || f.serial_correlation);
-}
-
-// Against the Wilson-Hilferty normal approximation, good to a few 1e-4 at
-// 255 degrees of freedom.
-TEST(ByteStatistics, ChiSquareTailFollowsTheDistribution) {
-  const double k = 255;
-  for (const double x : {180.0, 219.03, 254.33, 293.25, 330.0}) {
-    const double z = (std::cbrt(x / k) - (1 - 2 / (9 * k))) / std::sqrt(2 / (9 * k));
-    EXPECT_NEAR(ChiSquareExceeded(x, 255), 0.5 * std::erfc(z / std::sqrt(2.0)), 5e-4) << x;
-  }
-}
-
-// Pieces of any size give the figures of the whole.
-TEST(Checks, PiecesOfAnySizeGiveTheFiguresOfTheWhole) {
-  const std::vector<uint8_t> bytes = TwisterBytes(60013, 9);
-  ByteStatistics whole_stats, piece_stats;
-  FipsTests whole_fips, piece_fips;
-  whole_stats.Add(bytes.data(), bytes.size());
-  whole_fips.Add(bytes.data(), bytes.size());
-  for (std::size_t at = 0, size = 1; at < bytes.size(); at += size, size = size * 3 % 4099 + 1) {
-    size = std::min(size, bytes.size() - at);
-    piece_stats.Add(bytes.data() + at, size);
-    piece_fips.Add(bytes.data() + at, size);
-  }
-  const ByteFigures a = whole_stats.Figures(), b = piece_stats.Figures();
-  EXPECT_EQ(a.entropy, b.entropy);
-  EXPECT_EQ(a.chi_square, b.chi_square);
-  EXPECT_EQ(a.mean, b.mean);
-  EXPECT_EQ(a.monte_carlo_pi, b.monte_carlo_pi);
-  EXPECT_EQ(a.serial_correlation, b.serial_correlation);
-  const FipsFigures& x = whole_fips.figures();
-  const FipsFigures& y = piece_fips.figures();
-  EXPECT_EQ(x.blocks, (bytes.size() - 4) / 2500);
-  EXPECT_EQ(std::vector<uint64_t>({x.blocks, x.failures, x.monobit, x.poker, x.runs, x.long_run, x.continuous_run}),
-            std::vector<uint64_t>({y.blocks, y.failures, y.monobit, y.poker, y.runs, y.long_run, y.continuous_run}));
-}
-
-// A failure planted in block 3 of ten blocks that pass is counted there, by
-// its test, and nowhere else.
-TEST(FipsTests, APlantedFailureIsCountedInItsBlockByItsTest) {
-  struct Case {
-    const char* name;
-    void (*plant)(std::vector<uint8_t>&);
-    unsigned failed;
+TEST(Verdict, JudgesBothTestsAtTheirThresholds) {
+  const auto report = [](uint64_t blocks, uint64_t failures, double exceeded) {
+    FileReport r;
+    r.size = blocks * 2500 + 4;
+    r.fips.blocks = blocks;
+    r.fips.failures = failures;
+    r.bytes.chi_square_exceeded = exceeded;
+    return r;
   };
-  const std::vector<Case> cases = {
-      {"nothing", [](std::vector<uint8_t>&) {}, 0},
-      {"26 ones",
-       [](std::vector<uint8_t>& b) {
-         SetBits(b, 803, 1, 0);
-         SetBits(b, 804, 26, 1);
-         SetBits(b, 830, 1, 0);
-       },
-       kFipsLongRun},
-      {"25 ones",
-       [](std::vector<uint8_t>& b) {
-         SetBits(b, 803, 1, 0);
-         SetBits(b, 804, 25, 1);
-         SetBits(b, 829, 1, 0);
-       },
-       0},
-      {"26 zeros at the end",
-       [](std::vector<uint8_t>& b) {
-         SetBits(b, 19973, 1, 1);
-         SetBits(b, 19974, 26, 0);
-       },
-       kFipsLongRun},
-      {"a word repeated",
-       [](std::vector<uint8_t>& b) { std::copy_n(b.begin() + kBlock3 + 40, 4, b.begin() + kBlock3 + 44); },
-       kFipsContinuousRun},
-      {"the block before's last word",
-       [](std::vector<uint8_t>& b) { std::copy_n(b.begin() + kBlock3 - 4, 4, b.begin() + kBlock3); },
-       kFipsContinuousRun},
-      {"all zeros", [](std::vector<uint8_t>& b) { std::fill_n(b.begin() + kBlock3, 2500, 0); },
-       kFipsMonobit | kFipsPoker | kFipsRuns | kFipsLongRun | kFipsContinuousRun},
-  };
-  for (const Case& c : cases) {
-    std::vector<uint8_t> bytes = TwisterBytes(4 + 10 * 2500 + 1000, 12);
-    c.plant(bytes);
-    FipsTests fips;
-    fips.Add(bytes.data(), bytes.size());
-    const FipsFigures& f = fips.figures();
-    EXPECT_EQ(f.blocks, 10u) << c.name;
-    EXPECT_EQ(f.failures, c.failed ? 1u : 0u) << c.name;
-    const std::vector<uint64_t> by_test = {f.monobit, f.poker, f.runs, f.long_run, f.continuous_run};
-    for (std::size_t t = 0; t < 5; ++t) EXPECT_EQ(by_test[t], (c.failed >> t) & 1) << c.name << " test " << t;
-    unsigned block3 = FipsTestBlock(bytes.data() + kBlock3, 0, bytes[kBlock3 - 1] & 1);
-    EXPECT_EQ(block3 & ~kFipsContinuousRun, c.failed & ~kFipsContinuousRun) << c.name;
-  }
-}
-
-FileReport Report(uint64_t size, uint64_t blocks, uint64_t failures, double exceeded) {
-  FileReport r;
-  r.size = size;
-  r.fips.blocks = blocks;
-  r.fips.failures = failures;
-  r.bytes.chi_square_exceeded = exceeded;
-  return r;
-}
-
-TEST(Verdict, ReadsAtAGlance) {
-  struct Case {
-    FileReport report;
-    std::string verdict;
-  };
-  for (const Case& c : std::vector<Case>{
-           {Report(0, 0, 0, 1), "empty: nothing to check"},
-           {Report(2503, 0, 0, 0.5), "too short to judge: 2503 bytes, fewer than the 2504 of one FIPS 140-2 block"},
-           {Report(10000004, 4000, 3, 0.412),
-            "looks random: FIPS failures 3 of 4000 blocks (expected about 3.2), chi-square 41.20 %"},
-           {Report(10000004, 4000, 3, 0.995),
-            "suspect: FIPS failures 3 of 4000 blocks (expected about 3.2), chi-square 99.50 %"},
-           {Report(10000004, 4000, 10, 0.5),
-            "suspect: FIPS failures 10 of 4000 blocks (expected about 3.2), chi-square 50.00 %"},
-           {Report(10000004, 4000, 20, 0.5),
-            "not random: FIPS failures 20 of 4000 blocks (expected about 3.2), chi-square 50.00 %"},
-           {Report(1000000004, 400000, 323, 0.00001),
-            "not random: FIPS failures 323 of 400000 blocks (expected about 323), chi-square less than 0.01 %"},
-       }) {
-    EXPECT_EQ(Verdict(c.report), c.verdict);
-  }
-}
-
-TEST(Verdict, PoissonTailSumsToOneLessTheTermsBelow) {
-  for (const double mean : {0.5, 3.2, 344.0}) {
-    double below = 0.0;  // P(X < k)
-    for (uint64_t k = 0; static_cast<double>(k) < 3 * mean + 20; ++k) {
-      EXPECT_NEAR(PoissonAtLeast(k, mean), 1.0 - below, 1e-9) << mean << " " << k;
-      const auto x = static_cast<double>(k);
-      below += std::exp(x * std::log(mean) - mean - std::lgamma(x + 1.0));
-    }
-  }
+  using enum Judgement;
+  EXPECT_EQ(Judge(report(4000, 3, 0.412)), LooksRandom);
+  EXPECT_EQ(Judge(report(4000, 3, 0.995)), Suspect);
+  EXPECT_EQ(Judge(report(4000, 10, 0.5)), Suspect);
+  EXPECT_EQ(Judge(report(4000, 20, 0.5)), NotRandom);
+  EXPECT_EQ(Verdict(report(4000, 3, 0.412)),
+            "looks random: FIPS failures 3 of 4000 blocks (expected about 3.2), chi-square 41.20 %");
+  EXPECT_EQ(Verdict(report(400000, 323, 0.00001)),
+            "not random: FIPS failures 323 of 400000 blocks (expected about 323), chi-square less than 0.01 %");
 }
 
 // Names keep their exact bytes: what is not UTF-8 becomes \xHH, and a
@@ -224,80 +67,154 @@ TEST(Verdict, PoissonTailSumsToOneLessTheTermsBelow) {
 TEST(Names, EscapesKeepEveryByteAndControlsOffTheTerminal) {
   for (const auto& [name, json, text] : std::vector<std::tuple<std::string, std::string, std::string>>{
            {"a \"b\" \\ \n", R"("a \"b\" \\\\ \u000a")", "a \"b\" \\\\ \\x0A"},
-           {"Gr\xC3\xBC\xC3\x9F \xE2\x82\xAC \xF0\x9F\x8E\xB2", "\"Gr\xC3\xBC\xC3\x9F \xE2\x82\xAC \xF0\x9F\x8E\xB2\"",
-            "Gr\xC3\xBC\xC3\x9F \xE2\x82\xAC \xF0\x9F\x8E\xB2"},
+           {"\xC3\x9F \xE2\x82\xAC \xF0\x9F\x8E\xB2", "\"\xC3\x9F \xE2\x82\xAC \xF0\x9F\x8E\xB2\"",
+            "\xC3\x9F \xE2\x82\xAC \xF0\x9F\x8E\xB2"},
            {"\xFF\xFE\\xFF \xC3", R"("\\xFF\\xFE\\\\xFF \\xC3")", R"(\xFF\xFE\\xFF \xC3)"},  // the last cut short
            {"\xE0\x80\xAF\xED\xA0\x80", R"("\\xE0\\x80\\xAF\\xED\\xA0\\x80")", R"(\xE0\x80\xAF\xED\xA0\x80)"},
-           {"\x7F\xC2\x9B"
-            "1m",
-            "\"\x7F\xC2\x9B"
-            "1m\"",
-            R"(\x7F\xC2\x9B1m)"},  // DEL, C1 CSI
+           {"\x7F\xC2\x9B[", "\"\x7F\xC2\x9B[\"", R"(\x7F\xC2\x9B[)"},  // DEL, C1 CSI
        }) {
     EXPECT_EQ(JsonString(name), json) << name;
     EXPECT_EQ(EscapedName(name, true), text) << name;
   }
 }
 
-// What CheckFile calls a file that changed while being read: a new size,
-// modification time or status change time (a write that set the
-// modification time back changes that).
-TEST(InputFile, SeesARegularFileChangeAfterItWasOpened) {
-  test::TempFolder folder;
-  std::ofstream(folder / "f", std::ios::binary) << "abc";
-  struct stat opened {};
-  ASSERT_EQ(::stat((folder / "f").c_str(), &opened), 0);
-  InputFile file(folder / "f");
-  EXPECT_EQ(file.size(), std::optional<uint64_t>(3));
-  EXPECT_FALSE(file.Changed());
-  // File times come from a clock that moves in ticks: the next one.
-  for (timespec now{}; ::clock_gettime(CLOCK_REALTIME_COARSE, &now) == 0 && now.tv_sec == opened.st_ctim.tv_sec &&
-                       now.tv_nsec <= opened.st_ctim.tv_nsec;) {}
-  std::ofstream(folder / "f", std::ios::binary | std::ios::in) << "xyz";
-  const timespec times[2] = {opened.st_atim, opened.st_mtim};
-  ASSERT_EQ(::utimensat(AT_FDCWD, (folder / "f").c_str(), times, 0), 0);
-  EXPECT_TRUE(file.Changed());
-  const InputFile device("/dev/null");  // no size known beforehand, never "changed"
-  EXPECT_FALSE(device.size() || device.Changed());
+using Figures = std::map<std::string, std::string>;
+
+class CheckToolTest : public ::testing::Test {
+ protected:
+  test::ProgramResult Check(const std::vector<std::string>& args) { return run_.Run(folder_.dir(), args); }
+  std::string Write(const std::string& name, const std::string& bytes) {
+    std::ofstream(folder_ / name, std::ios::binary) << bytes;
+    return folder_ / name;
+  }
+  // "key": value pairs of one JSON object, the values as printed.
+  static Figures JsonFigures(const std::string& json) {
+    Figures figures;
+    const std::regex pair("\"(\\w+)\": (\"[^\"]*\"|[^,}]+)");
+    for (std::sregex_iterator i(json.begin(), json.end(), pair), end; i != end; ++i) figures[(*i)[1]] = (*i)[2];
+    return figures;
+  }
+  // The figures ent and rngtest print for a file, under quibran-check's keys.
+  static Figures ReferenceFigures(const std::string& path) {
+    Figures figures;
+    const std::string ent = Shell("ent '" + path + "'");
+    const auto find = [&](const std::string& text, const char* pattern, const char* key) {
+      std::smatch m;
+      if (std::regex_search(text, m, std::regex(pattern))) figures[key] = m[1];
+    };
+    find(ent, "Entropy = (\\S+) bits", "entropy");
+    find(ent, "by (\\d+) percent", "compression_percent");
+    find(ent, "samples is (\\S+), and", "chi_square");
+    find(ent, "exceed this value ([\\d.]+) percent", "chi_square_percent");
+    find(ent, "data bytes is (\\S+) \\(", "mean");
+    find(ent, "Pi is ([\\d.]+) \\(error ([\\d.]+)", "monte_carlo_pi");
+    find(ent, "\\(error ([\\d.]+) percent", "monte_carlo_error_percent");
+    find(ent, "coefficient is (-?[\\d.]+)", "serial_correlation");
+    if (ent.find("coefficient is undefined") != std::string::npos) figures["serial_correlation"] = "null";
+    if (ent.find("exceed this value less than 0.01") != std::string::npos) figures["chi_square_percent"] = "0.00";
+    if (ent.find("exceed this value more than") != std::string::npos) figures["chi_square_percent"] = "100.00";
+    const std::string fips = Shell("rngtest < '" + path + "' 2>&1");
+    find(fips, "successes: (\\d+)", "fips_successes");
+    find(fips, "failures: (\\d+)", "fips_failures");
+    find(fips, "Monobit: (\\d+)", "fips_monobit");
+    find(fips, "Poker: (\\d+)", "fips_poker");
+    find(fips, "Runs: (\\d+)", "fips_runs");
+    find(fips, "Long run: (\\d+)", "fips_long_run");
+    find(fips, "Continuous run: (\\d+)", "fips_continuous_run");
+    figures["sha256"] = '"' + Shell("sha256sum < '" + path + "'").substr(0, 64) + '"';
+    return figures;
+  }
+
+  test::TempFolder folder_;
+  test::ProgramRun run_{QUIBRAN_CHECK_PATH};
+};
+
+// Every figure of ent and rngtest, with their digits, and sha256sum's digest:
+// on zeros, a pattern, twister and kernel bytes, twister bytes with every 17th
+// zeroed (meeting rngtest's quirks), under one FIPS block and seven bytes.
+TEST_F(CheckToolTest, FiguresAgreeWithEntAndRngtest) {
+  if (Shell("command -v ent && command -v rngtest").empty()) GTEST_SKIP() << "ent or rngtest is not installed";
+  const std::string twister = Twister(3000000, 2024);
+  std::string kernel(1000000, '\0'), sparse = twister.substr(1000000);
+  for (std::size_t i = 0; i < sparse.size(); i += 17) sparse[i] = 0;
+  FillFromKernel(kernel.data(), kernel.size());
+  std::string pattern;
+  while (pattern.size() < 250000) pattern += "Quibran/";  // half ones: monobit passes, poker fails
+  const std::string files[] = {std::string(100000, '\0'), pattern,  twister.substr(0, 1000000), kernel, sparse,
+                               twister.substr(0, 2000),   "Quibran"};
+  for (const std::string& bytes : files) {
+    const std::string name = std::to_string(bytes.size());
+    const std::string path = Write(name, bytes);
+    const test::ProgramResult result = Check({"--json", path});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const Figures ours = JsonFigures(result.out);
+    const Figures theirs = ReferenceFigures(path);
+    EXPECT_EQ(theirs.size(), 16u) << name;
+    for (const auto& [key, value] : theirs) EXPECT_EQ(ours.at(key), value) << name << " " << key;
+  }
 }
 
-// The digest of bytes added in pieces of every kind (one byte, either side of
-// the 64-byte block, a long run cut at odd places) against coreutils'
-// sha256sum of the same bytes as one file.
-TEST(Sha256, DigestOfPiecesMatchesSha256sumOfTheWhole) {
-  test::TempFolder folder;
-  const std::vector<uint8_t> big = TwisterBytes((1 << 20) + 4099, 17);
-  const struct {
-    std::size_t size;
-    std::vector<std::size_t> cuts;  // where the input is split between Add calls
-  } cases[] = {{1, {}},
-               {63, {1}},
-               {64, {63}},
-               {65, {64}},
-               {1000, {1, 64, 65, 129, 999}},
-               {big.size(), {0, 3, 64 * 1021 + 5, 500000, 1048575, big.size()}}};
-  for (const auto& c : cases) {
-    const std::vector<uint8_t> bytes(big.begin(), big.begin() + static_cast<std::ptrdiff_t>(c.size));
-    Sha256 sha;
-    std::size_t from = 0;
-    for (std::size_t cut : c.cuts) {
-      sha.Add(bytes.data() + from, cut - from);
-      from = cut;
-    }
-    sha.Add(bytes.data() + from, bytes.size() - from);
-    std::ofstream(folder / "f", std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    std::string sum(64, ' ');
-    FILE* pipe = ::popen(("sha256sum " + (folder / "f")).c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    sum.resize(std::fread(sum.data(), 1, sum.size(), pipe));
-    ::pclose(pipe);
-    EXPECT_EQ(sha.HexDigest(), sum) << c.size << " bytes";
+// Bad files are named on standard error with the reason; the others are
+// still checked, in order, and the exit status is 1.
+TEST_F(CheckToolTest, BadFilesAreReportedAndTheOthersStillChecked) {
+  const std::string spaced = Write("pad mit L\u00FCcke.bin", std::string(2000, 'x'));
+  const std::string empty = Write("empty", ""), missing = folder_ / "missing";
+  test::ProgramResult result = Check({missing, empty, folder_.dir(), spaced});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, "quibran-check: " + missing + ": cannot open: No such file or directory\nquibran-check: " +
+                            folder_.dir() + ": cannot read: Is a directory\n");
+  ASSERT_NE(result.out.find(empty + "\n"), std::string::npos);
+  EXPECT_LT(result.out.find(empty + "\n"), result.out.find(spaced + "\n"));
+  // A writer's temporary file is never a pad, whatever its bytes.
+  const std::string partial = Write(".PAD0001.BIN.x7Qk2M.partial", std::string(3000, 'x'));
+  result = Check({"--quiet", empty, spaced, partial});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, empty + ": empty: nothing to check\n" + spaced +
+                            ": too short to judge: 2000 bytes, fewer than the 2504 of one FIPS 140-2 block\n" +
+                            partial + ": unfinished: a partial file that was never completed\n");
+  // JSON: null for what has no meaning, an object for a file that cannot be read.
+  result = Check({"--json", empty, missing});
+  EXPECT_EQ(result.status, 1);
+  const std::size_t line = result.out.find('\n');
+  const Figures figures = JsonFigures(result.out.substr(0, line));
+  EXPECT_EQ(std::tie(figures.at("size"), figures.at("entropy"), figures.at("serial_correlation")),
+            std::tuple("0", "null", "null"));
+  EXPECT_EQ(result.out.substr(line + 1),
+            "{\"file\": \"" + missing + "\", \"error\": \"cannot open: No such file or directory\"}\n");
+}
+
+// Standard input as "-" (a pipe, or a file read from partway); /proc and /sys
+// files; names not UTF-8 or with controls; --strict's status 3 unless a file
+// is unreadable; usage errors (status 2); a report that cannot be written.
+TEST_F(CheckToolTest, StandardInputKernelFilesNamesAndStrict) {
+  Write("twister", Twister(100000, 2024));
+  Write("zeros", std::string(100000, '\0'));
+  const auto size = [](const char* path) { return std::to_string(test::ReadFile(path).size()); };
+  for (const auto& [line, status, out_start] : std::vector<std::tuple<std::string, int, std::string>>{
+           {"check 2>&1", 2, "quibran-check: no file given (see --help)\n"},
+           {"check --colour x 2>&1", 2, "quibran-check: unknown option '--colour' (see --help)\n"},
+           {"check --json --quiet x 2>&1", 2, "quibran-check: --json and --quiet exclude each other\n"},
+           {": >-dash; check --quiet -- -dash", 0, "-dash: empty"},
+           {"check --quiet zeros 2>&1 >/dev/full", 1, "quibran-check: cannot write the report to standard output"},
+           {"head -c 100000 /dev/zero | check --quiet --strict -", 3, "-: not random: FIPS failures 39 of 39"},
+           {"check --strict --json - <twister", 0, "{\"file\": \"-\", \"size\": 100000,"},
+           {"{ dd bs=10 count=1 status=none of=/dev/null; check --json -; } <twister", 0,
+            "{\"file\": \"-\", \"size\": 99990,"},
+           {"check --quiet --strict twister zeros", 3, "twister: looks random"},
+           {"check --quiet --strict zeros missing", 1, "zeros: not random"},
+           {"check --json /proc/version", 0, "{\"file\": \"/proc/version\", \"size\": " + size("/proc/version")},
+           {"check --quiet /sys/devices/system/cpu/online", 0,
+            "/sys/devices/system/cpu/online: too short to judge: " + size("/sys/devices/system/cpu/online") + " bytes"},
+           {R"(: >$'\xff\xfe' >'a\b'; check --json $'\xff\xfe' 'a\b' | cut -d, -f1)", 0, R"({"file": "\\xFF\\xFE"
+{"file": "a\\\\b")"},
+           {R"(: >$'a\n\e[1m'; check $'a\n\e[1m')", 0, "a\\x0A\\x1B[1m\n  size"},
+       }) {
+    const test::ProgramResult result =
+        test::ProgramRun("/bin/bash")
+            .Run(folder_.dir(), {"-c", "check() { '" QUIBRAN_CHECK_PATH "' \"$@\"; }; " + line});
+    EXPECT_EQ(result.status, status) << line << "\n" << result.err;
+    EXPECT_EQ(result.out.substr(0, out_start.size()), out_start) << line;
   }
-  // The standard test vector, in three pieces.
-  Sha256 abc;
-  for (const uint8_t byte : std::initializer_list<uint8_t>{'a', 'b', 'c'}) abc.Add(&byte, 1);
-  EXPECT_EQ(abc.HexDigest(), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
 }
 
 }  // namespace
