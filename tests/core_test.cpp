@@ -2,6 +2,7 @@
 // The software generators, the hardware device's health tests and Linux
 // node, and the search for the system information tool.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -195,6 +196,25 @@ TEST_F(AleaNodeTest, FailuresToOpenSayWhatToDo) {
     std::_Exit(FailureOf([&] { AleaNode(health_, locked).Open(); }) == denied ? 0 : 1);
   };
   EXPECT_EXIT(open_unprivileged(), ::testing::ExitedWithCode(0), "");
+}
+
+// A read that ends just after a full window holds back its last byte (it
+// could start a run); when the next read fails, that byte has passed and is
+// still served before the failure.
+TEST_F(AleaNodeTest, ServesTheBytesThatPassedBeforeAFailureInALaterRead) {
+  const std::string fifo = folder_ / "fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  AleaNode node(health_, fifo);
+  node.Open();
+  const int writer = ::open(fifo.c_str(), O_WRONLY);
+  std::string bytes;
+  for (std::size_t n = 0; n < 512; ++n) bytes += static_cast<char>(1 + n * 131 % 255);
+  ASSERT_EQ(::write(writer, bytes.data(), 512), 512);
+  for (std::size_t n = 0; n < 511; ++n) ASSERT_EQ(node.GetRandomByte(), static_cast<uint8_t>(bytes[n])) << n;
+  ASSERT_EQ(::write(writer, "\0\0\0\0\0\0\0\1", 8), 8);
+  ::close(writer);
+  EXPECT_EQ(node.GetRandomByte(), static_cast<uint8_t>(bytes[511]));
+  EXPECT_EQ(FailureOf([&] { node.GetRandomByte(); }).first, 57);
 }
 
 // The list's order before PATH's; empty entries are not the current folder;
