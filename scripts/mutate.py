@@ -34,7 +34,7 @@ import argparse
 import os
 import random
 import re
-import shutil
+import signal
 import subprocess
 import sys
 import time
@@ -267,6 +267,12 @@ def main():
         print(f"{len(faults)} faults", file=sys.stderr)
         return 0
 
+    # A fault left in src/ by a run that was killed would be planted under
+    # every fault after it.
+    if subprocess.run(["git", "diff", "--quiet", "--", "src"], cwd=ROOT).returncode != 0:
+        sys.exit("mutate.py: src/ differs from the last commit (a fault left by a killed run?); see git diff src")
+    # A kill ends the run through the finally that puts the source back.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     configure(args.jobs)
     Path(args.out).parent.mkdir(parents=True, exist_ok=True)
     caught = counted = 0

@@ -23,12 +23,10 @@ struct ProgramResult {
 };
 
 // Where the program's standard output and standard error go ("" a log
-// file), a limit on the size of the files it writes (0 none), and changes to
-// its environment ("NAME=value" sets, "NAME" removes).
+// file), and changes to its environment ("NAME=value" sets, "NAME" removes).
 struct Launch {
   std::string out{};
   std::string err{};
-  rlim_t file_size_limit = 0;
   std::vector<std::string> environment{};
 };
 
@@ -46,7 +44,6 @@ class ProgramRun {
     std::ofstream(logs_ / "stdout").flush();
     const pid_t pid = ::fork();
     if (pid == 0) {
-      if (launch.file_size_limit > 0) LimitFileSize(launch.file_size_limit);
       for (const std::string& change : launch.environment) {
         const size_t equals = change.find('=');
         if (equals == std::string::npos)

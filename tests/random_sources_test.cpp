@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The sources' seeding and what quibran-batch's table of seeded files
 // (tests/job/batch_test.cpp) cannot reach: the clock's seeds, the edges of
-// the unit value, blocks split anywhere, and the kernel's generator.
+// the unit value, and the kernel's generator.
 #include "random/random_sources.h"
 
 #include <gtest/gtest.h>
@@ -83,32 +83,6 @@ TEST(DrawValue, EdgesOfTheUnitValueForEveryType) {
       sources.SeedSource(kSourceMersenneTwister, seed);
       for (int i = 0; i < skip; ++i) sources.mt.Next();
       EXPECT_EQ(sources.DrawValue(kSourceMersenneTwister, type), values[static_cast<std::size_t>(type)]) << seed;
-    }
-  }
-}
-
-// Blocks that end anywhere (inside a twister block, a platform generator's
-// lanes, Wichmann-Hill's draw ahead) give the values one by one gives, and
-// leave the generators where one by one leaves them.
-TEST(DrawValue, BlocksSplitAnywhereGiveTheValuesOneByOne) {
-  const test::FixedClock clock(kDay, 10.0f);
-  for (int source = kSourceMersenneTwister; source <= kSourceMtWh; ++source) {
-    for (int type = 0; type < kNumTypeCount; ++type) {
-      if (!SourceOffers(source, type)) continue;
-      RandomSources blocks(clock), single(clock);
-      blocks.SeedSource(source, 11);
-      single.SeedSource(source, 11);
-      blocks.WithDrawer(source, type, [&](auto draw) {
-        std::vector<typename decltype(draw)::Value> block(2000);
-        for (std::size_t at = 0, size = 1; at < block.size(); at += size, size = size * 3 + 2) {
-          size = std::min(size, block.size() - at);
-          draw.Fill(block.data() + at, size);
-        }
-        for (std::size_t i = 0; i < block.size(); ++i) {
-          ASSERT_EQ(block[i], single.DrawValue(source, type)) << source << " " << type << " #" << i;
-        }
-      });
-      EXPECT_EQ(blocks.DrawValue(source, type), single.DrawValue(source, type)) << source << " " << type;
     }
   }
 }

@@ -32,8 +32,6 @@ class DeviceScript {
   // The calls, a run of the same call as one entry: "1 Open",
   // "1 GetRandomWord x10" (the number tells the object).
   std::vector<std::string> calls;
-  // Where else each run's first call is noted, as "device 1 Open" (none: nowhere).
-  std::vector<std::string>* also = nullptr;
 
   DeviceFactory Factory() {
     return [this]() -> std::unique_ptr<RandomDevice> {
@@ -61,7 +59,6 @@ class DeviceScript {
     const std::string name = std::to_string(number) + " " + member;
     run_ = !calls.empty() && last_ == name ? run_ + 1 : 1;
     if (run_ == 1) calls.push_back(name);
-    if (run_ == 1 && also) also->push_back("device " + name);
     calls.back() = run_ == 1 ? name : name + " x" + std::to_string(run_);
     last_ = name;
     if (made_++ == fail_at) throw failure;

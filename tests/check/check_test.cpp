@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <fstream>
 #include <map>
 #include <regex>
@@ -32,15 +31,8 @@ std::string Twister(std::size_t size, int32_t seed) {
   return bytes;
 }
 
-std::string Shell(const std::string& command) {
-  std::string out;
-  if (FILE* pipe = ::popen(command.c_str(), "r")) {
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-    ::pclose(pipe);
-  }
-  return out;
-}
+// What a shell command writes to standard output.
+std::string Shell(const std::string& command) { return test::ProgramRun("/bin/bash").Run("/", {"-c", command}).out; }
 
 TEST(Verdict, JudgesBothTestsAtTheirThresholds) {
   const auto report = [](uint64_t blocks, uint64_t failures, double exceeded) {
@@ -52,10 +44,8 @@ TEST(Verdict, JudgesBothTestsAtTheirThresholds) {
     return r;
   };
   using enum Judgement;
-  EXPECT_EQ(Judge(report(4000, 3, 0.412)), LooksRandom);
-  EXPECT_EQ(Judge(report(4000, 3, 0.995)), Suspect);
-  EXPECT_EQ(Judge(report(4000, 10, 0.5)), Suspect);
-  EXPECT_EQ(Judge(report(4000, 20, 0.5)), NotRandom);
+  EXPECT_EQ((std::vector{Judge(report(4000, 3, 0.995)), Judge(report(4000, 10, 0.5)), Judge(report(4000, 20, 0.5))}),
+            (std::vector{Suspect, Suspect, NotRandom}));
   EXPECT_EQ(Verdict(report(4000, 3, 0.412)),
             "looks random: FIPS failures 3 of 4000 blocks (expected about 3.2), chi-square 41.20 %");
   EXPECT_EQ(Verdict(report(400000, 323, 0.00001)),
@@ -205,8 +195,6 @@ TEST_F(CheckToolTest, StandardInputKernelFilesNamesAndStrict) {
            {"check --json /proc/version", 0, "{\"file\": \"/proc/version\", \"size\": " + size("/proc/version")},
            {"check --quiet /sys/devices/system/cpu/online", 0,
             "/sys/devices/system/cpu/online: too short to judge: " + size("/sys/devices/system/cpu/online") + " bytes"},
-           {R"(: >$'\xff\xfe' >'a\b'; check --json $'\xff\xfe' 'a\b' | cut -d, -f1)", 0, R"({"file": "\\xFF\\xFE"
-{"file": "a\\\\b")"},
            {R"(: >$'a\n\e[1m'; check $'a\n\e[1m')", 0, "a\\x0A\\x1B[1m\n  size"},
        }) {
     const test::ProgramResult result =

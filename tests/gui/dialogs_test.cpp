@@ -72,8 +72,6 @@ TEST_F(DialogTest, PresetsFillTheWindow) {
 // OK closes the about box; System Info starts a tool found on PATH (a stand-in here) or, with none, says so.
 TEST_F(DialogTest, AboutBoxStartsSystemInfoAndOKClosesIt) {
   WithModal("mnuHelpAbout", [&](QDialog& dialog) {
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(dialog.findChild<QLabel*>("Picture1"))->text(QAccessible::Name),
-              "Program icon");
     Press(dialog, "cmdOK");
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
   });

@@ -35,9 +35,7 @@ const Row kRows[] = {
     {kFileBmp, kQty, kKeys, "7▾", true, "7", "100", {kMinBitmap, kMinBitmap}},
     {kFileCsv, kQty, kKeys, kDigits, false, "14", "14", {}},
     {kFileCsv, kCols, kKeys, "1000", true, "256", "256", {"Maximum columns is 256"}},
-    {kFileBin, kFiles, kKeys, "12345", true, "9999", "9999 (9999)", {"Maximum files is 9999"}},
     {kFileBmp, kFiles, kPaste, "2", true, "1", "1 (1)", {"Only one bitmap"}},
-    {kFileCsv, kFiles, kKeys, kDigits, false, "14", "1 ()", {}},
     // The start sequence is padded at once, in the field only after leaving.
     {kFileBin, kSeq, kKeys, "7", false, "7", "0007 RAND0007.BIN", {}},
     {kFileBin, kSeq, kKeys, "7", true, "0007", "0007 RAND0007.BIN", {}},

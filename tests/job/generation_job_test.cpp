@@ -1,35 +1,135 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The job's mechanics: numbering, stop, write failures, progress, the
-// display box, core dumps, the bitmap's hand-over, and the hardware source's
-// calls through the scripted double. The values that the software sources
+// The job's mechanics: numbering, stop, write failures, progress, core
+// dumps, and the hardware source's calls (its bitmap's too) through the
+// scripted double. The values that the software sources
 // write are quibran-batch's table's (batch_test.cpp).
 #include "job/generation_job.h"
 
 #include <gtest/gtest.h>
 #include <sys/prctl.h>
-#include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "fixed_clock.h"
+#include "job/bitmap_picture.h"
 #include "platform/output_file.h"
-#include "recording_observer.h"
 #include "scripted_device.h"
 #include "settings/defaults.h"
 #include "temp_folder.h"
-#include "text_checks.h"
 
 namespace quibran::test {
 namespace {
 
 using namespace std::string_literals;
+
+struct RecordedMessage {
+  std::string title;
+  std::string text;
+  MessageIcon icon;
+  bool operator==(const RecordedMessage&) const = default;
+};
+
+inline std::ostream& operator<<(std::ostream& out, const RecordedMessage& m) {
+  return out << "[" << m.title << "] " << m.text << " (icon " << static_cast<int>(m.icon) << ")";
+}
+
+using Messages = std::vector<RecordedMessage>;
+using Names = std::vector<std::string>;
+
+// What a job reported.
+struct JobRecord {
+  Names calls;  // "checks" (the caller's start), "Message <text>"
+  Messages messages;
+  Names completed;
+  Names next_sequences;  // the start sequence after each completed file
+  std::vector<JobProgress> progress;
+  Names displays;  // each text the display box was given
+  int yields = 0;
+  bool stop = false;  // the stop flag; a bitmap drawing clears it
+  std::optional<BitmapRequest> bitmap;
+};
+
+// An observer that keeps what the job reported; on_yield runs at each
+// yield, on_bitmap draws and answers whether it saved.
+class RecordingObserver final : public JobObserver, public JobRecord {
+ public:
+  explicit RecordingObserver(RandomSources& sources) : sources_(sources) {}
+
+  void Progress(const JobProgress& report) override { progress.push_back(report); }
+  void FileCompleted(const std::string& name, const std::string& next) override {
+    completed.push_back(name);
+    next_sequences.push_back(next);
+  }
+  void Message(const std::string& title, const std::string& text, MessageIcon icon) override {
+    calls.push_back("Message " + text);
+    messages.push_back({title, text, icon});
+  }
+  void Yield() override {
+    ++yields;
+    if (on_yield) on_yield();
+  }
+  bool StopRequested() override { return stop; }
+  void Display(const std::string& text) override { displays.push_back(text); }
+  bool DrawBitmap(const BitmapRequest& request) override {
+    bitmap = request;
+    BitmapDrawing drawing(sources_, request, stop);
+    return on_bitmap && on_bitmap(drawing);
+  }
+  const JobProgress& last() const { return progress.back(); }
+
+  std::function<void()> on_yield;
+  std::function<bool(BitmapDrawing&)> on_bitmap;
+
+ private:
+  RandomSources& sources_;
+};
+
+// A job over a RecordingObserver: one file of 100 values (CSV: rows of three),
+// stem R, from start sequence 0001, into a fresh folder, yielding after every
+// block.
+class JobFixture : public ::testing::Test {
+ protected:
+  JobFixture() {
+    request_.NumOfNums = 100;
+    request_.CSVcolumnsX = 3;
+    request_.DestDir = folder_.dir();
+    request_.BaseFilename = "R";
+    request_.StartSequence = 1;
+    job_.SetYieldInterval(std::chrono::nanoseconds(0));
+  }
+  // Runs a job of the request on an observer that has forgotten the last one
+  // (the stop flag too), keeping its hooks.
+  void Run() {
+    static_cast<JobRecord&>(observer_) = {};
+    job_.Run(request_.DeviceIndex, [&] {
+      observer_.calls.push_back("checks");
+      return std::optional(request_);
+    });
+  }
+  // File `number` (1 to 9) of a job of the request's type into its folder.
+  std::string File(int number) const {
+    return request_.DestDir + "R000" + std::to_string(number) +
+           std::string(FileExtensions[static_cast<std::size_t>(request_.FileType)]);
+  }
+
+  TempFolder folder_;
+  FixedClock clock_{46000, 5000.25f};
+  JobRequest request_;
+  RandomSources sources_{clock_};
+  RecordingObserver observer_{sources_};
+  GenerationJob job_{sources_, observer_};
+};
+
 using JobTest = JobFixture;
 
 // Files are numbered on from the start sequence, past 9999 to 0000, replace
@@ -68,50 +168,21 @@ TEST_F(JobTest, BinaryFilesAreNumberedOnFromTheStartSequence) {
   EXPECT_EQ(job_.outcome(), JobOutcome::Completed);
 }
 
-TEST_F(JobTest, ProgressBarsAreScaledAndEndFull) {
-  request_.NumOfNums = 100000;  // ProgressScale 4, UpdateInterval 3226
-  Run();
-  const JobProgress& bars = observer_.last();
-  EXPECT_EQ(std::tie(bars.file_maximum, bars.job_maximum, bars.job_value), std::tuple(25000, 25000, 25000));
-  EXPECT_EQ(bars.file_value, 0);  // the common ending puts the file bar back
-  EXPECT_EQ(std::tie(bars.values_done, bars.values_total), std::tuple(int64_t{100000}, int64_t{100000}));
-  ASSERT_GE(observer_.yields, 2);
-  // In between, the value of an UpdateInterval multiple reached.
-  for (const JobProgress& p : observer_.progress) {
-    const int32_t v = p.file_value;
-    EXPECT_TRUE(v == 0 || v == 25000 || (v * 4 + 3225) / 3226 * 3226 / 4 == v) << v;
+// The bars end full, the file's bar back at 0; their maxima fit an int: a
+// file's bar counts its values scaled down (a CSV file's its cells), the job's
+// bar a single file's values or the files.
+TEST_F(JobTest, ProgressBarsEndFull) {
+  for (const auto& [type, values, files, file_maximum, job_maximum, total] :
+       {std::tuple{kFileBin, 100000, 1, 25000, 25000, 100000}, {kFileCsv, 40000, 2, 60000, 2, 240000}}) {
+    request_.FileType = type;
+    request_.NumOfNums = values;
+    request_.NumOfFiles = static_cast<int16_t>(files);
+    Run();
+    const JobProgress& bars = observer_.last();
+    EXPECT_EQ(std::tie(bars.file_value, bars.file_maximum, bars.job_value, bars.job_maximum, bars.values_done),
+              std::make_tuple(0, file_maximum, job_maximum, job_maximum, int64_t{total}));
+    EXPECT_EQ(bars.values_total, total);
   }
-
-  // A CSV file's bar counts values; with several files the job bar counts files.
-  request_.FileType = kFileCsv;
-  request_.NumOfNums = 40000;  // rows of three; ProgressScale 2
-  request_.NumOfFiles = 2;
-  Run();
-  EXPECT_EQ(std::tie(observer_.last().file_maximum, observer_.last().job_maximum, observer_.last().job_value),
-            std::tuple(60000, 2, 2));
-  EXPECT_EQ(observer_.last().values_total, 240000);
-}
-
-TEST_F(JobTest, DisplayBoxHoldsTheFirstFilesFirst1024Values) {
-  request_.FileType = kFileAsc;
-  request_.DisplayOn = true;
-  request_.NumOfNums = 2000;
-  request_.NumOfFiles = 3;
-  Run();
-  const std::vector<std::string> lines = Split(ReadFile(File(1)), "\r\n");
-  std::string expected;
-  char line[32];
-  for (int i = 0; i < 1024; ++i) {
-    const auto v = static_cast<unsigned>(std::stoul(lines[static_cast<std::size_t>(i)]));
-    std::snprintf(line, sizeof line, "%03u    %02X    %03o\r\n", v, v, v);
-    expected += line;
-  }
-  // Filled once, when the first file is complete.
-  EXPECT_EQ(observer_.displays, Names{expected});
-
-  request_.DisplayOn = false;
-  Run();
-  EXPECT_TRUE(observer_.displays.empty());
 }
 
 // A stop keeps what is written, whole lines only, the start sequence one on
@@ -199,32 +270,6 @@ TEST_F(JobTest, SecretSourcesKeepTheProcessFromDumpingCore) {
   }
 }
 
-// One picture named like the job's first file, drawn from the job's source
-// until a stop; it completes a file, and the start sequence advances, only
-// when the observer saved it.
-TEST_F(JobTest, BitmapJobHandsOnePictureToItsWindow) {
-  request_.FileType = kFileBmp;
-  request_.DeviceIndex = kSourceWichmannHill;
-  request_.CSVcolumnsX = 120;
-  request_.MonochromeOn = true;
-  std::vector<uint32_t> pixels(120 * 100);
-  for (const bool saved : {true, false}) {
-    observer_.on_bitmap = [&](BitmapDrawing& drawing) {
-      EXPECT_EQ(drawing.Draw(pixels.data(), 120, [&](int) { observer_.stop = true; }), 1);
-      return saved;
-    };
-    Run();
-    ASSERT_TRUE(observer_.bitmap);
-    EXPECT_EQ(std::tie(observer_.bitmap->DeviceIndex, observer_.bitmap->width, observer_.bitmap->height,
-                       observer_.bitmap->booMonochrome, observer_.bitmap->OutputFileName),
-              std::make_tuple(kSourceWichmannHill, 120, 100, true, File(1)));
-    EXPECT_EQ(observer_.completed, saved ? Names{File(1)} : Names{});
-    EXPECT_EQ(observer_.next_sequences, saved ? Names{"0002"} : Names{});
-    EXPECT_EQ(job_.outcome(), JobOutcome::Completed);
-    EXPECT_FALSE(job_.running());
-  }
-}
-
 std::string PatternBytes(std::size_t from, std::size_t count) {
   std::string bytes;
   for (std::size_t n = from; n < from + count; ++n) bytes += static_cast<char>(DeviceScript::PatternByte(n));
@@ -246,7 +291,7 @@ class HardwareJobTest : public JobFixture {
 
 // One call per value (per CSV cell) by the number type's table, between Open
 // and Close; none for a type the writer does not write, which costs a
-// message a file. The device opens once the caller's checks let the job run.
+// message a file.
 TEST_F(HardwareJobTest, EachValueIsOneCallByTheNumberTypeTable) {
   struct Case {
     int16_t file_type, num_type, count;
@@ -284,12 +329,9 @@ TEST_F(HardwareJobTest, EachValueIsOneCallByTheNumberTypeTable) {
   }
 
   Script();
-  script_.also = &observer_.calls;
   request_.FileType = kFileCsv;
   request_.NumOfFiles = 2;
   Run();
-  const auto at = [&](const char* call) { return std::find(observer_.calls.begin(), observer_.calls.end(), call); };
-  EXPECT_LT(at("checks"), at("device 1 Open"));
   EXPECT_EQ(observer_.messages, Messages(2, {"Quibran", "Not Available [GB008]", MessageIcon::None}));
 }
 
@@ -349,38 +391,24 @@ TEST_F(HardwareJobTest, FailuresEndTheJobWithTheirMessage) {
 
 // A bitmap job: the job's object opened and closed before the window, which
 // draws one GetRandomDouble per pixel, Round(r x 16777215), from its own
-// object until done or stopped and closes it; then the job's object closes
-// again. A device failure in the window ends the job through its failure
-// path: no second Close, no file completed.
+// object and closes it; then the job's object closes again and the saved
+// picture moves the start sequence on. A device failure in the window ends
+// the job through its failure path: no second Close, no file completed.
 TEST_F(HardwareJobTest, BitmapWindowDrawsFromItsOwnObject) {
-  struct Case {
-    int stop_after_column;
-    int64_t fail_at;
-    Names calls;
-  };
-  const Case cases[] = {
-      {-1, -1, {"1 Open", "1 Close", "2 Open", "2 GetRandomDouble x10000", "2 Close", "1 Close"}},
-      {30, -1, {"1 Open", "1 Close", "2 Open", "2 GetRandomDouble x3100", "2 Close", "1 Close"}},
-      {-1, 3 + 50, {"1 Open", "1 Close", "2 Open", "2 GetRandomDouble x51"}},
-  };
   request_.FileType = kFileBmp;
   request_.CSVcolumnsX = 100;
   std::vector<uint32_t> pixels(100 * 100);
+  observer_.on_bitmap = [&](BitmapDrawing& drawing) { return drawing.Draw(pixels.data(), 100, [](int) {}) == 100; };
+  const Names drawn = {"1 Open", "1 Close", "2 Open", "2 GetRandomDouble x10000", "2 Close", "1 Close"};
+  const Names cut_off = {"1 Open", "1 Close", "2 Open", "2 GetRandomDouble x51"};
   const Messages io_error = {{"Error Number 57", "Alea Device:  Device I/O error", MessageIcon::Critical}};
-  for (const Case& c : cases) {
+  for (const bool failed : {false, true}) {
     Script({0.5, 0, 0x563412 / 16777215.0});
-    script_.fail_at = c.fail_at;
-    observer_.on_bitmap = [&](BitmapDrawing& drawing) {
-      drawing.Draw(pixels.data(), 100, [&](int x) {
-        if (x == c.stop_after_column) observer_.stop = true;
-      });
-      return true;
-    };
+    script_.fail_at = failed ? 3 + 50 : -1;
     Run();
-    EXPECT_EQ(script_.calls, c.calls);
+    EXPECT_EQ(script_.calls, failed ? cut_off : drawn);
     EXPECT_EQ(std::tie(pixels[0], pixels[100], pixels[200]),
               std::tuple(PixelOf(8388608), PixelOf(0), PixelOf(0x563412)));  // column 0, top down
-    const bool failed = c.fail_at >= 0;
     EXPECT_EQ(job_.outcome(), failed ? JobOutcome::Failed : JobOutcome::Completed);
     EXPECT_EQ(observer_.messages, failed ? io_error : Messages{});
     EXPECT_EQ(observer_.next_sequences, failed ? Names{} : Names{"0002"});

@@ -21,10 +21,7 @@ std::string Text(Value value, bool display = false) {
 }
 
 TEST(ListReal, PlainAndExponentForms) {
-  for (const auto& [value, text] : {std::pair{0.5f, ".5"},
-                                    {0.0f, "0"},
-                                    {1.0f, "1"},
-                                    {123.5f, "123.5"},
+  for (const auto& [value, text] : {std::pair{0.0f, "0"},
                                     {1234567.0f, "1234567"},
                                     {12345678.0f, "1.234568E+07"},
                                     {0x1p-32f, "2.328306E-10"},
@@ -37,11 +34,8 @@ TEST(ListReal, PlainAndExponentForms) {
                                     {0.12109375f, ".1210938"}}) {
     EXPECT_EQ(Text<kNumSingle>(value), text);
   }
-  for (const auto& [value, text] : {std::pair{0.123456789012345678, ".123456789012346"},
-                                    {0x1p-32, "2.3283064365387E-10"},
-                                    {0.999999999999999999, "1"},
-                                    {1e-100, "1E-100"},
-                                    {0.000123, ".000123"}}) {
+  for (const auto& [value, text] :
+       {std::pair{0x1p-32, "2.3283064365387E-10"}, {0.999999999999999999, "1"}, {1e-100, "1E-100"}}) {
     EXPECT_EQ(Text<kNumDouble>(value), text);
   }
 }

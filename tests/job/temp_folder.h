@@ -2,6 +2,7 @@
 #pragma once
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@
 #include <iterator>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace quibran::test {
 
@@ -43,6 +45,18 @@ class TempFolder {
  private:
   std::string path_;
 };
+
+// The pieces of `text` that each end with `separator`; text after the last
+// separator is a failure (a cut line or row).
+inline std::vector<std::string> Split(const std::string& text, const std::string& separator) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find(separator, start)) != std::string::npos; start = end + separator.size()) {
+    parts.push_back(text.substr(start, end - start));
+  }
+  EXPECT_EQ(start, text.size()) << "text after the last separator";
+  return parts;
+}
 
 inline std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
