@@ -22,6 +22,7 @@ std::string Text(Value value, bool display = false) {
 
 TEST(ListReal, PlainAndExponentForms) {
   for (const auto& [value, text] : {std::pair{0.0f, "0"},
+                                    {123.5f, "123.5"},
                                     {1234567.0f, "1234567"},
                                     {12345678.0f, "1.234568E+07"},
                                     {0x1p-32f, "2.328306E-10"},
