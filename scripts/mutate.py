@@ -219,10 +219,15 @@ def try_fault(fault, jobs, test_timeout):
         os.utime(path, None)
 
 
-def results(tsv):
-    """Fault id to result, from a run's table."""
+def table(tsv):
+    """Fault id to its row, from a run's table."""
     with open(tsv) as rows:
-        return {l.split("\t")[0]: l.rstrip("\n").split("\t")[-1] for l in rows if l[0].isdigit()}
+        return {l.split("\t")[0]: l.rstrip("\n") for l in rows if l[0].isdigit()}
+
+
+def results(rows):
+    """Fault id to result, from a run's rows."""
+    return {i: row.split("\t")[-1] for i, row in rows.items()}
 
 
 def main():
@@ -239,11 +244,11 @@ def main():
     args = parser.parse_args()
 
     if args.action == "compare":
-        old, new = (results(f) for f in args.files)
+        rows = table(args.files[0])
+        old, new = results(rows), results(table(args.files[1]))
         # A fault left out of NEW keeps OLD's result unless OLD caught it:
         # then it counts as lost, since nothing shows that NEW catches it.
         new = {**{i: r if r != "caught" else "survived" for i, r in old.items()}, **new}
-        rows = {l.split("\t")[0]: l.rstrip("\n") for l in open(args.files[0]) if l[0].isdigit()}
         lost = [i for i in old if old[i] == "caught" and new.get(i) == "survived"]
         for name, res in (("old", old), ("new", new)):
             counted = [v for v in res.values() if v in ("caught", "survived")]
@@ -259,7 +264,7 @@ def main():
         wanted = {int(x) for x in args.only.split(",")}
         faults = [f for f in faults if f.id in wanted]
     if args.caught_in:
-        wanted = {int(i) for i, result in results(args.caught_in).items() if result == "caught"}
+        wanted = {int(i) for i, result in results(table(args.caught_in)).items() if result == "caught"}
         faults = [f for f in faults if f.id in wanted]
     if args.action == "list":
         for f in faults:

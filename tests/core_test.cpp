@@ -13,6 +13,7 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -30,6 +31,18 @@ namespace quibran {
 namespace {
 
 namespace fs = std::filesystem;
+
+// A FIFO at `path` standing in for a device's node: the thread writes
+// `bytes` to it once a reader has opened it and closes it, ending the output
+// as an unplug does.
+std::jthread FifoDevice(const std::string& path, std::string bytes) {
+  ::mkfifo(path.c_str(), 0600);
+  return std::jthread([path, bytes = std::move(bytes)] {
+    const int fd = ::open(path.c_str(), O_WRONLY);
+    [[maybe_unused]] const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    ::close(fd);
+  });
+}
 
 // Known values unseeded and from seed 12345; seeds are floored, made positive,
 // taken modulo 2^31 - 1, a 0 component takes its multiplier; the clock: 1/60 s.
@@ -69,15 +82,17 @@ TEST(MersenneTwister, MatchesStdMt19937) {
   }
 }
 
-// In blocks of any size the same bytes pass (all before those held back). The
-// stream: 1 to 255, never two alike in a row, `count` zeros from `at`, `step` apart.
+// Bytes that pass the health tests: 1 to 255, never two alike in a row; then
+// `count` zeros from `at`, `step` apart.
+std::string HealthyBytes(std::size_t size, std::size_t at = 0, std::size_t count = 0, std::size_t step = 1) {
+  std::string bytes;
+  for (std::size_t n = 0; n < size; ++n) bytes += static_cast<char>(1 + n * 131 % 255);
+  for (std::size_t i = 0; i < count; ++i) bytes[at + i * step] = 0;
+  return bytes;
+}
+
+// In blocks of any size the same bytes pass (all before those held back).
 TEST(HealthTests, EachTestFailsAtItsCutoffAndPassesTheSameBytesInAnyBlocks) {
-  const auto stream = [](std::size_t size, std::size_t at = 0, std::size_t count = 0, std::size_t step = 1) {
-    std::string bytes;
-    for (std::size_t n = 0; n < size; ++n) bytes += static_cast<char>(1 + n * 131 % 255);
-    for (std::size_t i = 0; i < count; ++i) bytes[at + i * step] = 0;
-    return bytes;
-  };
   const std::string repetition = "repetition count test saw byte 0x00 7 times in a row (it allows 6)";
   const auto proportion = [](int bytes) {
     return "adaptive proportion test saw byte 0x00 26 times in " + std::to_string(bytes) +
@@ -85,14 +100,14 @@ TEST(HealthTests, EachTestFailsAtItsCutoffAndPassesTheSameBytesInAnyBlocks) {
   };
   const std::tuple<std::string, std::string, std::size_t> cases[] = {
       // bytes, failure ("" none), bytes passed
-      {stream(600, 520, 6).replace(527, 1, 1, '\0'), "", 512},  // six zeros, another byte, a zero
-      {stream(1026, 1020, 6), "", 1020},
-      {stream(530, 512, 7), repetition, 512},
-      {stream(1100, 1020, 7), repetition, 1020},
-      {stream(1034, 512, 25, 19), "", 1024},
-      {stream(1034, 512, 26, 19), proportion(476), 512},
-      {stream(1034, 513, 26, 19), "", 1024},
-      {stream(2048, 0, 512, 4), proportion(101), 0},
+      {HealthyBytes(600, 520, 6).replace(527, 1, 1, '\0'), "", 512},  // six zeros, another byte, a zero
+      {HealthyBytes(1026, 1020, 6), "", 1020},
+      {HealthyBytes(530, 512, 7), repetition, 512},
+      {HealthyBytes(1100, 1020, 7), repetition, 1020},
+      {HealthyBytes(1034, 512, 25, 19), "", 1024},
+      {HealthyBytes(1034, 512, 26, 19), proportion(476), 512},
+      {HealthyBytes(1034, 513, 26, 19), "", 1024},
+      {HealthyBytes(2048, 0, 512, 4), proportion(101), 0},
   };
   for (const auto& [stream_bytes, failure_text, passed] : cases) {
     for (const std::size_t piece : {stream_bytes.size(), std::size_t{1}, std::size_t{37}, std::size_t{512}}) {
@@ -154,7 +169,7 @@ TEST_F(AleaNodeTest, FindsTheAleaAndServesEveryByteOnceInOrderUntilItEnds) {
   std::string bytes;
   for (uint32_t x = 1; bytes.size() < 100003; x = x * 1103515245 + 12345) bytes += static_cast<char>(x >> 23);
   const std::string alea = places_.dev + "/chaoskey1";
-  const std::jthread device = test::FifoDevice(alea, bytes);
+  const std::jthread device = FifoDevice(alea, bytes);
   AleaNode node(health_, "", AleaNode::kDefaultWait, places_);
   node.Open();
   // Bytes, words and doubles in turn, each made of the node's next bytes.
@@ -207,8 +222,7 @@ TEST_F(AleaNodeTest, ServesTheBytesThatPassedBeforeAFailureInALaterRead) {
   AleaNode node(health_, fifo);
   node.Open();
   const int writer = ::open(fifo.c_str(), O_WRONLY);
-  std::string bytes;
-  for (std::size_t n = 0; n < 512; ++n) bytes += static_cast<char>(1 + n * 131 % 255);
+  const std::string bytes = HealthyBytes(512);
   ASSERT_EQ(::write(writer, bytes.data(), 512), 512);
   for (std::size_t n = 0; n < 511; ++n) ASSERT_EQ(node.GetRandomByte(), static_cast<uint8_t>(bytes[n])) << n;
   ASSERT_EQ(::write(writer, "\0\0\0\0\0\0\0\1", 8), 8);

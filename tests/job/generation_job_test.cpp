@@ -39,7 +39,7 @@ struct RecordedMessage {
   bool operator==(const RecordedMessage&) const = default;
 };
 
-inline std::ostream& operator<<(std::ostream& out, const RecordedMessage& m) {
+std::ostream& operator<<(std::ostream& out, const RecordedMessage& m) {
   return out << "[" << m.title << "] " << m.text << " (icon " << static_cast<int>(m.icon) << ")";
 }
 
@@ -53,10 +53,7 @@ struct JobRecord {
   Names completed;
   Names next_sequences;  // the start sequence after each completed file
   std::vector<JobProgress> progress;
-  Names displays;  // each text the display box was given
-  int yields = 0;
   bool stop = false;  // the stop flag; a bitmap drawing clears it
-  std::optional<BitmapRequest> bitmap;
 };
 
 // An observer that keeps what the job reported; on_yield runs at each
@@ -75,13 +72,11 @@ class RecordingObserver final : public JobObserver, public JobRecord {
     messages.push_back({title, text, icon});
   }
   void Yield() override {
-    ++yields;
     if (on_yield) on_yield();
   }
   bool StopRequested() override { return stop; }
-  void Display(const std::string& text) override { displays.push_back(text); }
+  void Display(const std::string&) override {}
   bool DrawBitmap(const BitmapRequest& request) override {
-    bitmap = request;
     BitmapDrawing drawing(sources_, request, stop);
     return on_bitmap && on_bitmap(drawing);
   }

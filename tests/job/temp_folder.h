@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -13,7 +12,6 @@
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace quibran::test {
@@ -75,18 +73,6 @@ inline void LimitFileSize(rlim_t bytes) {
 // permissions runs as nobody; exits 3 when that fails.
 inline void BecomeNobody() {
   if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) std::_Exit(3);
-}
-
-// A FIFO at `path` standing in for a device's node: the thread writes
-// `bytes` to it once a reader has opened it and closes it, ending the output
-// as an unplug does.
-inline std::jthread FifoDevice(const std::string& path, std::string bytes) {
-  ::mkfifo(path.c_str(), 0600);
-  return std::jthread([path, bytes = std::move(bytes)] {
-    const int fd = ::open(path.c_str(), O_WRONLY);
-    [[maybe_unused]] const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    ::close(fd);
-  });
 }
 
 }  // namespace quibran::test
